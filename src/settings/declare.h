@@ -1,0 +1,83 @@
+#pragma once
+// A small fluent helper that keeps each setting's declaration to a few lines.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "setting.h"
+
+namespace zorbel::settings {
+
+class Declare {
+ public:
+  static Declare edit(std::string page, std::string name, int maxLength, std::string defaultText) {
+    Declare d(std::move(page), std::move(name), ControlKind::Edit);
+    d.s_.maxLength = maxLength;
+    d.s_.defaultText = std::move(defaultText);
+    return d;
+  }
+  static Declare combo(std::string page, std::string name, std::vector<std::string> items,
+                       int defaultIndex) {
+    Declare d(std::move(page), std::move(name), ControlKind::Combo);
+    d.s_.items = std::move(items);
+    d.s_.defaultIndex = defaultIndex;
+    return d;
+  }
+  static Declare check(std::string page, std::string name, bool checked) {
+    Declare d(std::move(page), std::move(name), ControlKind::Check);
+    d.s_.defaultIndex = checked ? 1 : 0;
+    return d;
+  }
+
+  Declare& caption(std::string text) { s_.caption = std::move(text); return *this; }
+  Declare& hint(std::string text) { s_.hint = std::move(text); return *this; }
+  Declare& at(int offset, int width, Encoding encoding) {
+    s_.offset = offset;
+    s_.width = width;
+    s_.encoding = encoding;
+    return *this;
+  }
+  // An item index, flag byte or byte number takes one byte.
+  Declare& at(int offset, Encoding encoding) { return at(offset, widthOf(encoding), encoding); }
+  Declare& rule(Rule rule, std::string message) { return this->rule(rule, 0, 0, std::move(message)); }
+  Declare& rule(Rule rule, std::int32_t low, std::int32_t high, std::string message) {
+    s_.rule = rule;
+    s_.low = low;
+    s_.high = high;
+    s_.message = std::move(message);
+    return *this;
+  }
+  Declare& partner(std::string toCall) { s_.partner = std::move(toCall); return *this; }
+  Declare& notDecoded() { s_.decoded = false; return *this; }
+
+  Setting take() { return std::move(s_); }
+
+ private:
+  Declare(std::string page, std::string name, ControlKind kind) {
+    s_.page = std::move(page);
+    s_.name = std::move(name);
+    s_.kind = kind;
+  }
+  static int widthOf(Encoding e) {
+    switch (e) {
+      case Encoding::WordNumber:
+      case Encoding::UnsignedWord: return 2;
+      case Encoding::PaddedCallsign:
+      case Encoding::StationCallsign: return 6;
+      case Encoding::Latitude: return 9;
+      case Encoding::Longitude: return 10;
+      default: return 1;
+    }
+  }
+  Setting s_;
+};
+
+// Appends a declaration to a tab's list.
+inline void operator<<(std::vector<Setting>& out, Declare& d) { out.push_back(d.take()); }
+inline void operator<<(std::vector<Setting>& out, Declare&& d) { out.push_back(d.take()); }
+
+inline const std::vector<std::string> kNoYes{"No", "Yes"};
+inline const std::vector<std::string> kDisabledEnabled{"Disabled", "Enabled"};
+inline const std::vector<std::string> kOffOn{"Off", "On"};
+
+}  // namespace zorbel::settings

@@ -1,0 +1,89 @@
+// "I-Gate" tab and the twelve APRS-IS to RF filter entries of the filter window.
+#include "catalog.h"
+#include "declare.h"
+
+namespace zorbel::settings {
+namespace {
+
+void addHeardTimeout(std::vector<Setting>& out, const std::string& name, int offset, const std::string& caption,
+                     const std::string& hint, const std::string& value, const std::string& message) {
+  out << Declare::edit("TabSheet17", name, 3, value).caption(caption).hint(hint).at(offset, Encoding::ByteNumber)
+             .rule(Rule::Range, 1, 240, message);
+}
+
+// A to-call box and its SSID box: an empty to-call stores '0' without reading the SSID.
+void addToCallPair(std::vector<Setting>& out, const std::string& call, const std::string& ssid, int offset,
+                   const std::string& caption, const std::string& value, const std::string& callHint,
+                   const std::string& ssidValue, const std::string& ssidHint, const std::string& message) {
+  out << Declare::edit("TabSheet17", call, 6, value).caption(caption).hint(callHint)
+             .at(offset, Encoding::PaddedCallsign);
+  out << Declare::edit("TabSheet17", ssid, 2, ssidValue).caption("-").hint(ssidHint)
+             .at(offset + 6, Encoding::SsidCharacter).rule(Rule::GuardedSsid, 0, 15, message).partner(call);
+}
+
+}  // namespace
+
+void addIgateSettings(std::vector<Setting>& out) {
+  const std::string page = "TabSheet17";
+  using E = Encoding;
+
+  addHeardTimeout(out, "Aprsis_heard_timeout", 372, "APRS-IS heard buffer timeout [m]:",
+                  "Stations heard from APRS-IS will be stored in buffer for specified time.", "30",
+                  "APRS-IS heard buffer timeout range error (1 - 240).");
+  addToCallPair(out, "Aprsis_2rf_dest", "Aprsis_2rf_dest_ssid", 373, "APRS-IS to RF dest:", "APZR01",
+                "APRS-IS to RF destination to-call.", "0", "APRS-IS to RF destination SSID.",
+                "APRS-IS to RF dest - SSID range error (0 - 15).");
+  out << Declare::combo(page, "Aprsis_fromrf", kNoYes, 1).caption("Gate RF packets to APRS-IS:")
+             .hint("If enabled, will gate packets received from RF to APRS-IS.").at(380, E::ItemIndex);
+  out << Declare::combo(page, "Aprsis_msg2rf", kNoYes, 1).caption("Gate messages to local RF:")
+             .hint("If enabled, will gate messages received from APRS-IS to RF.").at(381, E::ItemIndex);
+  addToCallPair(out, "Aprsis_msg2rf_path", "Aprsis_msg2rf_ssid", 382, "Message path:", "WIDE2",
+                "APRS-IS to RF message destination to-call.", "1", "APRS-IS to RF message destination SSID.",
+                "APRS-IS message path - SSID range error (0 - 15).");
+  out << Declare::edit(page, "Rfheard_local_maxhops", 3, "2").caption("Local RF heard max. digi-hops:")
+             .hint("Maximum number of digi-hops to recognize station as in local RF.").at(389, E::ByteNumber)
+             .rule(Rule::Range, 0, 8, "Local RF heard max. digi-hops range error (0 - 8).");
+  addHeardTimeout(out, "Rfheard_local_timeout", 390, "Local RF heard buffer timeout [m]:",
+                  "Stations heard from local RF will be stored in buffer for specified time.", "30",
+                  "Local RF heard buffer timeout range error (1 - 240).");
+  out << Declare::combo(page, "Aprsis_packet2rf", kNoYes, 1).caption("Gate non-message packets to RF:")
+             .hint("If enabled, will gate non-message packets received from APRS-IS to RF.").at(391, E::ItemIndex);
+  addToCallPair(out, "Aprsis_packet2rf_path", "Aprsis_packet2rf_ssid", 397, "Non-message path:", "WIDE2",
+                "APRS-IS to RF non-message packets destination to-call.", "1",
+                "APRS-IS to RF non-message packets destination SSID.",
+                "APRS-IS non-message path - SSID range error (0 - 15).");
+  out << Declare::combo(page, "Aprsis_packet2rf_ifheard", kNoYes, 0).caption("Gate if source station heard via RF:")
+             .hint("If enabled, will gate non-message packets to RF even if source is heard via RF.")
+             .at(392, E::ItemIndex);
+  addHeardTimeout(out, "Rfheard_timeout", 393, "RF heard buffer timeout [m]:",
+                  "Stations heard from RF will be stored in buffer for specified time.", "60",
+                  "RF heard buffer timeout range error (1 - 240).");
+  const char* perMinuteValue[] = {"6", "9", "12"};
+  const char* perMinuteHint[] = {"over 1 minute.", "over 2 minutes.", "over 3 minutes."};
+  for (int m = 1; m <= 3; ++m) {
+    const std::string id = std::to_string(m);
+    out << Declare::edit(page, "Aprsis_packet2rf_" + id + "min", 3, perMinuteValue[m - 1])
+               .caption(m == 1 ? "Max. packets per 1 / 2 / 3 min:" : "")
+               .hint(std::string("Maximum number of packets gated from APRS-IS to RF ") + perMinuteHint[m - 1])
+               .at(393 + m, E::ByteNumber)
+               .rule(Rule::Range, 1, 240, "Max. non-message packets per " + id + " min range error (1 - 240).");
+  }
+
+  // The filter window's entries: the device tests them from 1 to 12, first match decides.
+  for (int k = 1; k <= 12; ++k) {
+    const std::string id = (k < 10 ? "0" : "") + std::to_string(k);
+    const int at = 404 + 8 * (k - 1);
+    out << Declare::edit("Form4", "Packet2rf_filter_callsign" + id, 6, "").caption("Callsign:")
+               .hint("Callsign pattern for APRS-IS to RF filter.").at(at, E::PaddedCallsign);
+    out << Declare::edit("Form4", "Packet2rf_filter_ssid" + id, 2, "*").caption("SSID:")
+               .hint("SSID pattern for APRS-IS to RF filter.").at(at + 6, E::SsidCharacter)
+               .rule(Rule::SsidOrWildcard, 0, 15,
+                     "APRS-IS packets to RF filter " + std::to_string(k) +
+                         " - SSID range error (0 - 15, or wildcard '*').");
+    out << Declare::combo("Form4", "Packet2rf_filter_type" + id,
+                          {"Not used", "Allow all", "Deny all", "Beacons", "Destination", "Telemetry"}, 0)
+               .caption("Type:").hint("APRS-IS to RF filter type.").at(at + 7, E::ItemIndex);
+  }
+}
+
+}  // namespace zorbel::settings

@@ -1,0 +1,64 @@
+#pragma once
+// The settings as the main window holds them: one state per control.
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "setting.h"
+
+namespace zorbel::settings {
+
+struct ControlState {
+  std::string text;     // edit boxes: 8-bit bytes, verbatim
+  int index = -1;       // combo boxes: selected item, -1 for none
+  bool checked = false; // check boxes
+  bool enabled = true;
+
+  bool operator==(const ControlState&) const = default;
+};
+
+class SettingsModel {
+ public:
+  // The start-up state, with the clock edits filled from `now` as UTC.
+  explicit SettingsModel(std::time_t now = std::time(nullptr));
+
+  // Lookups by control name; an unknown name throws std::out_of_range.
+  const ControlState& state(std::string_view name) const;
+  const std::string& text(std::string_view name) const { return state(name).text; }
+  int index(std::string_view name) const { return state(name).index; }
+  bool checked(std::string_view name) const { return state(name).checked; }
+  bool enabled(std::string_view name) const { return state(name).enabled; }
+
+  // By position in allSettings().
+  const ControlState& at(std::size_t i) const { return states_.at(i); }
+
+  // A text set by program is taken whole, whatever the edit box's limit.
+  void setText(std::string_view name, std::string text);
+  // An index outside the item list leaves no item selected.
+  void setIndex(std::string_view name, int index);
+  // Sets the box only; click() also runs its click behaviour.
+  void setChecked(std::string_view name, bool checked);
+  // What a user's click to this state does: Uploadpctime and Ntp_enable run UploadpctimeClick.
+  void click(std::string_view name, bool checked);
+
+  // Writes the PC clock, as UTC, into the five clock edits.
+  void fillRtcFromPcClock(std::time_t now = std::time(nullptr));
+  // Disables the five clock edits when Uploadpctime is checked, else enables them.
+  void uploadPcTimeClick();
+  // "Default parameters" of analog channel 1..5 and digital channel 1..8.
+  void analogChannelDefaults(int channel);
+  void digitalChannelDefaults(int channel);
+
+  bool operator==(const SettingsModel& other) const;
+
+ private:
+  ControlState& mutableState(std::string_view name);
+  std::vector<ControlState> states_;
+};
+
+// Whether `index` names an item of `setting`'s list.
+bool isItem(const Setting& setting, int index);
+
+}  // namespace zorbel::settings

@@ -1,0 +1,67 @@
+#pragma once
+// One declaration per setting: what the window shows, where the setting lives
+// in the configuration image, how it is encoded and which rule guards it.
+// The encoder, the decoder, the configuration file, the windows and zorbelctl
+// all read these declarations.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zorbel::settings {
+
+enum class ControlKind : std::uint8_t { Edit, Combo, Check };
+
+enum class Encoding : std::uint8_t {
+  None,             // not stored in the image (Uploadpctime)
+  ByteNumber,       // low 8 bits of the integer; read back unsigned
+  WordNumber,       // low 16 bits, little-endian; read back signed
+  UnsignedWord,     // as WordNumber; read back unsigned
+  ItemIndex,        // selected item, 0xFF for none
+  FlagByte,         // 1 checked, 0 not
+  PaddedCallsign,   // upper-cased, space padded to 6; read back without trailing spaces
+  StationCallsign,  // as PaddedCallsign, but read back with its padding kept
+  SsidCharacter,    // '0' + n (or '*'); read back as byte - 48
+  StationSsid,      // as SsidCharacter; read back as (byte - 48) mod 256
+  Text,             // text and a zero byte, at most width - 1 characters
+  UpperText,        // as Text, upper-cased
+  Latitude,         // DDMM.mmN and a zero byte
+  Longitude,        // DDDMM.mmE and a zero byte
+};
+
+enum class Rule : std::uint8_t {
+  None,
+  NotEmpty,        // at least one character
+  Range,           // integer in low..high; the value is stored before the check
+  RangeThenStore,  // integer in low..high; checked before it is stored
+  ZeroOrRange,     // 0, or an integer in low..high (stored before the check)
+  PortOrEmpty,     // empty stores 0 silently; otherwise an integer in 0..65535
+  GuardedSsid,     // 0..15 and a non-integer both give the message; with a
+                   // partner, an empty partner text stores '0' unread
+  SsidOrWildcard,  // exactly "*", or a guarded 0..15
+  Printable,       // every byte 0x20..0x7E (stored before the check)
+  LatitudeShape,   // DDMM.mm then N or S
+  LongitudeShape,  // DDDMM.mm then E or W
+};
+
+struct Setting {
+  std::string name;      // the control's object name
+  ControlKind kind = ControlKind::Edit;
+  std::string page;      // the tab sheet holding it ("TabSheet1" .. or "Form4")
+  std::string caption;   // label beside it ("" for none)
+  std::string hint;
+  std::string defaultText;  // edit boxes
+  int defaultIndex = -1;    // combo boxes: item selected at start-up; check boxes: 1 checked
+  int maxLength = 0;        // edit boxes: the longest text a user can type
+  std::vector<std::string> items;  // combo boxes, in order
+  int offset = -1;                 // first byte in the configuration image
+  int width = 0;                   // bytes it owns there
+  Encoding encoding = Encoding::None;
+  Rule rule = Rule::None;
+  std::int32_t low = 0;
+  std::int32_t high = 0;
+  std::string message;   // the range message of its rule
+  std::string partner;   // GuardedSsid: the to-call box whose empty text skips this SSID
+  bool decoded = true;   // false: a configuration read leaves the control alone
+};
+
+}  // namespace zorbel::settings

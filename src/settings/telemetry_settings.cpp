@@ -1,0 +1,100 @@
+// "Telemetry reports" tab: report settings, five analog and eight digital channels.
+#include "catalog.h"
+#include "declare.h"
+#include "telemetry_defaults.h"
+
+namespace zorbel::settings {
+namespace {
+
+void addReport(std::vector<Setting>& out, const std::string& prefix, const std::string& what, int at) {
+  const std::string page = "TabSheet14";
+  using E = Encoding;
+  out << Declare::edit(page, prefix + "_dest_string", 6, "APZR01").caption("Dest:")
+             .hint(what + " destination to-call.").at(at, E::PaddedCallsign)
+             .rule(Rule::NotEmpty, what + " destination - too short (ex. APZR01).");
+  out << Declare::edit(page, prefix + "_dest_ssid", 2, "0").caption("-").hint(what + " destination SSID.")
+             .at(at + 6, E::SsidCharacter)
+             .rule(Rule::GuardedSsid, 0, 15, what + " destination - SSID range error (0 - 15).");
+  out << Declare::edit(page, prefix + "_path_string", 6, "WIDE2").caption("Path").hint(what + " path.")
+             .at(at + 7, E::PaddedCallsign);
+  out << Declare::edit(page, prefix + "_path_ssid", 2, "2").caption("-").hint(what + " path SSID.")
+             .at(at + 13, E::SsidCharacter)
+             .rule(Rule::GuardedSsid, 0, 15, what + " path - SSID range error (0 - 15).")
+             .partner(prefix + "_path_string");
+  // The data report keeps a spare zero byte after its path SSID; the parameter report does not.
+  const int rates = prefix == "Teledata" ? at + 15 : at + 14;
+  out << Declare::edit(page, prefix + "_txrate_rf", 3, "5").caption("RF[min]:")
+             .hint(what + " TX rate to RF (minutes). Set 0 to disable.").at(rates, E::WordNumber)
+             .rule(Rule::ZeroOrRange, 5, 1440, what + " tx rate (RF) range error (5 - 1440).");
+  out << Declare::edit(page, prefix + "_txrate_aprsis", 3, "5").caption("IS[min]:")
+             .hint(what + " TX rate to APRS-IS (minutes). Set 0 to disable.").at(rates + 2, E::WordNumber)
+             .rule(Rule::ZeroOrRange, 5, 1440, what + " tx rate (APRSIS) range error (5 - 1440).");
+}
+
+}  // namespace
+
+void addTelemetrySettings(std::vector<Setting>& out) {
+  using E = Encoding;
+  const std::string page = "TabSheet14";
+
+  out << Declare::edit(page, "Teletitle", 23, "Telemetry test").caption("Telemetry project title:")
+             .hint("Title for telemetry sent in BITS message.").at(1446, 24, E::Text);
+  out << Declare::combo(page, "Tele_enable", kDisabledEnabled, 0).caption("Telemetry reports:")
+             .hint("Enables or disables telemetry reports.").at(1470, E::ItemIndex);
+  out << Declare::combo(page, "Telemodule_enable", kDisabledEnabled, 0).caption("Vondrake module (analog):")
+             .hint("Enables or disables Vondrake module support.").at(1471, E::ItemIndex);
+  out << Declare::combo(page, "Bitsmodule_enable", kDisabledEnabled, 0).caption("Quodra module (digital):")
+             .hint("Enables or disables Quodra module support.").at(1472, E::ItemIndex);
+  out << Declare::edit(page, "Tele_holdoff", 3, "60").caption("First telemetry data packet delay [min]:")
+             .hint("Delay for first telemetry data packet. Allows to gather data after device power-up.")
+             .at(1867, E::ByteNumber)
+             .rule(Rule::RangeThenStore, 0, 250, "First telemetry data packet delay range error (0 - 250).");
+
+  const int analogLimit[] = {7, 7, 6, 6, 5};
+  for (int k = 1; k <= 5; ++k) {
+    const std::string id = std::to_string(k);
+    const std::string a = "Teleanalog" + id;
+    const std::string channel = "Analog channel " + id;
+    const int at = 1510 + 45 * (k - 1);
+    const AnalogDefaults& d = analogDefaults(k, kAnalogStartupSource[k - 1]);
+    const std::string coef = channel + " telemetry calculation coefficient ";
+    const std::string equation = ". Equation: A*x*x+B*x+C (where x is the measurement sample).";
+    out << Declare::combo("TabSheet12", a + "_source", analogSourceItems(), kAnalogStartupSource[k - 1])
+               .caption("Source:").hint(channel + " measurement source.").at(at, E::ItemIndex);
+    out << Declare::edit("TabSheet12", a + "_name", analogLimit[k - 1], d.name).caption("Name:")
+               .hint(channel + " report name.").at(at + 1, 8, E::Text);
+    out << Declare::edit("TabSheet12", a + "_units", analogLimit[k - 1], d.units).caption("Units:")
+               .hint(channel + " report units.").at(at + 9, 8, E::Text);
+    out << Declare::edit("TabSheet12", a + "_coefa", 8, d.coefA).caption("Coeff A:").hint(coef + "A" + equation)
+               .at(at + 17, 9, E::Text);
+    out << Declare::edit("TabSheet12", a + "_coefb", 8, d.coefB).caption("Coeff B:").hint(coef + "B" + equation)
+               .at(at + 26, 9, E::Text);
+    out << Declare::edit("TabSheet12", a + "_coefc", 8, d.coefC).caption("Coeff C:").hint(coef + "C" + equation)
+               .at(at + 35, 9, E::Text);
+    out << Declare::combo("TabSheet12", a + "_average", kOffOn, 0).caption("1 min average:")
+               .hint("If selected, the device will calculate 1 minute average of measured samples.")
+               .at(at + 44, E::ItemIndex);
+  }
+
+  const int digitalLimit[] = {6, 5, 4, 4, 4, 3, 3, 3};
+  for (int k = 1; k <= 8; ++k) {
+    const std::string id = std::to_string(k);
+    const std::string d = "Teledigital" + id;
+    const std::string channel = "Digital channel " + id;
+    const std::string tab = k <= 4 ? "TabSheet13" : "TabSheet15";
+    const int at = 1735 + 16 * (k - 1);
+    out << Declare::combo(tab, d + "_source", {"Not used"}, 0).caption("Source").hint(channel + " source.")
+               .at(at, E::ItemIndex);
+    out << Declare::edit(tab, d + "_name", digitalLimit[k - 1], digitalDefaultName(k)).caption("Name:")
+               .hint(channel + " report name.").at(at + 1, 7, E::Text);
+    out << Declare::edit(tab, d + "_units", digitalLimit[k - 1], digitalDefaultLabel(k)).caption("Label")
+               .hint(channel + " report label.").at(at + 8, 7, E::Text);
+    out << Declare::combo(tab, d + "_inverted", kNoYes, 0).caption("Inverted:")
+               .hint("Select if digital channel is active-low.").at(at + 15, E::ItemIndex);
+  }
+
+  addReport(out, "Teledata", "Telemetry data", 1473);
+  addReport(out, "Teleparams", "Telemetry parameters", 1492);
+}
+
+}  // namespace zorbel::settings

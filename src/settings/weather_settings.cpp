@@ -1,0 +1,40 @@
+// "Weather" tab: station type and the weather report.
+#include "catalog.h"
+#include "declare.h"
+
+namespace zorbel::settings {
+
+void addWeatherSettings(std::vector<Setting>& out) {
+  const std::string page = "TabSheet4";
+  using E = Encoding;
+
+  out << Declare::combo(page, "Weather_stationtype",
+                        {"None", "Peet Bros Ultimeter 100", "Peet Bros Ultimeter 800", "Peet Bros Ultimeter 2000",
+                         "Peet Bros Ultimeter 2100", "WS-2300", "WS-2350", "Davis Vantage Pro", "Davis Vantage Pro2",
+                         "Davis Vantage Pro Plus", "Davis Vantage Pro2 Plus"},
+                        5)
+             .caption("Weather station:").hint("Weather station selection box.").at(52, E::ItemIndex);
+  out << Declare::edit(page, "Weather_dest_string", 6, "APZR01").caption("Dest:")
+             .hint("Weather report destination to-call.").at(53, E::PaddedCallsign)
+             .rule(Rule::NotEmpty, "Weather destination - too short (ex. APZR01).");
+  out << Declare::edit(page, "Weather_dest_ssid", 2, "0").caption("-").hint("Weather report destination SSID.")
+             .at(59, E::SsidCharacter)
+             .rule(Rule::GuardedSsid, 0, 15, "Weather destination - SSID range error (0 - 15).");
+  out << Declare::edit(page, "Weather_path_string", 6, "WIDE2").caption("Path:").hint("Weather report path.")
+             .at(60, E::PaddedCallsign);
+  out << Declare::edit(page, "Weather_path_ssid", 2, "2").caption("-").hint("Weather report path SSID.")
+             .at(66, E::SsidCharacter)
+             .rule(Rule::GuardedSsid, 0, 15, "Weather path - SSID range error (0 - 15).")
+             .partner("Weather_path_string");
+  out << Declare::edit(page, "Weather_txrate_rf", 3, "5").caption("RF[min]:")
+             .hint("Weather report TX rate to RF (minutes). Set 0 to disable.").at(68, E::WordNumber)
+             .rule(Rule::ZeroOrRange, 5, 1440, "Weather report tx rate (RF) range error (5 - 1440).");
+  out << Declare::edit(page, "Weather_txrate_aprsis", 3, "5").caption("IS[min]:")
+             .hint("Weather report TX rate to APRS-IS (minutes). Set 0 to disable.").at(70, E::WordNumber)
+             .rule(Rule::ZeroOrRange, 5, 1440, "Weather report tx rate (APRSIS) range error (5 - 1440).");
+  out << Declare::edit(page, "Weather_comment", 32, "Zorbel weather").caption("Comment:")
+             .hint("weather report comment.").at(72, 34, E::Text)
+             .rule(Rule::Printable, "Weather report comment - forbidden characters.");
+}
+
+}  // namespace zorbel::settings

@@ -1,0 +1,52 @@
+#pragma once
+// The firmware page buffer that "Upload firmware" loads a firmware hash file into.
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zorbel::update {
+
+inline constexpr std::size_t kFirmwarePageSize = 128;
+inline constexpr std::size_t kFirmwareBufferSize = 237568;  // 1856 pages: the upload limit
+inline constexpr std::size_t kRemoteFirmwareLimit = 245760;  // the remote update file's limit
+
+struct FirmwareLoadResult {
+  enum class Status { Ok, CannotOpen, TooLong, ShortRead };
+  Status status = Status::Ok;
+  std::string title;    // message box title ("File open error")
+  std::string message;  // "File open error.", "Firmware file too long.", or a short-read message
+  std::string reason;   // the operating system's reason, when there is one
+
+  bool ok() const { return status == Status::Ok; }
+};
+
+// The loaded firmware hash file as 128-byte pages. A load clears the whole
+// buffer before the file's bytes go in, so no byte of an earlier file ever
+// travels with a later one; a refused load changes nothing.
+class FirmwarePages {
+ public:
+  FirmwarePages();
+
+  FirmwareLoadResult load(const std::string& path);
+
+  // The file's length in pages, rounded up (0 for an empty file).
+  std::uint32_t pageCount() const { return pageCount_; }
+  // The number of the page sent last; a load sets it to 0.
+  std::uint32_t pageCounter() const { return pageCounter_; }
+  void setPageCounter(std::uint32_t n) { pageCounter_ = n; }
+  std::size_t length() const { return length_; }
+
+  // Page n's 128 bytes; pages past the buffer (the extra page after a
+  // full-size file) are zeros and never read past it.
+  std::array<std::uint8_t, kFirmwarePageSize> page(std::uint32_t n) const;
+
+  const std::uint8_t* data() const { return buffer_.data(); }
+
+ private:
+  std::array<std::uint8_t, kFirmwareBufferSize> buffer_{};
+  std::size_t length_ = 0;
+  std::uint32_t pageCount_ = 0;
+  std::uint32_t pageCounter_ = 0;
+};
+
+}  // namespace zorbel::update

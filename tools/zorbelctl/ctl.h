@@ -1,0 +1,58 @@
+#pragma once
+// Shared pieces of the zorbelctl command-line front end.
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/image.h"
+#include "settings/model.h"
+
+namespace zorbel::ctl {
+
+enum Exit : int {
+  kExitOk = 0,
+  kExitRange = 1,       // a range message from the encoder
+  kExitConversion = 2,  // "'%s' is not a valid integer value"
+  kExitVersion = 3,     // configuration version mismatch
+  kExitFile = 4,        // file or port error
+  kExitNoAnswer = 5,    // the device stopped answering
+  kExitChecksum = 6,    // a page or image checksum error on read
+  kExitUsage = 64,
+};
+
+struct Options {
+  double timeoutSeconds = 5.0;  // silence from the device that ends a link command
+  std::string traceFile;        // every byte sent and received, for bug reports
+};
+
+struct Context {
+  settings::SettingsModel model;
+  Options options;
+};
+
+using Args = std::vector<std::string>;
+
+// Options applied in command-line order over the start-up state; each returns
+// kExitOk to go on, or the exit status to stop with.
+int applySet(Context& ctx, std::string_view nameValue);
+int applyImage(Context& ctx, const std::string& path);
+int applyConfig(Context& ctx, const std::string& path);
+
+// Commands; each returns its exit status.
+int cmdShow(Context& ctx, const Args& args);
+int cmdEncode(Context& ctx, const Args& args);
+int cmdSave(Context& ctx, const Args& args);
+int cmdRuf(Context& ctx, const Args& args);
+int cmdWrite(Context& ctx, const Args& args);
+int cmdRead(Context& ctx, const Args& args);
+int cmdUpload(Context& ctx, const Args& args);
+
+// Every control as NAME=VALUE, in encoder order, in the forms --set takes.
+void printSettings(const settings::SettingsModel& model, std::ostream& out);
+
+// "What Write config does before sending": the PC clock when Uploadpctime is
+// checked, then the encoder. Prints the encoder's message to stderr on failure.
+int encodeForWrite(Context& ctx, settings::Image& image);
+
+}  // namespace zorbel::ctl

@@ -1,0 +1,94 @@
+// zorbelctl: the configurator's operations from the command line, over the same core.
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <map>
+
+#include "ctl.h"
+
+namespace {
+
+using namespace zorbel::ctl;
+
+const char* const kHelp = R"(Usage: zorbelctl [OPTION]... COMMAND [ARGS]
+
+Options, applied in the order given over the start-up settings:
+  --set NAME=VALUE   set one control: an edit box's text (taken whole), a combo
+                     box's item index (-1 = none; past the list = no selection),
+                     or 1/0 for a check box (runs its click behaviour)
+  --image FILE       decode a 2048-byte configuration image into the settings
+  --config FILE      import a configuration file (version message on stderr)
+  --timeout SECONDS  link commands: silence from the device that ends them (default 5)
+  --trace FILE       link commands: log every byte sent and received, in hex
+  --help             show this text
+
+Commands:
+  show                    print every control as NAME=VALUE, in encoder order
+  encode FILE             encode the settings (clock from the PC when
+                          Uploadpctime is checked) and write the 2048-byte image
+  save FILE               save the settings as a configuration file
+  ruf FIRMWARE OUT        build a remote update file
+  write PORT              write the configuration to the device on PORT
+  read PORT               read the configuration from the device, then show it
+  upload PORT FIRMWARE    upload a firmware hash file to the device
+
+Exit status:
+  0 success, 1 range error, 2 not a valid integer, 3 configuration version
+  mismatch, 4 file or port error, 5 no answer from the device, 6 checksum
+  error on read, 64 usage error.
+)";
+
+int usage(const std::string& why) {
+  std::cerr << "zorbelctl: " << why << "\nTry 'zorbelctl --help'.\n";
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Context ctx;
+  int i = 1;
+  for (; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kHelp;
+      return kExitOk;
+    }
+    if (arg.rfind("--", 0) != 0) break;
+    if (i + 1 >= argc) return usage("option " + arg + " needs a value");
+    const std::string value = argv[++i];
+    int status = kExitOk;
+    if (arg == "--set") {
+      status = applySet(ctx, value);
+    } else if (arg == "--image") {
+      status = applyImage(ctx, value);
+    } else if (arg == "--config") {
+      status = applyConfig(ctx, value);
+    } else if (arg == "--timeout") {
+      char* end = nullptr;
+      ctx.options.timeoutSeconds = std::strtod(value.c_str(), &end);
+      if (end == value.c_str() || *end != '\0' || ctx.options.timeoutSeconds <= 0)
+        return usage("--timeout takes a positive number of seconds");
+    } else if (arg == "--trace") {
+      ctx.options.traceFile = value;
+    } else {
+      return usage("unknown option " + arg);
+    }
+    if (status != kExitOk) return status;
+  }
+  if (i >= argc) return usage("no command given");
+
+  const std::string command = argv[i++];
+  const Args args(argv + i, argv + argc);
+  struct Command { int (*run)(Context&, const Args&); std::size_t arity; };
+  const std::map<std::string, Command> commands{
+      {"show", {cmdShow, 0}},   {"encode", {cmdEncode, 1}}, {"save", {cmdSave, 1}},
+      {"ruf", {cmdRuf, 2}},     {"write", {cmdWrite, 1}},   {"read", {cmdRead, 1}},
+      {"upload", {cmdUpload, 2}},
+  };
+  auto it = commands.find(command);
+  if (it == commands.end()) return usage("unknown command " + command);
+  if (args.size() != it->second.arity)
+    return usage(command + " takes " + std::to_string(it->second.arity) + " argument(s)");
+  return it->second.run(ctx, args);
+}
