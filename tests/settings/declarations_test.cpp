@@ -1,0 +1,68 @@
+// The declarations are the single source of every setting's place; these
+// checks keep fields from overlapping or straying into the frame.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "settings/catalog.h"
+#include "settings/image.h"
+
+using namespace zorbel::settings;
+
+TEST(Declarations, NamesAreUniqueAndFound) {
+  std::set<std::string> names;
+  for (const Setting& s : allSettings()) {
+    EXPECT_TRUE(names.insert(s.name).second) << s.name;
+    ASSERT_TRUE(findSetting(s.name).has_value());
+    EXPECT_EQ(allSettings()[*findSetting(s.name)].name, s.name);
+  }
+  EXPECT_FALSE(findSetting("txdelay").has_value()) << "names are matched exactly";
+}
+
+TEST(Declarations, FieldsLieInsideTheSettingsAreaAndNeverOverlap) {
+  std::map<int, std::string> owner;
+  for (const Setting& s : allSettings()) {
+    if (s.encoding == Encoding::None) continue;
+    EXPECT_GE(s.offset, static_cast<int>(kSettingsBegin)) << s.name;
+    EXPECT_LE(s.offset + s.width, static_cast<int>(kSettingsEnd)) << s.name;
+    ASSERT_GT(s.width, 0) << s.name;
+    for (int b = s.offset; b < s.offset + s.width; ++b) {
+      auto [it, fresh] = owner.emplace(b, s.name);
+      EXPECT_TRUE(fresh) << s.name << " overlaps " << it->second << " at " << b;
+    }
+  }
+  // The bytes that always stay zero between fields.
+  for (int spare : {21, 51, 67, 549, 1487})
+    EXPECT_EQ(owner.count(spare), 0u) << spare;
+}
+
+TEST(Declarations, EveryControlKindHasWhatItNeeds) {
+  int edits = 0, combos = 0, checks = 0;
+  for (const Setting& s : allSettings()) {
+    switch (s.kind) {
+      case ControlKind::Edit:
+        ++edits;
+        EXPECT_GT(s.maxLength, 0) << s.name;
+        if (s.encoding == Encoding::Text || s.encoding == Encoding::UpperText) {
+          EXPECT_LT(s.maxLength, s.width) << s.name << ": a typed text must leave room for its zero byte";
+        }
+        break;
+      case ControlKind::Combo:
+        ++combos;
+        EXPECT_FALSE(s.items.empty()) << s.name;
+        EXPECT_TRUE(s.defaultIndex >= 0 && s.defaultIndex < static_cast<int>(s.items.size())) << s.name;
+        EXPECT_EQ(s.encoding, Encoding::ItemIndex) << s.name;
+        break;
+      case ControlKind::Check: ++checks; break;
+    }
+    if (s.rule != Rule::None) {
+      EXPECT_FALSE(s.message.empty()) << s.name;
+    }
+    if (!s.partner.empty()) {
+      EXPECT_TRUE(findSetting(s.partner).has_value()) << s.name;
+    }
+  }
+  EXPECT_EQ(edits + combos + checks, static_cast<int>(allSettings().size()));
+  EXPECT_EQ(checks, 10);  // eight path rules, NTP and the PC time box
+}

@@ -1,0 +1,115 @@
+// zorbelctl's settings commands, run as the real program.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CtlRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CtlRun zorbelctl(const std::string& args) {
+  const fs::path err = fs::temp_directory_path() / ("zorbelctl-err-" + std::to_string(::getpid()));
+  const std::string command = std::string(ZORBELCTL_PATH) + " " + args + " 2>" + err.string();
+  FILE* pipe = ::popen(command.c_str(), "r");
+  CtlRun run{};
+  std::array<char, 4096> buf{};
+  while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe)) run.out.append(buf.data(), n);
+  const int raw = ::pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  std::ifstream in(err);
+  run.err.assign(std::istreambuf_iterator<char>(in), {});
+  fs::remove(err);
+  return run;
+}
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+struct Zorbelctl : ::testing::Test {
+  fs::path dir = fs::temp_directory_path() / ("zorbelctl-test-" + std::to_string(::getpid()));
+  void SetUp() override { fs::create_directories(dir); }
+  void TearDown() override { fs::remove_all(dir); }
+};
+
+}  // namespace
+
+TEST_F(Zorbelctl, ShowListsEveryControlInEncoderOrder) {
+  const CtlRun r = zorbelctl("show");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("Callsign=NOCALL\nSsid=0\nTxdelay=250\n", 0), 0u);
+  EXPECT_NE(r.out.find("\nUploadpctime=1\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\nPacket2rf_filter_type12=0\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\nWU_rapidfirerate=5\n"), std::string::npos);
+}
+
+TEST_F(Zorbelctl, EncodeThenImageShowRoundTrips) {
+  const fs::path image = dir / "a.img";
+  CtlRun r = zorbelctl("--set Callsign=sp1abc --set Quiettime_randomize=9 --set Uploadpctime=0 --set Rtcyear=2020 "
+                    "--set 'Beacon2_msg=hello world' encode " + image.string());
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string bytes = readFile(image);
+  ASSERT_EQ(bytes.size(), 2048u);
+  EXPECT_EQ(bytes.substr(14, 6), "SP1ABC");
+  EXPECT_EQ(static_cast<unsigned char>(bytes[26]), 0xFF);
+  EXPECT_EQ(bytes.substr(550, 2), "\xe4\x07");
+
+  r = zorbelctl("--image " + image.string() + " show");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("Callsign=SP1ABC\n", 0), 0u);
+  EXPECT_NE(r.out.find("\nQuiettime_randomize=-1\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\nBeacon2_msg=hello world\n"), std::string::npos);
+
+  const fs::path again = dir / "b.img";
+  ASSERT_EQ(zorbelctl("--image " + image.string() + " --set Uploadpctime=0 --set Rtcyear=2020 encode " +
+                      again.string()).status, 0);
+  EXPECT_EQ(readFile(again).substr(6), bytes.substr(6)) << "only the stamp and sum may differ";
+}
+
+TEST_F(Zorbelctl, ExitStatusesAndMessages) {
+  const fs::path out = dir / "x.img";
+  CtlRun r = zorbelctl("--set Txdelay=1 encode " + out.string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "TX delay - range error (200 - 1000).\n");
+  EXPECT_FALSE(fs::exists(out));
+
+  r = zorbelctl("--set Txdelay=abc encode " + out.string());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "'abc' is not a valid integer value\n");
+
+  std::ofstream(dir / "blank.img", std::ios::binary) << std::string(2048, '\xff');
+  r = zorbelctl("--image " + (dir / "blank.img").string() + " show");
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "Uncompatible configuration version:\nDevice: unknown, config version control started in "
+                   "v1.21b\nConfigurator: v1.32\n");
+
+  EXPECT_EQ(zorbelctl("--image " + (dir / "missing.img").string() + " show").status, 4);
+  EXPECT_EQ(zorbelctl("encode " + (dir / "no" / "such" / "x.img").string()).status, 4);
+  EXPECT_EQ(zorbelctl("--set NoSuch=1 show").status, 64);
+  EXPECT_EQ(zorbelctl("--set Ptt=first show").status, 64);
+  EXPECT_EQ(zorbelctl("--set Ntp_enable=2 show").status, 64);
+  EXPECT_EQ(zorbelctl("frobnicate").status, 64);
+  EXPECT_EQ(zorbelctl("encode").status, 64);
+}
+
+TEST_F(Zorbelctl, FailedEncodeLeavesAnExistingFileUntouched) {
+  const fs::path out = dir / "keep.img";
+  std::ofstream(out) << "precious";
+  EXPECT_EQ(zorbelctl("--set Callsign= encode " + out.string()).status, 1);
+  EXPECT_EQ(readFile(out), "precious");
+}
