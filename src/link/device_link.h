@@ -1,0 +1,159 @@
+#pragma once
+// The device link: one serial port, one worker thread that reads it and runs
+// the three page transfers (configuration write, configuration read, firmware
+// upload). Standard C++ and POSIX only; the windows and zorbelctl drive it
+// through this class and hear from it through the callbacks below.
+//
+// Threads: every member function is called from one owner thread (the GUI
+// thread, or zorbelctl's main thread). The callbacks run on the worker thread,
+// except that open() reports its own failure on the owner's thread; the owner
+// passes what it needs to its own thread (a queued call in the windows). The
+// callbacks must not block for long and must not call stopAndJoin() or open()
+// (they run on the thread those would join).
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "settings/image.h"
+
+namespace zorbel::update {
+class FirmwarePages;
+}
+
+namespace zorbel::link {
+
+inline constexpr const char* kOpenedMessage = "Serial port opened successfully.";
+inline constexpr const char* kOpenErrorMessage =
+    "Serial port open error. Try to reconnect the device and reset application.";
+
+enum class TransferKind { Firmware, ConfigurationWrite, ConfigurationRead };
+
+// How a transfer ended. A transfer whose device stops answering does not end:
+// nothing times out in the link (zorbelctl keeps its own time-out).
+enum class TransferEnd {
+  Finished,            // "Send finished." (write, firmware), or the read image handed over
+  PageChecksumError,   // "Eeprom page data checksum error." (read stops)
+  ImageChecksumError,  // "Eeprom read checksum error. Please upload new eeprom data to device."
+};
+
+enum class PortState {
+  Open,    // a worker runs on the port
+  Closed,  // the worker released the port after close()/stopAndJoin()/open() of another port
+  Lost,    // the port failed under the worker (device unplugged, line hung up); worker ended
+};
+
+enum class TraceDirection { Sent, Received };
+
+struct OpenResult {
+  bool ok = false;
+  std::string message;  // kOpenedMessage, or kOpenErrorMessage: the message box's text
+  std::string device;   // the device path that was opened or tried
+  std::string reason;   // on failure: the operating system's reason ("/dev/ttyUSB0: Permission denied")
+  std::string hint;     // on failure: what usually fixes it on Linux; may be empty
+};
+
+// The received image at the end of a good configuration read, handed to the
+// owner, who runs the settings decoder on it (on its own thread) and then calls
+// done(). The worker waits meanwhile, so the decoder has run before any later
+// log line of the link. The worker is released by done(), by the owner
+// dropping its last reference to this object (so a queued call that never runs
+// cannot hold it), or by close()/stopAndJoin()/the link's destruction; the
+// owner can therefore never deadlock with a worker waiting here.
+class ImageHandOver {
+ public:
+  struct Waiter;  // the worker's side
+  ImageHandOver(const settings::Image& image, std::shared_ptr<Waiter> waiter);
+  ~ImageHandOver();
+  ImageHandOver(const ImageHandOver&) = delete;
+  ImageHandOver& operator=(const ImageHandOver&) = delete;
+
+  // A copy of the received image; stays valid as long as this object.
+  const settings::Image& image() const { return image_; }
+  // The decoder has run: the worker goes on. Later calls do nothing.
+  void done();
+
+ private:
+  settings::Image image_;
+  std::shared_ptr<Waiter> waiter_;
+};
+
+struct LinkCallbacks {
+  // One log line, without a line end, in the order produced ("Eeprom page sent [3].").
+  std::function<void(const std::string& line)> log;
+  // Transfer progress: pages acknowledged (write, firmware) or received (read)
+  // so far, out of the pages the transfer sends (16, or page count + 1 for
+  // firmware). Called with done = 0 when a transfer starts.
+  std::function<void(TransferKind kind, std::uint32_t done, std::uint32_t total)> progress;
+  // The port's state with a short text for a status bar ("/dev/ttyUSB0 open").
+  std::function<void(PortState state, const std::string& text)> status;
+  // A good configuration read: decode hand->image(), then hand->done().
+  // Without this callback the image is not handed over and the worker goes on.
+  std::function<void(std::shared_ptr<ImageHandOver> hand)> imageReceived;
+  // A transfer ended (after its last log line).
+  std::function<void(TransferKind kind, TransferEnd end)> transferEnded;
+  // Every byte written to or read from the port, as written or read.
+  std::function<void(TraceDirection direction, const std::uint8_t* bytes, std::size_t count)> trace;
+};
+
+class DeviceLink {
+ public:
+  explicit DeviceLink(LinkCallbacks callbacks = {});
+  // Stops and joins the worker (stopAndJoin()).
+  ~DeviceLink();
+  DeviceLink(const DeviceLink&) = delete;
+  DeviceLink& operator=(const DeviceLink&) = delete;
+
+  // "Open port": stops and joins a running worker first (its port is released),
+  // then opens `portName` (see devicePath()) exclusively, raw 115200 8N1, no
+  // flow control, DTR and RTS off, and starts a worker on it. Requests posted
+  // while no worker ran go out on its first pass. On failure the link stays
+  // closed, the result carries kOpenErrorMessage with the reason and a hint,
+  // and a log line with the reason is produced (on the owner's thread).
+  OpenResult open(const std::string& portName);
+
+  // "Close port": asks the worker to stop and returns at once; the worker
+  // releases the port promptly (at most one read time-out, ~129 ms). A waiting
+  // image hand-over is abandoned. Does nothing when no worker runs.
+  void close();
+
+  // For the owner's shutdown: close() and wait until the worker has ended.
+  void stopAndJoin();
+
+  // True from a successful open() until the worker has released the port.
+  bool workerRunning() const;
+
+  // "Write config": sends pages 0..15 of this copy of an encoded image.
+  void writeConfiguration(const settings::Image& image);
+  // "Read config": requests pages 0..15 into the received image.
+  void readConfiguration();
+  // "Upload firmware": sends pages 0..N of a copy of the loaded firmware, taken
+  // now (a later load never mixes pages into this upload); N = pageCount().
+  void uploadFirmware(const update::FirmwarePages& firmware);
+  // The same from a firmware hash file's bytes (at most 237568; returns false
+  // and posts nothing when longer).
+  bool uploadFirmware(std::span<const std::uint8_t> fileBytes);
+  // Each request is carried out by the worker's next pass, at once when a
+  // worker runs, else on the first pass of the next one. One request of each
+  // kind is held; a newer one of the same kind replaces it, and a transfer of
+  // the same kind that runs starts over.
+
+  // The device a port name stands for: "COM1".."COM9" are /dev/ttyS0../dev/ttyS8;
+  // anything else is taken as a device path.
+  static std::string devicePath(const std::string& portName);
+  // The names a port box offers: "COM1".."COM9", then the USB serial devices
+  // present (/dev/ttyUSB*, /dev/ttyACM*, each by its /dev/serial/by-id name
+  // where it has one), then the device simulator's link when it exists.
+  static std::vector<std::string> portNames();
+  // Where zorbel-sim puts its link by default: ${XDG_RUNTIME_DIR:-/tmp}/zorbel-sim.
+  static std::string simulatorLinkPath();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace zorbel::link
