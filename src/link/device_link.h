@@ -38,6 +38,7 @@ enum class TransferEnd {
   Finished,            // "Send finished." (write, firmware), or the read image handed over
   PageChecksumError,   // "Eeprom page data checksum error." (read stops)
   ImageChecksumError,  // "Eeprom read checksum error. Please upload new eeprom data to device."
+  PageNumberError,     // "Eeprom page number error [%d].": a page numbered 16 or more, dropped (read stops)
 };
 
 enum class PortState {
@@ -151,8 +152,9 @@ class DeviceLink {
   // Where zorbel-sim puts its link by default: ${XDG_RUNTIME_DIR:-/tmp}/zorbel-sim.
   static std::string simulatorLinkPath();
 
+  struct State;  // the link's internals (device_link.cpp)
+
  private:
-  struct State;
   std::unique_ptr<State> state_;
 };
 

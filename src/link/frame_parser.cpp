@@ -1,0 +1,85 @@
+#include "frame_parser.h"
+
+#include <cstring>
+
+namespace zorbel::link {
+
+namespace {
+
+bool checksumHolds(const ReceiveRing& ring) {
+  unsigned sum = 0;
+  for (std::size_t i = 1; i <= 6; ++i) sum += ring.at(i);
+  return static_cast<std::uint8_t>(sum) == ring.at(7);
+}
+
+}  // namespace
+
+void FrameParser::Parse(ReceiveRing& ring, FrameEvents& events) {
+  while (!ring.empty()) {
+    if (mode_ == Mode::PageData) {
+      if (ring.available() < expectedLength_) return;
+      unsigned sum = 0;
+      for (std::size_t i = 0; i < expectedLength_; ++i) {
+        staging_[i] = ring.at(i);
+        sum += staging_[i];
+      }
+      ring.drop(expectedLength_);
+      mode_ = Mode::FrameHunt;
+      if (static_cast<std::uint16_t>(sum) != expectedSum_) {
+        events.Log("Eeprom page data checksum error.");
+        events.OnPageRefused(true);
+      } else if (expectedPage_ >= settings::kPageCount) {
+        // The image has pages 0..15 only: never store past it.
+        events.Log("Eeprom page number error [" + std::to_string(expectedPage_) + "].");
+        events.OnPageRefused(false);
+      } else {
+        std::memcpy(received_.data() + kPageSize * expectedPage_, staging_.data(), kPageSize);
+        events.OnPageReceived(expectedPage_);
+      }
+      continue;
+    }
+
+    if (ring.at(0) != kStartByte) {
+      ring.drop(1);
+      continue;
+    }
+    if (ring.available() < kFrameSize) return;
+    // A failed check drops only the start byte, so that a frame beginning
+    // inside the rejected bytes is still found.
+    switch (ring.at(1)) {
+      case kFirmwarePageAck:
+        if (checksumHolds(ring)) {
+          ring.drop(kFrameSize);
+          events.OnFirmwarePageAck();
+        } else {
+          ring.drop(1);
+        }
+        break;
+      case kConfigurationPageAck:
+        if (checksumHolds(ring)) {
+          ring.drop(kFrameSize);
+          events.OnConfigurationPageAck();
+        } else {
+          ring.drop(1);
+        }
+        break;
+      case kPageDataHeader:
+        if (checksumHolds(ring)) {
+          expectedPage_ = static_cast<std::uint16_t>(ring.at(2) << 8 | ring.at(3));
+          expectedSum_ = static_cast<std::uint16_t>(ring.at(4) << 8 | ring.at(5));
+          expectedLength_ = kPageSize;
+          ring.drop(kFrameSize);
+          mode_ = Mode::PageData;
+        } else {
+          events.Log("Eeprom frame checksum error.");
+          ring.drop(1);
+        }
+        break;
+      default:
+        ring.drop(1);
+        break;
+    }
+  }
+}
+
+}  // namespace zorbel::link

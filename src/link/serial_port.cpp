@@ -1,0 +1,195 @@
+#include "serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace zorbel::link {
+
+namespace {
+
+std::string hintFor(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return "Your user may not use serial ports: add it to the dialout group "
+             "(sudo usermod -aG dialout $USER), then log out and in again.";
+    case EBUSY:
+    case EWOULDBLOCK:
+      return "Another program holds the port: close it there and try again.";
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      return "No such device: plug the device in and choose its port.";
+    case ENOTTY:
+      return "Choose a serial port (COM1..COM9, /dev/ttyUSB0, /dev/ttyACM0, ...).";
+    default:
+      return {};
+  }
+}
+
+PortError makeError(const std::string& path, int error, const char* text = nullptr) {
+  return PortError{error, path + ": " + (text ? text : std::strerror(error)), hintFor(error)};
+}
+
+}  // namespace
+
+bool isPortGone(int error) {
+  return error == EIO || error == ENXIO || error == ENODEV || error == EBADF || error == EPIPE;
+}
+
+SerialPort::SerialPort(SerialPort&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      exclusive_(std::exchange(other.exclusive_, false)),
+      path_(std::move(other.path_)) {}
+
+SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
+  if (this != &other) {
+    close();
+    fd_ = std::exchange(other.fd_, -1);
+    exclusive_ = std::exchange(other.exclusive_, false);
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+std::optional<SerialPort> SerialPort::OpenComPort(const std::string& devicePath, PortError& error) {
+  if (devicePath.empty()) {
+    error = makeError("(no port)", ENOENT);
+    return std::nullopt;
+  }
+  SerialPort port;
+  port.path_ = devicePath;
+  port.fd_ = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (port.fd_ < 0) {
+    error = makeError(devicePath, errno);
+    return std::nullopt;
+  }
+  // Only a terminal device may be opened: a typed path to anything else is refused.
+  if (!::isatty(port.fd_)) {
+    error = makeError(devicePath, ENOTTY, "Not a serial port");
+    return std::nullopt;
+  }
+  // Exclusive use: TIOCEXCL stops other opens, flock catches programs that
+  // opened the port before us or run with the rights to ignore TIOCEXCL.
+  if (::flock(port.fd_, LOCK_EX | LOCK_NB) != 0) {
+    const int e = errno;
+    error = makeError(devicePath, e == EWOULDBLOCK ? EBUSY : e);
+    return std::nullopt;
+  }
+  if (::ioctl(port.fd_, TIOCEXCL) != 0) {
+    error = makeError(devicePath, errno);
+    return std::nullopt;
+  }
+  port.exclusive_ = true;
+
+  termios tio{};
+  if (::tcgetattr(port.fd_, &tio) != 0) {
+    error = makeError(devicePath, errno);
+    return std::nullopt;
+  }
+  ::cfmakeraw(&tio);
+  tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CS8 | CLOCAL | CREAD;
+  tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+  tio.c_cc[VMIN] = 0;  // the read's waiting is done by poll
+  tio.c_cc[VTIME] = 0;
+  if (::cfsetispeed(&tio, B115200) != 0 || ::cfsetospeed(&tio, B115200) != 0 ||
+      ::tcsetattr(port.fd_, TCSANOW, &tio) != 0) {
+    error = makeError(devicePath, errno);
+    return std::nullopt;
+  }
+  // DTR and RTS held off. A pseudo-terminal has no modem lines and refuses
+  // this, which must not stop the open.
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  (void)::ioctl(port.fd_, TIOCMBIC, &lines);
+  return port;
+}
+
+SerialPort::ReadResult SerialPort::read(std::uint8_t* buffer, std::size_t size, int wakeFd, int timeoutMs) {
+  ReadResult result;
+  pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+  const int n = ::poll(fds, wakeFd >= 0 ? 2 : 1, timeoutMs);
+  if (n < 0) return result;  // EINTR: counts as no bytes
+  if (wakeFd >= 0 && (fds[1].revents & POLLIN)) {
+    std::uint64_t drained;
+    (void)!::read(wakeFd, &drained, sizeof drained);
+  }
+  const short ev = fds[0].revents;
+  if (ev & POLLNVAL) {
+    result.lost = true;
+    result.reason = path_ + ": " + std::strerror(EBADF);
+    return result;
+  }
+  if (ev & POLLIN) {
+    const ssize_t got = ::read(fd_, buffer, size);
+    if (got > 0) {
+      result.count = static_cast<std::size_t>(got);
+      return result;
+    }
+    if (got == 0 || isPortGone(errno)) {
+      result.lost = true;
+      result.reason = path_ + ": " + (got == 0 ? "the line was hung up" : std::strerror(errno));
+    }
+    return result;
+  }
+  if (ev & (POLLHUP | POLLERR)) {
+    // Nothing left to read and the other end is gone; read() tells why.
+    const ssize_t got = ::read(fd_, buffer, size);
+    if (got > 0) {
+      result.count = static_cast<std::size_t>(got);
+      return result;
+    }
+    result.lost = true;
+    result.reason = path_ + ": " + (got < 0 && errno != EAGAIN ? std::strerror(errno) : "the line was hung up");
+  }
+  return result;
+}
+
+bool SerialPort::write(const std::uint8_t* bytes, std::size_t count, std::string& reason) {
+  // A full output buffer drains at line speed; a line that stays blocked this
+  // long is not draining at all, and the bytes are given up.
+  constexpr int kMaxWaitMs = 1000;
+  int waited = 0;
+  while (count > 0) {
+    const ssize_t n = ::write(fd_, bytes, count);
+    if (n > 0) {
+      bytes += n;
+      count -= static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (waited >= kMaxWaitMs) return true;
+      pollfd fd{fd_, POLLOUT, 0};
+      ::poll(&fd, 1, 10);
+      waited += 10;
+      continue;
+    }
+    if (n < 0 && isPortGone(errno)) {
+      reason = path_ + ": " + std::strerror(errno);
+      return false;
+    }
+    return true;  // any other failure: not noticed, as the device will not answer
+  }
+  return true;
+}
+
+void SerialPort::close() {
+  if (fd_ < 0) return;
+  // Give the port back to everyone: the exclusive flag outlives our descriptor
+  // when another descriptor (a simulator's own) keeps the terminal alive.
+  if (exclusive_) (void)::ioctl(fd_, TIOCNXCL);
+  exclusive_ = false;
+  ::close(fd_);  // also drops the flock
+  fd_ = -1;
+}
+
+}  // namespace zorbel::link

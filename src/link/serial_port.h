@@ -1,0 +1,62 @@
+#pragma once
+// The serial port under the worker: exclusive open, raw 115200 8N1, and a
+// read that hands over what has arrived as soon as nothing more is pending.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zorbel::link {
+
+struct PortError {
+  int error = 0;       // errno
+  std::string reason;  // "/dev/ttyUSB0: Permission denied"
+  std::string hint;    // what usually fixes it; may be empty
+};
+
+class SerialPort {
+ public:
+  // An idle line gives the read back after this long; it paces the worker's
+  // loop when nothing happens and bounds how long a stop takes without a wake-up.
+  static constexpr int kIdleReadMs = 129;
+  static constexpr std::size_t kReadSize = 128;
+
+  SerialPort() = default;
+  ~SerialPort() { close(); }
+  SerialPort(SerialPort&& other) noexcept;
+  SerialPort& operator=(SerialPort&& other) noexcept;
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+
+  // Opens a terminal device for exclusive use and configures it; no other
+  // program can open it (TIOCEXCL, flock) until close().
+  static std::optional<SerialPort> OpenComPort(const std::string& devicePath, PortError& error);
+
+  struct ReadResult {
+    std::size_t count = 0;  // bytes read
+    bool lost = false;      // the port failed: unplugged, hung up
+    std::string reason;     // when lost
+  };
+  // Waits until bytes are there, `wakeFd` is readable (drained here), or
+  // `timeoutMs` passed; then reads up to `size` bytes without waiting for more.
+  ReadResult read(std::uint8_t* buffer, std::size_t size, int wakeFd, int timeoutMs);
+
+  // Writes all bytes, waiting a little while the output buffer is full.
+  // Returns false with `reason` only when the port is gone; a write that
+  // cannot go out otherwise is dropped, as the device answers nothing then.
+  bool write(const std::uint8_t* bytes, std::size_t count, std::string& reason);
+
+  void close();
+  bool isOpen() const { return fd_ >= 0; }
+  const std::string& path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  bool exclusive_ = false;  // we set TIOCEXCL and must clear it
+  std::string path_;
+};
+
+// True for the errno values that mean the device has gone away.
+bool isPortGone(int error);
+
+}  // namespace zorbel::link
