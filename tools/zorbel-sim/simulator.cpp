@@ -1,0 +1,387 @@
+#include "simulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/eventfd.h>
+#include <sys/prctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "common/atomic_file.h"
+
+namespace zorbel::sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kPage = 128;
+constexpr std::size_t kFrame = 8;
+constexpr auto kSplitPause = std::chrono::milliseconds(2);
+constexpr auto kIdleFlush = std::chrono::milliseconds(100);
+
+std::uint8_t checksum(const std::uint8_t* frame) {
+  unsigned sum = 0;
+  for (int i = 1; i <= 6; ++i) sum += frame[i];
+  return static_cast<std::uint8_t>(sum);
+}
+
+std::uint16_t sumOf(const std::uint8_t* page) {
+  unsigned sum = 0;
+  for (std::size_t i = 0; i < kPage; ++i) sum += page[i];
+  return static_cast<std::uint16_t>(sum);
+}
+
+std::vector<std::uint8_t> frame(std::uint8_t type, std::uint16_t page, std::uint16_t sum) {
+  std::vector<std::uint8_t> f{0xFF, type, static_cast<std::uint8_t>(page >> 8), static_cast<std::uint8_t>(page),
+                              static_cast<std::uint8_t>(sum >> 8), static_cast<std::uint8_t>(sum), 0, 0};
+  f[7] = checksum(f.data());
+  return f;
+}
+
+}  // namespace
+
+settings::Image blankEeprom() {
+  settings::Image image;
+  image.fill(0xFF);
+  return image;
+}
+
+struct Simulator::Impl {
+  explicit Impl(SimOptions o) : options(std::move(o)) {}
+
+  const SimOptions options;
+  std::string slavePath;
+  int master = -1;
+  int slave = -1;  // held open so that the line lives on while the link has it closed
+  int stopFd = -1;
+  std::thread thread;
+  std::atomic<bool> hungUp{false};
+  std::atomic<bool> verbose{false};
+  std::atomic<std::uint64_t> received{0};
+  std::atomic<std::uint64_t> sent{0};
+
+  // Shared with the tests' thread.
+  mutable std::mutex mutex;
+  settings::Image eeprom = blankEeprom();
+  std::vector<std::uint8_t> firmware;
+  std::vector<FrameRecord> frames;
+  bool eepromDirty = false;
+  bool firmwareDirty = false;
+
+  // The serving thread's own.
+  struct Timed {
+    std::uint8_t byte;
+    Clock::time_point due;
+  };
+  std::deque<Timed> rx;                // bytes on their way in, due when wholly received
+  std::deque<Timed> tx;                // answer bytes, written when due
+  std::vector<std::uint8_t> incoming;  // bytes received so far, not yet a whole frame
+  Clock::time_point rxLast{}, txLast{};
+  Clock::duration byteTime{};
+  unsigned pagesAnswered = 0;
+  std::uint32_t noiseState = 0x2545F491u;
+
+  void log(const char* fmt, unsigned a, unsigned b = 0) const {
+    if (!verbose.load()) return;
+    std::fprintf(stderr, fmt, a, b);
+    std::fputc('\n', stderr);
+  }
+
+  // --- the device's side of the protocol
+
+  void queueAnswer(const std::vector<std::uint8_t>& answer, Clock::time_point now) {
+    std::vector<std::uint8_t> bytes;
+    for (unsigned i = 0; i < options.noiseBytes; ++i) {
+      noiseState ^= noiseState << 13;
+      noiseState ^= noiseState >> 17;
+      noiseState ^= noiseState << 5;
+      bytes.push_back(static_cast<std::uint8_t>(noiseState % 255));  // never 0xFF
+    }
+    bytes.insert(bytes.end(), answer.begin(), answer.end());
+    Clock::time_point due = std::max(now, txLast);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (options.splitAnswers && i > 0 && i % options.splitAnswers == 0) due += kSplitPause;
+      due += byteTime;
+      tx.push_back({bytes[i], due});
+    }
+    txLast = due;
+  }
+
+  void hangUp() {
+    hungUp.store(true);
+    ::close(master);
+    ::close(slave);
+    master = slave = -1;
+    log("hung up", 0);
+  }
+
+  // One accepted frame, with its page when it has one.
+  void onFrame(const std::uint8_t* f, const std::uint8_t* page, Clock::time_point now) {
+    const std::uint8_t type = f[1];
+    const std::uint16_t number = static_cast<std::uint16_t>(f[2] << 8 | f[3]);
+    const bool sumOk = !page || sumOf(page) == static_cast<std::uint16_t>(f[4] << 8 | f[5]);
+    std::size_t count;
+    {
+      std::lock_guard lock(mutex);
+      frames.push_back({type, number, sumOk});
+      count = frames.size();
+    }
+    if (options.hangUpAfter && count == options.hangUpAfter) {
+      hangUp();
+      return;
+    }
+
+    std::vector<std::uint8_t> answer;
+    if (type == 0x40 && sumOk) {
+      std::lock_guard lock(mutex);
+      const std::size_t end = (std::size_t{number} + 1) * kPage;
+      if (firmware.size() < end) firmware.resize(end, 0);
+      std::copy_n(page, kPage, firmware.begin() + std::size_t{number} * kPage);
+      firmwareDirty = true;
+      answer = frame(0x41, number, 0);
+      log("firmware page %u", number);
+    } else if (type == 0x80 && sumOk && number < settings::kPageCount) {
+      std::lock_guard lock(mutex);
+      std::copy_n(page, kPage, eeprom.begin() + std::size_t{number} * kPage);
+      eepromDirty = true;
+      answer = frame(0x81, number, 0);
+      log("configuration page %u", number);
+    } else if (type == 0x90 && number < settings::kPageCount) {
+      const unsigned nth = ++pagesAnswered;
+      std::uint16_t answered = number;
+      if (nth == options.wrongPageAnswer) answered = options.wrongPageNumber;
+      std::uint8_t data[kPage];
+      {
+        std::lock_guard lock(mutex);
+        const std::uint16_t from = answered < settings::kPageCount ? answered : number;
+        std::copy_n(eeprom.begin() + std::size_t{from} * kPage, kPage, data);
+      }
+      answer = frame(0x91, answered, sumOf(data));
+      if (nth == options.badHeaderPage) answer[7] ^= 0x5A;
+      if (nth == options.corruptPage) data[kPage / 2] ^= 0x01;
+      answer.insert(answer.end(), data, data + kPage);
+      log("read request %u, answered with page %u", number, answered);
+    } else {
+      log(page && !sumOk ? "page %u refused: bad page sum" : "frame for page %u not answered", number);
+    }
+    if (answer.empty() || count == options.dropAnswerTo) return;
+    queueAnswer(answer, now);
+  }
+
+  // Frames start with 0xFF; a bad checksum or an unknown type drops the start byte only.
+  void parse(Clock::time_point now) {
+    std::size_t at = 0;
+    while (master >= 0) {
+      while (at < incoming.size() && incoming[at] != 0xFF) ++at;
+      if (incoming.size() - at < kFrame) break;
+      const std::uint8_t* f = incoming.data() + at;
+      const std::uint8_t type = f[1];
+      const bool known = type == 0x40 || type == 0x80 || type == 0x90;
+      if (!known || checksum(f) != f[7]) {
+        ++at;
+        continue;
+      }
+      const std::size_t length = type == 0x90 ? kFrame : kFrame + kPage;
+      if (incoming.size() - at < length) break;
+      std::uint8_t copy[kFrame + kPage];
+      std::copy_n(f, length, copy);
+      at += length;
+      onFrame(copy, type == 0x90 ? nullptr : copy + kFrame, now);
+    }
+    incoming.erase(incoming.begin(), incoming.begin() + static_cast<std::ptrdiff_t>(std::min(at, incoming.size())));
+  }
+
+  // --- files
+
+  void flush() {
+    settings::Image image;
+    std::vector<std::uint8_t> fw;
+    bool writeEeprom, writeFirmware;
+    {
+      std::lock_guard lock(mutex);
+      writeEeprom = eepromDirty && !options.eepromFile.empty();
+      writeFirmware = firmwareDirty && !options.firmwareOut.empty();
+      eepromDirty = firmwareDirty = false;
+      image = eeprom;
+      fw = firmware;
+    }
+    std::string error;
+    if (writeEeprom && !writeFileAtomically(options.eepromFile, image.data(), image.size(), error))
+      std::fprintf(stderr, "zorbel-sim: cannot write %s: %s\n", options.eepromFile.c_str(), error.c_str());
+    if (writeFirmware && !writeFileAtomically(options.firmwareOut, fw.data(), fw.size(), error))
+      std::fprintf(stderr, "zorbel-sim: cannot write %s: %s\n", options.firmwareOut.c_str(), error.c_str());
+  }
+
+  // --- the serving loop
+
+  void serve() {
+    if (options.baud) {
+      // Byte times are 87 us at 115200: wake-ups must not be rounded up by the default 50 us slack.
+      ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+      byteTime = std::chrono::nanoseconds(10'000'000'000LL / options.baud);
+    }
+    std::uint8_t buffer[4096];
+    // Changed files are written once the line has been quiet for a while.
+    Clock::time_point flushAt = Clock::time_point::max();
+    while (master >= 0) {
+      auto now = Clock::now();
+
+      // Answer bytes that are due go out together.
+      std::size_t due = 0;
+      while (due < tx.size() && tx[due].due <= now && due < sizeof buffer) {
+        buffer[due] = tx[due].byte;
+        ++due;
+      }
+      bool blocked = false;
+      if (due > 0) {
+        const ssize_t n = ::write(master, buffer, due);
+        if (n > 0) {
+          tx.erase(tx.begin(), tx.begin() + n);
+          sent += static_cast<std::uint64_t>(n);
+        }
+        blocked = n < static_cast<ssize_t>(due);
+      }
+
+      // Bytes wholly received by now reach the device.
+      bool fed = false;
+      while (!rx.empty() && rx.front().due <= now) {
+        incoming.push_back(rx.front().byte);
+        rx.pop_front();
+        fed = true;
+      }
+      if (fed) parse(now);
+      if (master < 0) break;
+
+      Clock::time_point wakeAt = flushAt;
+      if (!tx.empty()) wakeAt = std::min(wakeAt, blocked ? now + std::chrono::milliseconds(1) : tx.front().due);
+      if (!rx.empty()) wakeAt = std::min(wakeAt, rx.front().due);
+      timespec timeout{};
+      timespec* timeoutPtr = nullptr;
+      if (wakeAt != Clock::time_point::max()) {
+        const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(wakeAt - now, Clock::duration{}));
+        timeout = {static_cast<time_t>(wait.count() / 1'000'000'000), static_cast<long>(wait.count() % 1'000'000'000)};
+        timeoutPtr = &timeout;
+      }
+      pollfd fds[2] = {{master, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0}, {stopFd, POLLIN, 0}};
+      const int ready = ::ppoll(fds, 2, timeoutPtr, nullptr);
+      if (ready < 0 && errno != EINTR) break;
+      if (fds[1].revents & POLLIN) break;
+      if (fds[0].revents & POLLIN) {
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n > 0) {
+          now = Clock::now();
+          received += static_cast<std::uint64_t>(n);
+          for (ssize_t i = 0; i < n; ++i) {
+            // A byte is on the wire from when it was handed over, or from when the byte before it was through.
+            rxLast = byteTime.count() ? std::max(now, rxLast) + byteTime : now;
+            rx.push_back({buffer[i], rxLast});
+          }
+          flushAt = now + kIdleFlush;
+        }
+      } else if (Clock::now() >= flushAt) {
+        flush();
+        flushAt = Clock::time_point::max();
+      }
+    }
+    flush();
+  }
+};
+
+Simulator::Simulator(SimOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+Simulator::~Simulator() { stop(); }
+
+bool Simulator::start(std::string& error) {
+  Impl& s = *impl_;
+  if (s.thread.joinable() || s.hungUp.load()) {
+    error = "the simulator has run already";
+    return false;
+  }
+  if (!s.options.eepromFile.empty() && ::access(s.options.eepromFile.c_str(), F_OK) == 0) {
+    std::vector<unsigned char> bytes;
+    std::string reason;
+    const auto status = readWholeFile(s.options.eepromFile, settings::kImageSize, bytes, reason);
+    if (status != ReadStatus::Ok || bytes.size() != settings::kImageSize) {
+      error = s.options.eepromFile + ": " +
+              (status == ReadStatus::Ok || status == ReadStatus::TooLong ? "not a 2048-byte configuration memory"
+                                                                         : reason);
+      return false;
+    }
+    std::copy(bytes.begin(), bytes.end(), s.eeprom.begin());
+  }
+  if (::openpty(&s.master, &s.slave, nullptr, nullptr, nullptr) != 0) {
+    error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
+    return false;
+  }
+  ::fcntl(s.master, F_SETFD, FD_CLOEXEC);
+  ::fcntl(s.slave, F_SETFD, FD_CLOEXEC);
+  ::fcntl(s.master, F_SETFL, ::fcntl(s.master, F_GETFL) | O_NONBLOCK);
+  // Raw from the start: no echo or line editing before the link sets its own mode.
+  termios tio{};
+  ::tcgetattr(s.slave, &tio);
+  ::cfmakeraw(&tio);
+  ::tcsetattr(s.slave, TCSANOW, &tio);
+  s.slavePath = ::ptsname(s.master);
+  s.stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  s.thread = std::thread([&s] { s.serve(); });
+  return true;
+}
+
+void Simulator::stop() {
+  Impl& s = *impl_;
+  if (s.thread.joinable()) {
+    const std::uint64_t one = 1;
+    (void)!::write(s.stopFd, &one, sizeof one);
+    s.thread.join();
+  }
+  if (s.master >= 0) ::close(s.master);
+  if (s.slave >= 0) ::close(s.slave);
+  if (s.stopFd >= 0) ::close(s.stopFd);
+  s.master = s.slave = s.stopFd = -1;
+}
+
+const std::string& Simulator::slavePath() const { return impl_->slavePath; }
+bool Simulator::hungUp() const { return impl_->hungUp.load(); }
+
+settings::Image Simulator::eeprom() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->eeprom;
+}
+
+void Simulator::setEeprom(const settings::Image& image) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->eeprom = image;
+}
+
+std::vector<std::uint8_t> Simulator::firmware() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->firmware;
+}
+
+std::vector<FrameRecord> Simulator::frames() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->frames;
+}
+
+std::size_t Simulator::frameCount() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->frames.size();
+}
+
+std::uint64_t Simulator::bytesReceived() const { return impl_->received.load(); }
+std::uint64_t Simulator::bytesSent() const { return impl_->sent.load(); }
+void Simulator::setVerbose(bool verbose) { impl_->verbose.store(verbose); }
+
+}  // namespace zorbel::sim
