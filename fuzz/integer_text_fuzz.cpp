@@ -24,7 +24,7 @@ std::optional<std::int64_t> reference(std::string s) {
     negative = s[0] == '-';
     s = s.substr(1);
   }
-  if (s.empty() || s.size() > 40) return std::nullopt;
+  if (s.empty()) return std::nullopt;
   __int128 v = 0;
   for (char c : s) {
     int d;
@@ -33,6 +33,7 @@ std::optional<std::int64_t> reference(std::string s) {
     else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
     else return std::nullopt;
     v = v * base + d;
+    if (v > (static_cast<__int128>(1) << 40)) v = static_cast<__int128>(1) << 40;  // far out of range either way
   }
   if (negative) v = -v;
   if (v < INT32_MIN || v > INT32_MAX) return std::nullopt;

@@ -22,12 +22,13 @@ for exe in "$build_dir"/fuzz/*_fuzz; do
   seeds=fuzz/corpus/$name
   mkdir -p "$seeds"
   echo "== fuzz $name: $runs executions"
-  if "$exe" -runs="$runs" -max_len=4096 -rss_limit_mb=2048 -print_final_stats=1 "$work" "$seeds" \
+  if "$exe" -runs="$runs" -max_len=4096 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/" "$work" "$seeds" \
       >"$work.log" 2>&1; then
     grep -E 'stat::number_of_executed_units|Done [0-9]+ runs' "$work.log" | tail -n 2
     passed=$((passed + 1))
   else
     tail -n 40 "$work.log"
+    mkdir -p fuzz-findings && cp "$work"/crash-* "$work"/leak-* "$work"/timeout-* fuzz-findings/ 2>/dev/null || true
     failed=$((failed + 1))
   fi
   rm -rf "$work" "$work.log"
