@@ -1,0 +1,37 @@
+#pragma once
+// The three auxiliary windows. Each is created once at start-up and shown
+// modally by a command of the main window; none has handlers of its own.
+#include <QDialog>
+
+namespace zorbel::app {
+
+class SettingsBinder;
+
+// "Beacon special strings": what the beacon text tokens stand for.
+class TForm2 : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TForm2(QWidget* parent = nullptr);
+};
+
+// "Zorbel+ remote firmware upload procedure": how a remote update is done.
+class TForm3 : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TForm3(QWidget* parent = nullptr);
+};
+
+// The twelve APRS-IS to RF filter entries. Its controls are settings: they are
+// made from their declarations, kept by the binder and keep what was typed
+// between showings (there is no cancel).
+class TForm4 : public QDialog {
+  Q_OBJECT
+ public:
+  TForm4(SettingsBinder& binder, QWidget* parent = nullptr);
+};
+
+// A fixed-size window: the designed client area, larger only where the
+// platform's font needs it to show every control whole.
+void fixWindowSize(QDialog& window, QSize designed);
+
+}  // namespace zorbel::app

@@ -1,0 +1,271 @@
+// The main window's commands and the link's reports. Every command reads the
+// controls into the settings model first and shows the model again after it
+// has set settings.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QLabel>
+
+#include "cfgfile/config_file.h"
+#include "form1.h"
+#include "latin1.h"
+#include "link_adapter.h"
+#include "settings/codec.h"
+#include "update/firmware.h"
+#include "update/remote_update.h"
+
+namespace zorbel::app {
+
+namespace {
+
+const QString kHashFilter = "Zorbel firmware hash files (*.hash)|*.hash";
+const QString kConfigFilter = "Zorbel config files (*.cfg)|*.cfg";
+const QString kRemoteFilter = "Zorbel remote update files (*.ruf)|*.ruf";
+const QString kInformation = "Information";
+
+std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString transferName(link::TransferKind kind) {
+  switch (kind) {
+    case link::TransferKind::ConfigurationWrite: return "Writing configuration";
+    case link::TransferKind::ConfigurationRead: return "Reading configuration";
+    case link::TransferKind::Firmware: return "Uploading firmware";
+  }
+  return {};
+}
+
+}  // namespace
+
+QString dialogFolder(const QString& subfolder) {
+  const QString folder = QDir(QCoreApplication::applicationDirPath()).filePath(subfolder);
+  return QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
+// ---- Connection group -------------------------------------------------------
+
+void TForm1::Button1Click() {
+  const link::OpenResult result = link_->device().open(toBytes(portName()));
+  if (result.ok) {
+    information(kInformation, QString::fromStdString(result.message));
+    return;
+  }
+  QString details = QString::fromLocal8Bit(result.reason);
+  if (!result.hint.empty()) details += "\n" + QString::fromLocal8Bit(result.hint);
+  setStatus(QString::fromLocal8Bit(result.reason));
+  information(kInformation, QString::fromStdString(result.message), details);
+}
+
+void TForm1::Button2Click() { link_->device().close(); }
+
+void TForm1::Button4Click() {
+  link_->device().readConfiguration();
+  setStatus(link_->device().workerRunning() ? "Waiting for the device" : "Read config starts when a port is open");
+}
+
+void TForm1::Button5Click() {
+  if (!encodeForDevice()) return;
+  link_->device().writeConfiguration(image_);
+  setStatus(link_->device().workerRunning() ? "Waiting for the device" : "Write config starts when a port is open");
+}
+
+void TForm1::Button3Click() {
+  const auto path = chooseFile("OpenDialog1", false, "firmware", kHashFilter);
+  if (!path) return;
+  const update::FirmwareLoadResult loaded = firmware_->load(localPath(*path));
+  if (!loaded.ok()) {
+    information(QString::fromStdString(loaded.title), QString::fromStdString(loaded.message),
+                QString::fromLocal8Bit(loaded.reason));
+    return;
+  }
+  // The bar runs to the page count; an empty file still sends one page, so
+  // the bar never gets an empty range (which would show as "busy").
+  ProgressBar1->setRange(0, std::max<int>(1, static_cast<int>(firmware_->pageCount())));
+  ProgressBar1->setValue(0);
+  link_->device().uploadFirmware(*firmware_);
+  setStatus(link_->device().workerRunning() ? "Waiting for the device"
+                                            : "Upload firmware starts when a port is open");
+}
+
+// ---- Pages ------------------------------------------------------------------
+
+void TForm1::Button11Click() { dialogs_.showModal(*form2_); }
+void TForm1::Button20Click() { dialogs_.showModal(*form4_); }
+void TForm1::README1Click() { dialogs_.showModal(*form3_); }
+
+void TForm1::UploadpctimeClick() {
+  binder_.toModel();
+  model_.uploadPcTimeClick();
+  binder_.toWidgets();
+}
+
+void TForm1::FillRtcFromPcClock() {
+  binder_.toModel();
+  model_.fillRtcFromPcClock();
+  binder_.toWidgets();
+}
+
+void TForm1::channelDefaults(bool analog, int channel) {
+  binder_.toModel();
+  if (analog) {
+    model_.analogChannelDefaults(channel);
+  } else {
+    model_.digitalChannelDefaults(channel);
+  }
+  binder_.toWidgets();
+}
+
+void TForm1::Button6Click() { channelDefaults(true, 1); }
+void TForm1::Button7Click() { channelDefaults(true, 2); }
+void TForm1::Button8Click() { channelDefaults(true, 3); }
+void TForm1::Button9Click() { channelDefaults(true, 4); }
+void TForm1::Button10Click() { channelDefaults(true, 5); }
+void TForm1::Button13Click() { channelDefaults(false, 1); }
+void TForm1::Button12Click() { channelDefaults(false, 2); }
+void TForm1::Button14Click() { channelDefaults(false, 3); }
+void TForm1::Button15Click() { channelDefaults(false, 4); }
+void TForm1::Button16Click() { channelDefaults(false, 5); }
+void TForm1::Button17Click() { channelDefaults(false, 6); }
+void TForm1::Button18Click() { channelDefaults(false, 7); }
+void TForm1::Button19Click() { channelDefaults(false, 8); }
+
+// ---- Menus ------------------------------------------------------------------
+
+void TForm1::Savetofile1Click() {
+  const auto path = chooseFile("SaveDialog1", true, "config", kConfigFilter, "zorbel.cfg");
+  if (!path) return;
+  binder_.toModel();
+  const cfgfile::SaveResult saved = cfgfile::saveConfigFile(model_, localPath(*path));
+  if (!saved.ok()) showError(fromBytes(saved.message()), QString::fromLocal8Bit(saved.reason));
+}
+
+void TForm1::Readfromfile1Click() {
+  const auto path = chooseFile("OpenDialog2", false, "config", kConfigFilter);
+  if (!path) return;
+  binder_.toModel();
+  const cfgfile::ImportResult imported = cfgfile::importConfigFile(model_, localPath(*path));
+  if (!imported.ok()) {
+    showError(fromBytes(imported.message()), QString::fromLocal8Bit(imported.reason));
+    return;
+  }
+  if (!imported.versionMessage.empty()) information(kInformation, fromBytes(imported.versionMessage));
+  binder_.toWidgets();
+}
+
+void TForm1::BuildRemoteUpdateFile1Click() {
+  if (!encodeForDevice()) return;
+  const auto firmware = chooseFile("RUF_OpenDialog", false, "remote", kHashFilter);
+  if (!firmware) return;
+  // A firmware file that cannot be read is reported before the destination is asked for.
+  QFile probe(*firmware);
+  if (!QFileInfo(*firmware).isFile() || !probe.open(QIODevice::ReadOnly)) {
+    information("File open error", "Could not open firmware file", probe.errorString());
+    return;
+  }
+  probe.close();
+  const auto out = chooseFile("RUF_SaveDialog", true, "remote", kRemoteFilter);
+  if (!out) return;
+  const update::RemoteUpdateResult built =
+      update::buildRemoteUpdateFile(image_, localPath(*firmware), localPath(*out));
+  if (!built.ok()) {
+    information(QString::fromStdString(built.title), QString::fromStdString(built.message),
+                QString::fromLocal8Bit(built.reason));
+  }
+}
+
+// ---- Helpers ----------------------------------------------------------------
+
+// "Write config" and "Build remote update file": the PC clock first when
+// Uploadpctime is checked, then the encoder into the window's image.
+bool TForm1::encodeForDevice() {
+  binder_.toModel();
+  if (model_.checked("Uploadpctime")) model_.fillRtcFromPcClock();
+  binder_.toWidgets();
+  const settings::EncodeResult result = settings::encodeSettings(model_, image_);
+  if (!result.ok()) showEncodeFailure(result);
+  return result.ok();
+}
+
+void TForm1::showEncodeFailure(const settings::EncodeResult& result) {
+  if (result.status == settings::EncodeResult::Status::RangeError) {
+    information(kInformation, fromBytes(result.message()));
+  } else {
+    showError(fromBytes(result.message()));  // "'%s' is not a valid integer value"
+  }
+}
+
+std::optional<QString> TForm1::chooseFile(const QString& dialog, bool save, const QString& subfolder,
+                                          const QString& filter, const QString& preset) {
+  FileDialogRequest request;
+  request.name = dialog;
+  request.save = save;
+  request.folder = dialogFolder(subfolder);
+  request.filter = filter;
+  const auto last = lastFileName_.find(dialog);
+  request.fileName = last != lastFileName_.end() ? last->second : preset;
+  auto path = dialogs_.chooseFile(request, this);
+  if (path) lastFileName_[dialog] = QFileInfo(*path).fileName();
+  return path;
+}
+
+void TForm1::information(const QString& title, const QString& text, const QString& details) {
+  dialogs_.message(UserDialogs::Icon::Information, title, text, details, this);
+}
+
+// The application's general error box: an exception, or a text that is not an integer.
+void TForm1::showError(const QString& text, const QString& details) {
+  dialogs_.message(UserDialogs::Icon::Error, kApplicationTitle, text, details, this);
+}
+
+void TForm1::setStatus(const QString& text) { StatusLine->setText(text); }
+
+// ---- The link's reports, queued onto the GUI thread in the worker's order ----
+
+void TForm1::appendLog(const std::string& line) { Memo1->appendPlainText(fromBytes(line)); }
+
+void TForm1::showProgress(link::TransferKind kind, std::uint32_t done, std::uint32_t total) {
+  // A firmware upload keeps the range its load set; the others run to their 16 pages.
+  if (kind != link::TransferKind::Firmware) ProgressBar1->setRange(0, static_cast<int>(total));
+  ProgressBar1->setValue(std::min(static_cast<int>(done), ProgressBar1->maximum()));
+  setStatus(QString("%1, page %2 of %3").arg(transferName(kind)).arg(std::min(done + 1, total)).arg(total));
+}
+
+void TForm1::showPortState(link::PortState state, const std::string& text) {
+  const QString what = QString::fromLocal8Bit(text);
+  switch (state) {
+    case link::PortState::Open: setStatus("Port " + what); break;
+    case link::PortState::Closed: setStatus("Port closed: " + what); break;
+    case link::PortState::Lost: setStatus("Port lost: " + what); break;
+  }
+}
+
+void TForm1::showTransferEnd(link::TransferKind kind, link::TransferEnd end) {
+  if (end == link::TransferEnd::Finished) {
+    ProgressBar1->setValue(ProgressBar1->maximum());
+    setStatus(transferName(kind) + ": finished");
+  } else {
+    setStatus(transferName(kind) + ": stopped, see the log");
+  }
+}
+
+// The end of a good configuration read: the worker waits until the decoder has run.
+void TForm1::decodeReceivedImage(std::shared_ptr<link::ImageHandOver> hand) {
+  binder_.toModel();
+  const settings::DecodeResult decoded = settings::decodeSettings(hand->image(), model_);
+  binder_.toWidgets();
+  hand->done();
+  if (!decoded.ok) information(kInformation, fromBytes(decoded.message));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // The worker reports to this window: it must be gone before the window is.
+  link_->device().stopAndJoin();
+  QMainWindow::closeEvent(event);
+}
+
+}  // namespace zorbel::app

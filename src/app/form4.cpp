@@ -1,0 +1,41 @@
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "aux_windows.h"
+#include "settings_binder.h"
+#include "settings_pages.h"
+
+namespace zorbel::app {
+
+TForm4::TForm4(SettingsBinder& binder, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+  setObjectName("Form4");
+  setWindowTitle("APRS-IS packets to RF filter (first matching entry decides):");
+
+  // The entries start as their declarations say: empty callsign, "*", "Not used".
+  binder.createControls([](std::string_view page) { return page == "Form4"; });
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(buildFilterEntries(binder));
+
+  auto* ok = new QPushButton("OK");
+  ok->setObjectName("BitBtn1");
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  auto* okRow = new QHBoxLayout;
+  okRow->addStretch();
+  okRow->addWidget(ok);
+  layout->addLayout(okRow);
+
+  for (const char* text : {"Order of entries is important, if you deny/allow something in previous field, it will "
+                           "not be tested in next fields, comparison stops when pattern match is found.",
+                           "* wildcards are supported in APRS-IS packets to RF filter."}) {
+    auto* label = new QLabel(text);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+  }
+  fixWindowSize(*this, QSize(433, 271));
+}
+
+}  // namespace zorbel::app

@@ -1,0 +1,28 @@
+#include "link_adapter.h"
+
+namespace zorbel::app {
+
+LinkAdapter::LinkAdapter(GuiLinkHandlers handlers, QObject* parent)
+    : QObject(parent), handlers_(std::move(handlers)) {
+  link::LinkCallbacks callbacks;
+  callbacks.log = [this](const std::string& line) {
+    post([this, line] { handlers_.log(line); });
+  };
+  callbacks.progress = [this](link::TransferKind kind, std::uint32_t done, std::uint32_t total) {
+    post([this, kind, done, total] { handlers_.progress(kind, done, total); });
+  };
+  callbacks.status = [this](link::PortState state, const std::string& text) {
+    post([this, state, text] { handlers_.status(state, text); });
+  };
+  callbacks.imageReceived = [this](std::shared_ptr<link::ImageHandOver> hand) {
+    post([this, hand = std::move(hand)]() mutable { handlers_.imageReceived(std::move(hand)); });
+  };
+  callbacks.transferEnded = [this](link::TransferKind kind, link::TransferEnd end) {
+    post([this, kind, end] { handlers_.transferEnded(kind, end); });
+  };
+  link_ = std::make_unique<link::DeviceLink>(std::move(callbacks));
+}
+
+LinkAdapter::~LinkAdapter() { link_->stopAndJoin(); }
+
+}  // namespace zorbel::app

@@ -1,0 +1,79 @@
+// Start-up: the splash, the four windows, the pause, then the message loop.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+#include <QThread>
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "splash_screen.h"
+#include "user_dialogs.h"
+#include "windows.h"
+
+namespace {
+
+using zorbel::app::kApplicationTitle;
+
+void showException(const QString& text) {
+  QMessageBox::critical(nullptr, kApplicationTitle, text, QMessageBox::Ok);
+}
+
+// An exception that escapes an event handler is shown, and the program goes on.
+class ConfiguratorApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+      showException(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+      showException(QString());
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ConfiguratorApplication app(argc, argv);
+  QApplication::setApplicationName(kApplicationTitle);
+
+  QCommandLineParser options;
+  options.addOption({"screenshots", "Test aid: write a PNG of every page and window to <folder>, then exit.",
+                     "folder"});
+  options.addHelpOption();
+  options.process(app);
+  const QString screenshots = options.value("screenshots");
+
+  try {
+    auto splash = std::make_unique<zorbel::app::TSplashScreen_notplus>();
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
+
+    zorbel::app::QtDialogs dialogs;
+    zorbel::app::Windows windows(dialogs);
+    // The splash stays up while the windows are made and for the pause after.
+    if (screenshots.isEmpty()) QThread::msleep(3000);
+    splash.reset();
+
+    if (!screenshots.isEmpty()) {
+      QString error;
+      const QStringList files = zorbel::app::writeScreenshots(windows, screenshots, &error);
+      for (const QString& file : files) std::printf("%s\n", qPrintable(file));
+      if (!error.isEmpty()) std::fprintf(stderr, "zorbel-configurator: %s\n", qPrintable(error));
+      return error.isEmpty() ? 0 : 1;
+    }
+    windows.Form1->show();
+    return QApplication::exec();
+  } catch (const std::exception& e) {
+    showException(QString::fromLocal8Bit(e.what()));
+  } catch (...) {
+    showException(QString());
+  }
+  return 1;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Every message box and file dialog of the program goes through this one
+// interface, so tests can answer them by script.
+#include <QString>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace zorbel::app {
+
+struct FileDialogRequest {
+  QString name;      // the dialog's name: "OpenDialog1", "SaveDialog1", "OpenDialog2", "RUF_OpenDialog", "RUF_SaveDialog"
+  bool save = false;
+  QString folder;    // initial folder, set on every use
+  QString filter;    // "Zorbel config files (*.cfg)|*.cfg"
+  QString fileName;  // preset name ("" for none)
+};
+
+class UserDialogs {
+ public:
+  enum class Icon { Information, Error };
+
+  virtual ~UserDialogs() = default;
+  // A modal box with one OK button. `details`, when not empty, is a second,
+  // smaller paragraph under the text (the operating system's reason).
+  virtual void message(Icon icon, const QString& title, const QString& text, const QString& details,
+                       QWidget* parent) = 0;
+  // The chosen path, or nothing when the user cancels.
+  virtual std::optional<QString> chooseFile(const FileDialogRequest& request, QWidget* parent) = 0;
+  // Shows an auxiliary window modally and returns when it closes.
+  virtual void showModal(QDialog& window) = 0;
+};
+
+// The real boxes and dialogs.
+class QtDialogs : public UserDialogs {
+ public:
+  void message(Icon icon, const QString& title, const QString& text, const QString& details,
+               QWidget* parent) override;
+  std::optional<QString> chooseFile(const FileDialogRequest& request, QWidget* parent) override;
+  void showModal(QDialog& window) override;
+};
+
+// "Zorbel config files (*.cfg)|*.cfg" in the form a Qt file dialog takes.
+QString qtNameFilter(const QString& filter);
+
+}  // namespace zorbel::app
