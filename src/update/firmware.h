@@ -3,12 +3,15 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zorbel::update {
 
 inline constexpr std::size_t kFirmwarePageSize = 128;
 inline constexpr std::size_t kFirmwareBufferSize = 237568;  // 1856 pages: the upload limit
 inline constexpr std::size_t kRemoteFirmwareLimit = 245760;  // the remote update file's limit
+
+inline constexpr const char* kFileOpenErrorTitle = "File open error";
 
 struct FirmwareLoadResult {
   enum class Status { Ok, CannotOpen, TooLong, ShortRead };
@@ -22,11 +25,17 @@ struct FirmwareLoadResult {
 
 // The loaded firmware hash file as 128-byte pages. A load clears the whole
 // buffer before the file's bytes go in, so no byte of an earlier file ever
-// travels with a later one; a refused load changes nothing.
+// travels with a later one; a refused load changes nothing. The file's bytes
+// are opaque: nothing in them is looked at.
+//
+// Not synchronised: the link takes its own copy (the class is copyable) when
+// an upload starts, so a later load can never mix two files' pages.
 class FirmwarePages {
  public:
   FirmwarePages();
 
+  // Loads the whole file or nothing. The caller sets the transfer request
+  // only after an ok() result.
   FirmwareLoadResult load(const std::string& path);
 
   // The file's length in pages, rounded up (0 for an empty file).
@@ -36,14 +45,16 @@ class FirmwarePages {
   void setPageCounter(std::uint32_t n) { pageCounter_ = n; }
   std::size_t length() const { return length_; }
 
-  // Page n's 128 bytes; pages past the buffer (the extra page after a
-  // full-size file) are zeros and never read past it.
+  // Page n's 128 bytes; the bytes behind the file's end, and pages past the
+  // buffer (the extra page after a full-size file), are zeros, never read
+  // from beyond the buffer.
   std::array<std::uint8_t, kFirmwarePageSize> page(std::uint32_t n) const;
 
+  // The whole buffer, kFirmwareBufferSize bytes.
   const std::uint8_t* data() const { return buffer_.data(); }
 
  private:
-  std::array<std::uint8_t, kFirmwareBufferSize> buffer_{};
+  std::vector<std::uint8_t> buffer_;  // on the heap: 232 KiB is too much for a stack
   std::size_t length_ = 0;
   std::uint32_t pageCount_ = 0;
   std::uint32_t pageCounter_ = 0;
