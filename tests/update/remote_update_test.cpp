@@ -1,0 +1,246 @@
+// Building a remote update file, in memory, on disk and through zorbelctl.
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <stdexcept>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "settings/codec.h"
+#include "settings/model.h"
+#include "temp_dir.h"
+#include "update/crc32.h"
+#include "update/remote_update.h"
+#include "xtea_decipher.h"
+
+namespace zorbel::update {
+namespace {
+
+using test::pattern;
+using test::readBytes;
+using test::writeBytes;
+
+constexpr std::time_t kNow = 1700000000;  // 2023-11-14 22:13:20 UTC
+
+settings::Image encodedAt(std::time_t now) {
+  settings::SettingsModel model(now);
+  settings::Image image{};
+  const auto result = settings::encodeSettings(model, image, now);
+  if (!result.ok()) throw std::runtime_error(result.message());
+  return image;
+}
+
+std::uint32_t le32(const std::vector<std::uint8_t>& f, std::size_t at) {
+  return std::uint32_t{f[at]} | std::uint32_t{f[at + 1]} << 8 | std::uint32_t{f[at + 2]} << 16 |
+         std::uint32_t{f[at + 3]} << 24;
+}
+
+settings::Image decipheredImage(const std::vector<std::uint8_t>& file) {
+  settings::Image image{};
+  std::copy_n(file.begin() + kRemoteImageOffset, image.size(), image.begin());
+  test::decipherBuffer(image, updateKey());
+  return image;
+}
+
+// Every structural promise of the layout, for a file built from `image` and `firmware`.
+void expectLayout(const std::vector<std::uint8_t>& file, const settings::Image& image,
+                  const std::vector<std::uint8_t>& firmware) {
+  ASSERT_EQ(file.size(), 2560u + firmware.size());
+  EXPECT_EQ(le32(file, 0), firmware.size());
+  const std::span<const std::uint8_t> covered(file.data() + 512, file.size() - 512);
+  EXPECT_EQ(le32(file, 4), crcRegister(covered));
+  EXPECT_EQ(le32(file, 4), ~static_cast<std::uint32_t>(::crc32(0L, covered.data(), static_cast<uInt>(covered.size()))));
+  EXPECT_TRUE(std::equal(firmware.begin(), firmware.end(), file.begin() + 2560));
+  EXPECT_EQ(decipheredImage(file), image);
+  EXPECT_FALSE(std::equal(image.begin(), image.end(), file.begin() + 512)) << "the image went in plain";
+  EXPECT_EQ(std::count(file.begin() + 8, file.begin() + 512, std::uint8_t{255}), 0);
+}
+
+TEST(AssembleRemoteUpdate, LayoutForSeveralLengths) {
+  const auto image = encodedAt(kNow);
+  for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{129}, kFirmwareBufferSize + 1, kRemoteFirmwareLimit}) {
+    SCOPED_TRACE(length);
+    const auto firmware = pattern(length, 7);
+    expectLayout(assembleRemoteUpdate(image, firmware, kNow), image, firmware);
+  }
+}
+
+TEST(AssembleRemoteUpdate, RefusesFirmwarePastTheLimit) {
+  const std::vector<std::uint8_t> firmware(kRemoteFirmwareLimit + 1);
+  EXPECT_THROW(assembleRemoteUpdate(encodedAt(kNow), firmware, kNow), std::length_error);
+}
+
+TEST(AssembleRemoteUpdate, FillerIsNever255AndSpansTheRest) {
+  const settings::Image image{};
+  std::set<int> seen;
+  for (std::time_t t = kNow; t < kNow + 200; ++t) {
+    const auto file = assembleRemoteUpdate(image, {}, t);
+    seen.insert(file.begin() + 8, file.begin() + 512);
+  }
+  EXPECT_EQ(seen.count(255), 0u);
+  EXPECT_EQ(seen.size(), 255u);  // every value 0..254 turns up
+}
+
+TEST(AssembleRemoteUpdate, BuildsASecondApartDiffer) {
+  const auto firmware = pattern(3000);
+  // Same second, same settings: the same file.
+  EXPECT_EQ(assembleRemoteUpdate(encodedAt(kNow), firmware, kNow), assembleRemoteUpdate(encodedAt(kNow), firmware, kNow));
+
+  // A second later the filler, the write stamp in the image and so the cipher text and CRC all change.
+  const auto a = assembleRemoteUpdate(encodedAt(kNow), firmware, kNow);
+  const auto b = assembleRemoteUpdate(encodedAt(kNow + 1), firmware, kNow + 1);
+  EXPECT_FALSE(std::equal(a.begin() + 8, a.begin() + 512, b.begin() + 8)) << "filler";
+  EXPECT_FALSE(std::equal(a.begin() + 512, a.begin() + 2560, b.begin() + 512)) << "enciphered image";
+  EXPECT_NE(le32(a, 4), le32(b, 4));
+  EXPECT_TRUE(std::equal(a.begin() + 2560, a.end(), b.begin() + 2560));
+}
+
+class RemoteUpdateFile : public ::testing::Test {
+ protected:
+  test::TempDir dir;
+  settings::Image image = encodedAt(kNow);
+  std::string out = dir.file("out.ruf");
+
+  std::string firmwareOf(std::size_t size) {
+    const std::string path = dir.file("fw-" + std::to_string(size) + ".hash");
+    writeBytes(path, pattern(size));
+    return path;
+  }
+  // A destination that already holds something the user may want to keep.
+  std::vector<std::uint8_t> previous() {
+    const std::vector<std::uint8_t> old{'k', 'e', 'e', 'p', ' ', 'm', 'e'};
+    writeBytes(out, old);
+    return old;
+  }
+};
+
+TEST_F(RemoteUpdateFile, EmptyFirmwareGivesTheImageOnly) {
+  const auto result = buildRemoteUpdateFile(image, firmwareOf(0), out, kNow);
+  ASSERT_TRUE(result.ok()) << result.message << " " << result.reason;
+  const auto file = readBytes(out);
+  EXPECT_EQ(file.size(), 2560u);
+  expectLayout(file, image, {});
+}
+
+TEST_F(RemoteUpdateFile, FullSizeFirmwareIsAcceptedAndReplacesTheDestination) {
+  previous();
+  const auto result = buildRemoteUpdateFile(image, firmwareOf(kRemoteFirmwareLimit), out, kNow);
+  ASSERT_TRUE(result.ok()) << result.message << " " << result.reason;
+  const auto file = readBytes(out);
+  EXPECT_EQ(file.size(), 248320u);
+  expectLayout(file, image, pattern(kRemoteFirmwareLimit));
+  EXPECT_EQ(file, assembleRemoteUpdate(image, pattern(kRemoteFirmwareLimit), kNow));
+  // Nothing but the destination is left in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+TEST_F(RemoteUpdateFile, TooLongFirmwareLeavesTheDestinationAsItWas) {
+  const auto old = previous();
+  const auto result = buildRemoteUpdateFile(image, firmwareOf(kRemoteFirmwareLimit + 1), out, kNow);
+  EXPECT_EQ(result.status, RemoteUpdateResult::Status::FirmwareTooLong);
+  EXPECT_EQ(result.message, "Firmware file too long");
+  EXPECT_EQ(result.title, "File open error");
+  EXPECT_EQ(readBytes(out), old);
+
+  const std::string fresh = dir.file("never.ruf");
+  buildRemoteUpdateFile(image, firmwareOf(kRemoteFirmwareLimit + 1), fresh, kNow);
+  EXPECT_FALSE(std::filesystem::exists(fresh));
+}
+
+TEST_F(RemoteUpdateFile, MissingFirmwareLeavesTheDestinationAsItWas) {
+  const auto old = previous();
+  const auto result = buildRemoteUpdateFile(image, dir.file("absent.hash"), out, kNow);
+  EXPECT_EQ(result.status, RemoteUpdateResult::Status::CannotOpenFirmware);
+  EXPECT_EQ(result.message, "Could not open firmware file");
+  EXPECT_EQ(result.title, "File open error");
+  EXPECT_FALSE(result.reason.empty());
+  EXPECT_EQ(readBytes(out), old);
+}
+
+TEST_F(RemoteUpdateFile, DestinationThatCannotBeOpened) {
+  const std::string firmware = firmwareOf(100);
+  for (const std::string& path : {dir.file("no-such-folder/out.ruf"), dir.path().string()}) {
+    const auto result = buildRemoteUpdateFile(image, firmware, path, kNow);
+    EXPECT_EQ(result.status, RemoteUpdateResult::Status::CannotOpenDestination) << path;
+    EXPECT_EQ(result.message, "Could not open destination file.");
+    EXPECT_EQ(result.title, "File open error");
+  }
+}
+
+TEST_F(RemoteUpdateFile, ReadOnlyDestinationOrFolderIsRefused) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write anything";
+  const std::string firmware = firmwareOf(100);
+  const auto old = previous();
+  ::chmod(out.c_str(), 0444);
+  auto result = buildRemoteUpdateFile(image, firmware, out, kNow);
+  EXPECT_EQ(result.message, "Could not open destination file.");
+  EXPECT_EQ(readBytes(out), old);
+
+  ::chmod(out.c_str(), 0644);
+  ::chmod(dir.path().c_str(), 0555);
+  result = buildRemoteUpdateFile(image, firmware, out, kNow);
+  ::chmod(dir.path().c_str(), 0755);
+  EXPECT_EQ(result.message, "Could not open destination file.");
+  EXPECT_EQ(readBytes(out), old);
+}
+
+// zorbelctl ruf: the clock and the encoder first, then the builder.
+struct CtlRun {
+  int status;
+  std::string err;
+};
+
+class ZorbelctlRuf : public RemoteUpdateFile {
+ protected:
+  CtlRun ctl(const std::string& args) {
+    const std::string errFile = dir.file("stderr.txt");
+    const std::string command = std::string(ZORBELCTL_PATH) + " " + args + " 2>" + errFile;
+    const int raw = std::system(command.c_str());
+    const auto err = readBytes(errFile);
+    std::filesystem::remove(errFile);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(err.begin(), err.end())};
+  }
+};
+
+TEST_F(ZorbelctlRuf, WritesTheFileFromTheSettings) {
+  const std::string firmware = firmwareOf(300);
+  const CtlRun r = ctl("--set Txdelay=300 ruf " + firmware + " " + out);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto file = readBytes(out);
+  ASSERT_EQ(file.size(), 2860u);
+  settings::SettingsModel model;
+  ASSERT_TRUE(settings::decodeSettings(decipheredImage(file), model).ok);
+  EXPECT_EQ(model.text("Txdelay"), "300");
+  EXPECT_TRUE(std::equal(file.begin() + 2560, file.end(), pattern(300).begin()));
+}
+
+TEST_F(ZorbelctlRuf, EncoderErrorsWriteNothing) {
+  const std::string firmware = firmwareOf(300);
+  CtlRun r = ctl("--set Txdelay=5 ruf " + firmware + " " + out);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("TX delay - range error (200 - 1000)."), std::string::npos) << r.err;
+  r = ctl("--set Txdelay=abc ruf " + firmware + " " + out);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(ZorbelctlRuf, FileErrorsExitWithFour) {
+  const auto old = previous();
+  CtlRun r = ctl("ruf " + dir.file("absent.hash") + " " + out);
+  EXPECT_EQ(r.status, 4);
+  EXPECT_EQ(r.err.rfind("Could not open firmware file", 0), 0u) << r.err;
+  r = ctl("ruf " + firmwareOf(kRemoteFirmwareLimit + 1) + " " + out);
+  EXPECT_EQ(r.status, 4);
+  EXPECT_EQ(r.err, "Firmware file too long\n");
+  EXPECT_EQ(readBytes(out), old);
+}
+
+}  // namespace
+}  // namespace zorbel::update
