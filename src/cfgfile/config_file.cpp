@@ -1,0 +1,196 @@
+#include "config_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "common/atomic_file.h"
+#include "config_keys.h"
+#include "ini_document.h"
+#include "settings/image.h"
+#include "settings/integer_text.h"
+
+namespace zorbel::cfgfile {
+namespace {
+
+using settings::SettingsModel;
+
+// A configuration file is some ten kilobytes; anything this long is not one.
+constexpr std::size_t kMaxFileSize = 16u << 20;
+constexpr const char* kTooLong = "the file is too long for a configuration file";
+
+// The integer reading of the integer, item index and flag forms: "0x" or "0X"
+// before more text becomes "$", then the strict integer conversion.
+std::optional<std::int32_t> readInteger(std::string_view stored) {
+  if (stored.size() > 2 && stored[0] == '0' && (stored[1] == 'x' || stored[1] == 'X')) {
+    return settings::parseInteger("$" + std::string(stored.substr(2)));
+  }
+  return settings::parseInteger(stored);
+}
+
+// Every value the file gets, in key order; the first integer edit that does
+// not convert stops it.
+SaveResult convertValues(const SettingsModel& model, std::vector<std::string>& values) {
+  const auto keys = configKeys();
+  values.clear();
+  values.reserve(keys.size());
+  for (const ConfigKey& k : keys) {
+    switch (k.form) {
+      case ValueForm::Fixed: values.push_back(*k.loadDefault); break;
+      case ValueForm::Text: values.push_back(model.text(k.control)); break;
+      case ValueForm::Integer: {
+        const std::string& text = model.text(k.control);
+        const auto n = settings::parseInteger(text);
+        if (!n) return SaveResult{SaveResult::Status::ConversionError, text, {}, {}};
+        values.push_back(std::to_string(*n));
+        break;
+      }
+      case ValueForm::ItemIndex: values.push_back(std::to_string(model.index(k.control))); break;
+      case ValueForm::Flag: values.push_back(model.checked(k.control) ? "1" : "0"); break;
+    }
+  }
+  return {};
+}
+
+std::string composeFrom(std::string_view existing, const std::vector<std::string>& values) {
+  IniDocument doc = IniDocument::parse(existing);
+  const auto keys = configKeys();
+  for (std::size_t i = 0; i < keys.size(); ++i) doc.set(keys[i].section, keys[i].key, values[i]);
+  return doc.serialize();
+}
+
+SaveResult writeError(const std::string& path, std::string reason) {
+  return SaveResult{SaveResult::Status::WriteError, {}, path, std::move(reason)};
+}
+
+// A symbolic link stays a link: the file it points to is the one rewritten.
+std::string resolveLink(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return path;  // a dangling link is replaced like a missing file
+  std::string resolved(real);
+  std::free(real);
+  return resolved;
+}
+
+ImportResult readError(const std::string& path, std::string reason) {
+  ImportResult r;
+  r.status = ImportResult::Status::ReadError;
+  r.path = path;
+  r.reason = std::move(reason);
+  return r;
+}
+
+}  // namespace
+
+std::string SaveResult::message() const {
+  switch (status) {
+    case Status::Ok: return {};
+    case Status::ConversionError: return settings::conversionErrorMessage(text);
+    case Status::WriteError: return "Unable to write to " + path;
+  }
+  return {};
+}
+
+std::string ImportResult::message() const { return ok() ? std::string() : "Unable to read from " + path; }
+
+std::string versionMismatchMessage() {
+  return "Imported configuration file version is different than your current application version. \n"
+         "Please double-check configuration fields after import. \n"
+         "Some configuration fields my change between firmware versions.";
+}
+
+SaveResult composeConfigFile(const SettingsModel& model, std::string_view existing, std::string& out) {
+  std::vector<std::string> values;
+  SaveResult result = convertValues(model, values);
+  if (result.ok()) out = composeFrom(existing, values);
+  return result;
+}
+
+SaveResult saveConfigFile(const SettingsModel& model, const std::string& path) {
+  std::vector<std::string> values;
+  if (SaveResult result = convertValues(model, values); !result.ok()) return result;
+
+  // The old file is read whole so that everything in it but our values stays.
+  const std::string target = resolveLink(path);
+  std::vector<unsigned char> old;
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return writeError(path, std::strerror(EISDIR));
+    // Renaming over a device or a pipe would replace it; a configuration file is a plain file.
+    if (!S_ISREG(st.st_mode)) return writeError(path, "not a regular file");
+    std::string error;
+    switch (readWholeFile(target, kMaxFileSize, old, error)) {
+      case ReadStatus::Ok: break;
+      case ReadStatus::TooLong: return writeError(path, kTooLong);
+      default: return writeError(path, error);
+    }
+  } else if (errno != ENOENT) {
+    return writeError(path, std::strerror(errno));
+  }
+
+  const std::string content =
+      composeFrom(std::string_view(reinterpret_cast<const char*>(old.data()), old.size()), values);
+  std::string error;
+  if (!writeFileAtomically(target, content.data(), content.size(), error)) return writeError(path, error);
+  return {};
+}
+
+ImportResult importConfigBytes(SettingsModel& model, std::string_view bytes) {
+  const IniDocument doc = IniDocument::parse(bytes);
+  ImportResult result;
+  if (doc.get(kHeaderSection, kVersionKey).value_or("unknown") != settings::kConfigVersion) {
+    result.versionMessage = versionMismatchMessage();
+  }
+
+  for (const ConfigKey& k : configKeys()) {
+    if (k.form == ValueForm::Fixed) continue;
+    const std::optional<std::string> stored = doc.get(k.section, k.key);
+    if (k.form == ValueForm::Text) {
+      if (stored) {
+        model.setText(k.control, *stored);
+      } else if (k.loadDefault) {
+        model.setText(k.control, *k.loadDefault);
+      }
+      continue;
+    }
+
+    std::optional<std::int32_t> n = stored ? readInteger(*stored) : std::nullopt;
+    if (!n && k.loadDefault) n = settings::parseInteger(*k.loadDefault);
+    if (!n) continue;
+    switch (k.form) {
+      case ValueForm::Integer: model.setText(k.control, std::to_string(*n)); break;
+      case ValueForm::ItemIndex: model.setIndex(k.control, *n); break;
+      case ValueForm::Flag:
+        // As with a check box set by program: the click behaviour runs when the state changes.
+        if (model.checked(k.control) != (*n != 0)) model.click(k.control, *n != 0);
+        break;
+      default: break;
+    }
+  }
+  return result;
+}
+
+ImportResult importConfigFile(SettingsModel& model, const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+    ImportResult result = importConfigBytes(model, {});
+    result.fileFound = false;
+    return result;
+  }
+  std::vector<unsigned char> bytes;
+  std::string error;
+  switch (readWholeFile(path, kMaxFileSize, bytes, error)) {
+    case ReadStatus::Ok: break;
+    case ReadStatus::TooLong: return readError(path, kTooLong);
+    default: return readError(path, error);
+  }
+  return importConfigBytes(model, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+}  // namespace zorbel::cfgfile
