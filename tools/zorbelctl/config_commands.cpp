@@ -1,18 +1,33 @@
-// --config and save: not built yet.
+// --config and save: the configuration file's import and export.
 #include <iostream>
 
+#include "cfgfile/config_file.h"
 #include "ctl.h"
 
 namespace zorbel::ctl {
 
-int applyConfig(Context&, const std::string&) {
-  std::cerr << "zorbelctl: --config is not built yet\n";
-  return kExitUsage;
+int applyConfig(Context& ctx, const std::string& path) {
+  const auto result = cfgfile::importConfigFile(ctx.model, path);
+  if (!result.ok()) {
+    std::cerr << "zorbelctl: " << result.message() << ": " << result.reason << "\n";
+    return kExitFile;
+  }
+  // The window shows these in a box and goes on; so does the command line.
+  if (!result.versionMessage.empty()) std::cerr << result.versionMessage << "\n";
+  if (!result.fileFound) std::cerr << "zorbelctl: " << path << " does not exist: the settings took their load defaults\n";
+  return kExitOk;
 }
 
-int cmdSave(Context&, const Args&) {
-  std::cerr << "zorbelctl: save is not built yet\n";
-  return kExitUsage;
+int cmdSave(Context& ctx, const Args& args) {
+  const auto result = cfgfile::saveConfigFile(ctx.model, args[0]);
+  switch (result.status) {
+    case cfgfile::SaveResult::Status::Ok: return kExitOk;
+    case cfgfile::SaveResult::Status::ConversionError: std::cerr << result.message() << "\n"; return kExitConversion;
+    case cfgfile::SaveResult::Status::WriteError:
+      std::cerr << "zorbelctl: " << result.message() << ": " << result.reason << "\n";
+      return kExitFile;
+  }
+  return kExitFile;
 }
 
 }  // namespace zorbel::ctl
