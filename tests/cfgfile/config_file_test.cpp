@@ -1,0 +1,429 @@
+// "Save to file" and "Read from file" over real files.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "cfgfile/config_file.h"
+#include "cfgfile/config_keys.h"
+#include "cfgfile/ini_document.h"
+#include "settings/catalog.h"
+#include "test_support.h"
+
+namespace zorbel::cfgfile {
+namespace {
+
+namespace fs = std::filesystem;
+using settings::SettingsModel;
+using test::TempDir;
+using test::readFile;
+using test::writeFile;
+
+const char* const kVersionMessage =
+    "Imported configuration file version is different than your current application version. \n"
+    "Please double-check configuration fields after import. \n"
+    "Some configuration fields my change between firmware versions.";
+
+constexpr std::time_t kClock = 1700000000;
+
+// Every key with a load default, put back into a model: what an import of a
+// file without them must give.
+void expectLoadDefaults(const SettingsModel& model) {
+  for (const ConfigKey& k : configKeys()) {
+    if (k.form == ValueForm::Fixed || !k.loadDefault) continue;
+    const std::string& d = *k.loadDefault;
+    switch (k.form) {
+      case ValueForm::Text:
+      case ValueForm::Integer: EXPECT_EQ(model.text(k.control), d) << k.key; break;
+      case ValueForm::ItemIndex: {
+        const auto& s = settings::allSettings()[*settings::findSetting(k.control)];
+        EXPECT_EQ(model.index(k.control), settings::isItem(s, std::stoi(d)) ? std::stoi(d) : -1) << k.key;
+        break;
+      }
+      case ValueForm::Flag: EXPECT_EQ(model.checked(k.control), d == "1") << k.key; break;
+      case ValueForm::Fixed: break;
+    }
+  }
+}
+
+// A model far from the start-up state, so an import that forgets a key shows.
+SettingsModel scrambledModel() {
+  SettingsModel m(kClock);
+  for (const auto& s : settings::allSettings()) {
+    switch (s.kind) {
+      case settings::ControlKind::Edit: m.setText(s.name, "77"); break;
+      case settings::ControlKind::Combo: m.setIndex(s.name, -1); break;
+      case settings::ControlKind::Check: m.setChecked(s.name, s.defaultIndex != 1); break;
+    }
+  }
+  return m;
+}
+
+std::string saveToString(const SettingsModel& model) {
+  std::string out;
+  EXPECT_TRUE(composeConfigFile(model, {}, out).ok());
+  return out;
+}
+
+// ---- Save -------------------------------------------------------------------
+
+TEST(SaveConfigFile, StartupSettingsGiveTheGoldenFileWhateverTheClock) {
+  TempDir dir;
+  const SettingsModel model(kClock);
+  ASSERT_TRUE(saveConfigFile(model, dir.file("zorbel.cfg")).ok());
+  EXPECT_EQ(readFile(dir.file("zorbel.cfg")), test::goldenStartupFile());
+  EXPECT_EQ(saveToString(SettingsModel(0)), test::goldenStartupFile());
+}
+
+TEST(SaveConfigFile, WritesIntegersInDecimalAndListsAndBoxesAsNumbers) {
+  SettingsModel m(kClock);
+  m.setText("Txdelay", "007");
+  m.setText("Quiettime", "+7");
+  m.setText("Floodtimeout", "0x1F");
+  m.setText("Aprsis_heard_timeout", "$1f");
+  m.setText("Tele_holdoff", " -5");
+  m.setIndex("Ptt", -1);
+  m.setChecked("Pathn1_active", false);
+  const IniDocument doc = IniDocument::parse(saveToString(m));
+  EXPECT_EQ(doc.get("Radio", "TXdelay"), "7");
+  EXPECT_EQ(doc.get("Radio", "Quiettime"), "7");
+  EXPECT_EQ(doc.get("Digipeater", "Floodtimeout"), "31");
+  EXPECT_EQ(doc.get("I-Gate", "Aprsis_heardtimeout"), "31");
+  EXPECT_EQ(doc.get("Telemetry", "Tele_holdoff"), "-5");
+  EXPECT_EQ(doc.get("Radio", "PTT"), "-1");
+  EXPECT_EQ(doc.get("Digipeater", "Pathn1_active"), "0");
+}
+
+TEST(SaveConfigFile, ANonIntegerWritesNothingAndNamesTheFirstOneInFileOrder) {
+  TempDir dir;
+  const std::string old = "[Radio]\r\nTXdelay=300\r\n";
+  writeFile(dir.file("old.cfg"), old);
+
+  SettingsModel m(kClock);
+  m.setText("Floodtimeout", "1.5");  // Digipeater comes after Radio
+  m.setText("Txdelay", "");
+  SaveResult r = saveConfigFile(m, dir.file("old.cfg"));
+  EXPECT_EQ(r.status, SaveResult::Status::ConversionError);
+  EXPECT_EQ(r.message(), "'' is not a valid integer value");
+  EXPECT_EQ(readFile(dir.file("old.cfg")), old);
+
+  m.setText("Txdelay", "250");
+  r = saveConfigFile(m, dir.file("new.cfg"));
+  EXPECT_EQ(r.message(), "'1.5' is not a valid integer value");
+  EXPECT_FALSE(fs::exists(dir.file("new.cfg")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(dir.file(""))), {}), 1);  // no stray temporary
+}
+
+TEST(SaveConfigFile, SavingOverAFileKeepsWhatIsNotOursByteForByte) {
+  TempDir dir;
+  writeFile(dir.file("a.cfg"),
+            "; my notes\n"
+            "[radio]\n"
+            "callsign = OLD\n"
+            "MyKey = mine \n"
+            "\n"
+            "[Mine]\n"
+            "a=b\n"
+            "[Weather]\n"
+            "Weather_comment=old comment");
+  SettingsModel m(kClock);
+  m.setText("Callsign", "SP1ABC");
+  ASSERT_TRUE(saveConfigFile(m, dir.file("a.cfg")).ok());
+  const std::string saved = readFile(dir.file("a.cfg"));
+  // Our keys take their places in the sections found, missing ones follow
+  // the last line of their section; the file keeps its LF endings.
+  EXPECT_EQ(saved.rfind("; my notes\n[radio]\nCallsign=SP1ABC\nMyKey = mine \nSSID=0\nTXdelay=250\n", 0), 0u);
+  EXPECT_NE(saved.find("Longitude=01653.63E\n\n[Mine]\na=b\n[Weather]\nWeather_comment=Zorbel weather\n"
+                       "Weather_stationtype=5\n"),
+            std::string::npos);
+  EXPECT_NE(saved.find("Weather_txrate_aprsis=5\n\n[!WARNING]\nWARNING="), std::string::npos);
+  EXPECT_EQ(saved.find('\r'), std::string::npos);
+  EXPECT_EQ(IniDocument::parse(saved).get("Radio", "Callsign"), "SP1ABC");
+
+  // Over a file this program wrote, only the changed values change.
+  writeFile(dir.file("b.cfg"), test::goldenStartupFile());
+  m.setIndex("Debug_digi", 0);
+  ASSERT_TRUE(saveConfigFile(m, dir.file("b.cfg")).ok());
+  std::string expected = test::goldenStartupFile();
+  expected.replace(expected.find("Callsign=NOCALL"), 15, "Callsign=SP1ABC");
+  expected.replace(expected.find("Debug_digi=1"), 12, "Debug_digi=0");
+  EXPECT_EQ(readFile(dir.file("b.cfg")), expected);
+}
+
+TEST(SaveConfigFile, AFailedWriteLeavesEverythingAsItWas) {
+  TempDir dir;
+  const SettingsModel m(kClock);
+
+  const std::string missing = dir.file("no-such-folder/zorbel.cfg");
+  SaveResult r = saveConfigFile(m, missing);
+  EXPECT_EQ(r.status, SaveResult::Status::WriteError);
+  EXPECT_EQ(r.message(), "Unable to write to " + missing);
+  EXPECT_FALSE(r.reason.empty());
+  EXPECT_FALSE(fs::exists(dir.file("no-such-folder")));
+
+  fs::create_directory(dir.file("folder.cfg"));
+  writeFile(dir.file("folder.cfg/inside"), "x");
+  r = saveConfigFile(m, dir.file("folder.cfg"));
+  EXPECT_EQ(r.status, SaveResult::Status::WriteError);
+  EXPECT_EQ(r.message(), "Unable to write to " + dir.file("folder.cfg"));
+  EXPECT_TRUE(fs::is_directory(dir.file("folder.cfg")));
+  EXPECT_EQ(readFile(dir.file("folder.cfg/inside")), "x");
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(dir.file(""))), {}), 1);
+}
+
+TEST(SaveConfigFile, ALinkedFileIsRewrittenThroughItsLink) {
+  TempDir dir;
+  writeFile(dir.file("real.cfg"), "[Mine]\r\na=b\r\n");
+  fs::create_symlink("real.cfg", dir.file("link.cfg"));
+  ASSERT_TRUE(saveConfigFile(SettingsModel(kClock), dir.file("link.cfg")).ok());
+  EXPECT_TRUE(fs::is_symlink(dir.file("link.cfg")));
+  EXPECT_EQ(readFile(dir.file("real.cfg")).rfind("[Mine]\r\na=b\r\n\r\n[!WARNING]\r\n", 0), 0u);
+}
+
+// ---- Import -----------------------------------------------------------------
+
+TEST(ImportConfigFile, AHeaderOnlyFileSetsEveryLoadDefault) {
+  TempDir dir;
+  writeFile(dir.file("a.cfg"), "[!WARNING]\r\nVersion=v1.32\r\n");
+  SettingsModel m = scrambledModel();
+  m.setText("Teledigital3_name", "Door");
+  m.setIndex("Quodra_output2", 1);
+  const SettingsModel before = m;
+  const ImportResult r = importConfigFile(m, dir.file("a.cfg"));
+  ASSERT_TRUE(r.ok());
+  EXPECT_TRUE(r.fileFound);
+  EXPECT_EQ(r.versionMessage, "");
+  expectLoadDefaults(m);
+
+  // Load defaults that are not the start-up values.
+  EXPECT_EQ(m.index("Quiettime_randomize"), 3);
+  EXPECT_EQ(m.text("Rfheard_timeout"), "30");
+  EXPECT_EQ(m.index("Aprsis_packet2rf"), 0);
+  EXPECT_EQ(m.text("Tele_holdoff"), "0");
+  EXPECT_EQ(m.text("Ipaddr3"), "1");
+  EXPECT_EQ(m.text("Beacon5_txrate_aprsis"), "5");
+  EXPECT_EQ(m.text("Weather_comment"), "");
+  EXPECT_EQ(m.text("Teleanalog5_name"), "Temp");
+  EXPECT_EQ(m.text("Teleanalog5_coefc"), "-64");
+  EXPECT_EQ(m.index("Teleanalog2_source"), 4);
+  EXPECT_EQ(m.index("Teleanalog3_source"), -1);  // 7 lies past the source list
+  EXPECT_EQ(m.text("Aprsis1_servername"), "rotate.aprs2.net");
+  EXPECT_EQ(m.text("WU_rapidfireserver"), "rtupdate.wunderground.com");
+  EXPECT_TRUE(m.checked("Uploadpctime"));
+  EXPECT_FALSE(m.enabled("Rtcyear"));
+
+  // Not in the file, or without a load default: as they were.
+  for (const char* name : {"Rtcyear", "Rtcmin", "www_user", "www_port", "Teledigital3_name", "Teledigital8_source",
+                           "Quodra_output2", "Quodra_output4"}) {
+    EXPECT_EQ(m.state(name).text, before.state(name).text) << name;
+    EXPECT_EQ(m.state(name).index, before.state(name).index) << name;
+  }
+}
+
+TEST(ImportConfigFile, AnyOtherVersionShowsTheMessageAndTheImportGoesOn) {
+  SettingsModel m(kClock);
+  for (const std::string header : {"[!WARNING]\nVersion=V1.32\n", "[!WARNING]\nVersion=\n", "[!WARNING]\n",
+                                   "[!WARNING]\nVersion=v1.32x\n"}) {
+    const ImportResult r = importConfigBytes(m, header + "[Radio]\nCallsign=SP2XYZ\n");
+    EXPECT_EQ(r.versionMessage, kVersionMessage) << header;
+    EXPECT_EQ(m.text("Callsign"), "SP2XYZ");
+  }
+  // Blanks around it are not part of the value, nor is the names' letter case.
+  EXPECT_EQ(importConfigBytes(m, "[!warning]\nVERSION =  v1.32 \n").versionMessage, "");
+}
+
+TEST(ImportConfigFile, AMissingFileSetsTheLoadDefaultsAfterTheMessage) {
+  TempDir dir;
+  SettingsModel m = scrambledModel();
+  const ImportResult r = importConfigFile(m, dir.file("none.cfg"));
+  ASSERT_TRUE(r.ok());
+  EXPECT_FALSE(r.fileFound);
+  EXPECT_EQ(r.versionMessage, kVersionMessage);
+  expectLoadDefaults(m);
+}
+
+TEST(ImportConfigFile, AFileThatCannotBeReadChangesNothing) {
+  TempDir dir;
+  fs::create_directory(dir.file("folder.cfg"));
+  SettingsModel m = scrambledModel();
+  const SettingsModel before = m;
+  const ImportResult r = importConfigFile(m, dir.file("folder.cfg"));
+  EXPECT_EQ(r.status, ImportResult::Status::ReadError);
+  EXPECT_EQ(r.message(), "Unable to read from " + dir.file("folder.cfg"));
+  EXPECT_TRUE(m == before);
+}
+
+TEST(ImportConfigFile, IntegerFormsReadHexAndFallBackToTheLoadDefault) {
+  SettingsModel m(kClock);
+  importConfigBytes(m,
+                    "[Radio]\n"
+                    "TXdelay=0x1F\n"
+                    "Quiettime=$1F\n"
+                    "Quiettime_randomize=0X2\n"
+                    "[Digipeater]\n"
+                    "Floodtimeout=12abc\n"
+                    "Pathn1_active=0x0\n"
+                    "Pathn2_active=abc\n"
+                    "Pathn3_active=-7\n"
+                    "Digion=0x\n"
+                    "[I-Gate]\n"
+                    "Aprsis_heardtimeout=\n"
+                    "Rfheard_local_maxhops= +7 \n"
+                    "Rfheard_timeout=-0012\n"
+                    "Aprsis_packet2rf_1min=99999999999\n");
+  EXPECT_EQ(m.text("Txdelay"), "31");
+  EXPECT_EQ(m.text("Quiettime"), "31");
+  EXPECT_EQ(m.index("Quiettime_randomize"), 2);
+  EXPECT_EQ(m.text("Floodtimeout"), "60");
+  EXPECT_FALSE(m.checked("Pathn1_active"));
+  EXPECT_TRUE(m.checked("Pathn2_active"));
+  EXPECT_TRUE(m.checked("Pathn3_active"));
+  EXPECT_EQ(m.index("Digion"), 1);
+  EXPECT_EQ(m.text("Aprsis_heard_timeout"), "30");
+  EXPECT_EQ(m.text("Rfheard_local_maxhops"), "7");
+  EXPECT_EQ(m.text("Rfheard_timeout"), "-12");
+  EXPECT_EQ(m.text("Aprsis_packet2rf_1min"), "6");
+}
+
+TEST(ImportConfigFile, AnIndexOutsideTheListLeavesNoItemSelected) {
+  SettingsModel m(kClock);
+  importConfigBytes(m, "[Radio]\nPTT=-1\nBusydetect=2\nConsecutive_packets=1\n");
+  EXPECT_EQ(m.index("Ptt"), -1);
+  EXPECT_EQ(m.index("Busydetect"), -1);
+  EXPECT_EQ(m.index("Consecutive_packets"), 1);
+  // No selection is saved as -1 and read back as no selection.
+  const std::string saved = saveToString(m);
+  EXPECT_EQ(IniDocument::parse(saved).get("Radio", "Busydetect"), "-1");
+  SettingsModel again(kClock);
+  importConfigBytes(again, saved);
+  EXPECT_EQ(again.index("Busydetect"), -1);
+}
+
+TEST(ImportConfigFile, CheckBoxesRunTheirClickBehaviour) {
+  SettingsModel m(kClock);
+  ASSERT_TRUE(m.checked("Uploadpctime"));
+  ASSERT_FALSE(m.enabled("Rtcyear"));
+  importConfigBytes(m, "[RTC]\nUploadpctime=0\n");
+  EXPECT_FALSE(m.checked("Uploadpctime"));
+  EXPECT_TRUE(m.enabled("Rtcyear"));
+  EXPECT_TRUE(m.enabled("Rtcmin"));
+
+  // A change of Ntp_enable alone runs the same behaviour, which looks at Uploadpctime.
+  m.setChecked("Uploadpctime", true);  // set without its click: the edits are still enabled
+  importConfigBytes(m, "[RTC]\nUploadpctime=1\nNtp_enable=0\n");
+  EXPECT_FALSE(m.checked("Ntp_enable"));
+  EXPECT_FALSE(m.enabled("Rtcyear"));
+}
+
+TEST(ImportConfigFile, DigitalChannelsAndQuodraOutputsChangeOnlyWhenPresentAndConverting) {
+  SettingsModel m(kClock);
+  importConfigBytes(m,
+                    "[Telemetry]\n"
+                    "Teledigital2_name=Door\n"
+                    "Teledigital2_label=Open\n"
+                    "Teledigital2_inverted=1\n"
+                    "Teledigital3_inverted=yes\n"
+                    "Teledigital4_source=5\n"
+                    "Quodra_output1=1\n"
+                    "Quodra_output2=on\n");
+  EXPECT_EQ(m.text("Teledigital2_name"), "Door");
+  EXPECT_EQ(m.text("Teledigital2_units"), "Open");
+  EXPECT_EQ(m.index("Teledigital2_inverted"), 1);
+  EXPECT_EQ(m.index("Teledigital3_inverted"), 0);
+  EXPECT_EQ(m.text("Teledigital3_name"), "B3");
+  EXPECT_EQ(m.index("Teledigital4_source"), -1);
+  EXPECT_EQ(m.index("Quodra_output1"), 1);
+  EXPECT_EQ(m.index("Quodra_output2"), 0);
+}
+
+TEST(ImportConfigFile, TextsAreTakenWholeAndVerbatim) {
+  SettingsModel m(kClock);
+  const std::string longCall(40, 'W');
+  importConfigBytes(m, "[Radio]\nCallsign=" + longCall + "\n[Beacons]\nBeacon3_msg= =x;\"y\" \xb0 \n");
+  EXPECT_EQ(m.text("Callsign"), longCall);
+  EXPECT_EQ(m.text("Beacon3_msg"), "=x;\"y\" \xb0");
+}
+
+TEST(ImportConfigFile, LineEndingsAndLetterCaseMakeNoDifference) {
+  const std::string crlf = "[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=SP3ABC\r\nPTT=1\r\n"
+                           "[WeatherUnderground]\r\nEnable=1\r\nNormal_rate=7\r\n";
+  std::string lf;
+  for (char c : crlf) {
+    if (c != '\r') lf += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  SettingsModel a(kClock);
+  SettingsModel b(kClock);
+  importConfigBytes(a, crlf);
+  importConfigBytes(b, lf);
+  EXPECT_EQ(a.text("Callsign"), "SP3ABC");
+  EXPECT_EQ(b.text("Callsign"), "sp3abc");  // values keep their case
+  b.setText("Callsign", "SP3ABC");
+  EXPECT_TRUE(a == b);
+  EXPECT_EQ(a.index("WU_enable"), 1);
+  EXPECT_EQ(a.text("WU_normalrate"), "7");
+}
+
+// ---- Round trips --------------------------------------------------------------
+
+TEST(ConfigFileRoundTrip, StartupSettingsComeBackExactly) {
+  const std::string first = saveToString(SettingsModel(kClock));
+  SettingsModel m = scrambledModel();
+  ASSERT_EQ(importConfigBytes(m, first).versionMessage, "");
+  EXPECT_EQ(saveToString(m), first);
+}
+
+// A text the file keeps: any bytes but line breaks, no blanks at either end.
+std::string randomText(std::mt19937& rng) {
+  std::string s(std::uniform_int_distribution<int>(0, 40)(rng), 'x');
+  for (char& c : s) {
+    do c = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng));
+    while (c == '\r' || c == '\n');
+  }
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.erase(0, 1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
+  return s;
+}
+
+std::string randomInteger(std::mt19937& rng) {
+  const int n = std::uniform_int_distribution<int>(-100000, 100000)(rng);
+  switch (rng() % 4) {
+    case 0: return "+" + std::to_string(n < 0 ? -n : n);
+    case 1: return n < 0 ? std::to_string(n) : "0x" + std::to_string(n);  // decimal digits read as hex
+    case 2: return "00" + std::to_string(n < 0 ? -n : n);
+    default: return std::to_string(n);
+  }
+}
+
+TEST(ConfigFileRoundTrip, RandomSettingsSaveImportSaveIsByteIdentical) {
+  std::mt19937 rng(20240611);
+  for (int round = 0; round < 25; ++round) {
+    SettingsModel m(kClock);
+    for (const ConfigKey& k : configKeys()) {
+      switch (k.form) {
+        case ValueForm::Fixed: break;
+        case ValueForm::Text: m.setText(k.control, randomText(rng)); break;
+        case ValueForm::Integer: m.setText(k.control, randomInteger(rng)); break;
+        case ValueForm::ItemIndex: {
+          const auto items = static_cast<int>(settings::allSettings()[*settings::findSetting(k.control)].items.size());
+          m.setIndex(k.control, std::uniform_int_distribution<int>(-1, items - 1)(rng));
+          break;
+        }
+        case ValueForm::Flag: m.click(k.control, rng() % 2 == 0); break;
+      }
+    }
+    const std::string first = saveToString(m);
+    SettingsModel back = scrambledModel();
+    importConfigBytes(back, first);
+    ASSERT_EQ(saveToString(back), first) << "round " << round;
+    for (const ConfigKey& k : configKeys()) {
+      if (k.form == ValueForm::Text) {
+        ASSERT_EQ(back.text(k.control), m.text(k.control)) << k.key;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zorbel::cfgfile

@@ -1,0 +1,88 @@
+// zorbelctl save and --config, run as the real program.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include <sys/wait.h>
+
+#include "test_support.h"
+
+namespace zorbel::cfgfile {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+using test::readFile;
+using test::writeFile;
+
+struct CtlRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs zorbelctl with `args` (already quoted for the shell) from inside `dir`.
+CtlRun zorbelctl(const TempDir& dir, const std::string& args) {
+  const std::string errFile = dir.file("stderr.txt");
+  const std::string command = "cd '" + dir.file("") + "' && '" + ZORBELCTL_PATH + "' " + args + " 2>'" + errFile + "'";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  CtlRun run;
+  if (pipe == nullptr) return run;
+  std::array<char, 4096> buf{};
+  while (const std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe)) run.out.append(buf.data(), n);
+  const int raw = ::pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.err = readFile(errFile);
+  fs::remove(errFile);
+  return run;
+}
+
+TEST(ZorbelctlConfig, SaveWritesTheFileOrFailsWithItsMessageAndStatus) {
+  TempDir dir;
+  CtlRun r = zorbelctl(dir, "save zorbel.cfg");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(dir.file("zorbel.cfg")), test::goldenStartupFile());
+
+  r = zorbelctl(dir, "--set Txdelay=abc save zorbel.cfg");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "'abc' is not a valid integer value\n");
+  EXPECT_EQ(readFile(dir.file("zorbel.cfg")), test::goldenStartupFile());
+
+  r = zorbelctl(dir, "save missing/zorbel.cfg");
+  EXPECT_EQ(r.status, 4);
+  EXPECT_EQ(r.err.rfind("zorbelctl: Unable to write to missing/zorbel.cfg: ", 0), 0u) << r.err;
+}
+
+TEST(ZorbelctlConfig, ConfigImportsInCommandLineOrderAndGoesOnAfterTheVersionMessage) {
+  TempDir dir;
+  writeFile(dir.file("old.cfg"), "[!WARNING]\r\nVersion=v1.31\r\n[Radio]\r\nCallsign=SP9OLD\r\nPTT=1\r\n");
+
+  CtlRun r = zorbelctl(dir, "--set Callsign=FIRST --config old.cfg --set Ssid=7 show");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err,
+            "Imported configuration file version is different than your current application version. \n"
+            "Please double-check configuration fields after import. \n"
+            "Some configuration fields my change between firmware versions.\n");
+  EXPECT_EQ(r.out.rfind("Callsign=SP9OLD\nSsid=7\n", 0), 0u);
+  EXPECT_NE(r.out.find("\nPtt=1\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\nQuiettime_randomize=3\n"), std::string::npos);  // its load default
+
+  // What save writes, --config reads back to the same file.
+  ASSERT_EQ(zorbelctl(dir, "--set Callsign=SP1ABC --set Debug_rf=0 save a.cfg").status, 0);
+  r = zorbelctl(dir, "--config a.cfg save b.cfg");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(readFile(dir.file("a.cfg")), readFile(dir.file("b.cfg")));
+
+  fs::create_directory(dir.file("folder.cfg"));
+  r = zorbelctl(dir, "--config folder.cfg show");
+  EXPECT_EQ(r.status, 4);
+  EXPECT_EQ(r.err.rfind("zorbelctl: Unable to read from folder.cfg: ", 0), 0u) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+}  // namespace
+}  // namespace zorbel::cfgfile
