@@ -1,0 +1,31 @@
+// Arbitrary bytes as a configuration file: through the INI reader, the import,
+// and a save over them. An unchanged document must give back its bytes, and a
+// save over any file must read back as the settings it was made from.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "cfgfile/config_file.h"
+#include "cfgfile/ini_document.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace zorbel;
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+  if (cfgfile::IniDocument::parse(bytes).serialize() != bytes) __builtin_trap();
+
+  static const settings::SettingsModel startup(0);
+  settings::SettingsModel imported = startup;
+  const cfgfile::ImportResult result = cfgfile::importConfigBytes(imported, bytes);
+  if (!result.ok()) __builtin_trap();
+
+  // Every integer edit now holds decimal text, so the save cannot fail.
+  std::string saved;
+  if (!cfgfile::composeConfigFile(imported, bytes, saved).ok()) __builtin_trap();
+
+  settings::SettingsModel again = startup;
+  const cfgfile::ImportResult reread = cfgfile::importConfigBytes(again, saved);
+  if (!reread.versionMessage.empty()) __builtin_trap();
+  if (!(again == imported)) __builtin_trap();
+  return 0;
+}
