@@ -1,0 +1,243 @@
+// The windows as start-up leaves them, and how every control is made and placed.
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTabBar>
+#include <ctime>
+
+#include "latin1.h"
+#include "settings/catalog.h"
+#include "splash_screen.h"
+#include "window_fixture.h"
+
+namespace zorbel::app::test_support {
+namespace {
+
+using settings::ControlKind;
+
+QStringList tabCaptions(QTabWidget* tabs, bool visibleOnly) {
+  QStringList captions;
+  for (int i = 0; i < tabs->count(); ++i) {
+    if (!visibleOnly || tabs->isTabVisible(i)) captions << tabs->widget(i)->objectName() + "=" + tabs->tabText(i);
+  }
+  return captions;
+}
+
+bool hasAncestor(const QWidget* w, const QString& name) {
+  for (; w != nullptr; w = w->parentWidget()) {
+    if (w->objectName() == name) return true;
+  }
+  return false;
+}
+
+using StartUp = WindowTest;
+
+TEST_F(StartUp, CaptionTitleAndHiddenParts) {
+  form().show();
+  EXPECT_EQ(form().windowTitle(), "ZORBEL Configurator v1.32");
+  EXPECT_EQ(QApplication::applicationName(), "Zorbel Configurator");
+  EXPECT_FALSE(form().windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(form().windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_EQ(form().minimumSize(), form().maximumSize()) << "fixed border";
+
+  QTabWidget* pages = form().PageControl1;
+  EXPECT_EQ(pages->currentWidget()->objectName(), "TabSheet1");
+  EXPECT_EQ(tabCaptions(pages, false),
+            QStringList({"TabSheet1=Radio", "TabSheet6=Digipeater", "TabSheet2=Beacons", "TabSheet9=Network",
+                         "TabSheet3=APRS-IS", "TabSheet17=I-Gate", "TabSheet4=Weather", "TabSheet5=RTC/NTP time",
+                         "TabSheet7=WWW", "TabSheet10=Telnet", "TabSheet8=Telemetry reports",
+                         "TabSheet11=WUnderground"}));
+  EXPECT_FALSE(pages->isTabVisible(pages->indexOf(form().findChild<QWidget*>("TabSheet7"))));
+  auto* inner = control<QTabWidget>("PageControl2");
+  EXPECT_EQ(tabCaptions(inner, true),
+            QStringList({"TabSheet14=Report settings", "TabSheet12=Analog channels", "TabSheet13=Digital channels 1-4",
+                         "TabSheet15=Digital channels 5-8"}));
+  EXPECT_EQ(inner->tabText(inner->indexOf(form().findChild<QWidget*>("TabSheet16"))), "Quodra outputs");
+
+  // The module selectors stay hidden even on their own page.
+  pages->setCurrentWidget(form().findChild<QWidget*>("TabSheet8"));
+  for (const char* name : {"Label93", "Telemodule_enable", "Label94", "Bitsmodule_enable"}) {
+    EXPECT_FALSE(control<QWidget>(name)->isVisible()) << name;
+  }
+  EXPECT_EQ(control<QLabel>("Label93")->text(), "Vondrake module (analog):");
+
+  QStringList menus;
+  for (QAction* a : form().menuBar()->actions()) menus << a->text() + (a->isVisible() ? "" : " (hidden)");
+  EXPECT_EQ(menus, QStringList({"Configuration import/export", "Remote update (hidden)"}));
+  EXPECT_EQ(form().Remoteupdate1->objectName(), "Remoteupdate1");
+  for (const char* action : {"Savetofile1", "Readfromfile1", "README1", "Buildremoteupdatefile1"}) {
+    EXPECT_NE(form().findChild<QAction*>(action), nullptr) << action;
+  }
+}
+
+TEST_F(StartUp, ConnectionGroupLogAndProgress) {
+  QComboBox* port = form().ComboBox2;
+  EXPECT_TRUE(port->isEditable());
+  EXPECT_EQ(port->currentText(), "COM1");
+  EXPECT_EQ(port->currentIndex(), -1);
+  ASSERT_GE(port->count(), 9);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(port->itemText(i), QString("COM%1").arg(i + 1));
+  EXPECT_EQ(form().portName(), "COM1");
+
+  QStringList buttons;
+  for (QPushButton* b : port->parentWidget()->findChildren<QPushButton*>()) buttons << b->objectName() + "=" + b->text();
+  EXPECT_EQ(buttons, QStringList({"Button1=Open port", "Button2=Close port", "Button4=Read config",
+                                  "Button5=Write config", "Button3=Upload firmware"}));
+  EXPECT_TRUE(form().Memo1->isReadOnly());
+  EXPECT_TRUE(form().Memo1->toPlainText().isEmpty());
+  EXPECT_EQ(form().ProgressBar1->minimum(), 0);
+  EXPECT_EQ(form().ProgressBar1->maximum(), 100);
+  EXPECT_EQ(form().ProgressBar1->value(), 0);
+}
+
+TEST_F(StartUp, ClockEditsShowUtcAndAreDisabled) {
+  const std::time_t before = std::time(nullptr);
+  Windows fresh(dialogs);
+  const std::time_t after = std::time(nullptr);
+  auto shown = [&](std::time_t t) {
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    return QStringList({QString::number(utc.tm_year + 1900), QString::number(utc.tm_mon + 1),
+                        QString::number(utc.tm_mday), QString::number(utc.tm_hour), QString::number(utc.tm_min)});
+  };
+  QStringList texts;
+  for (const char* name : {"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin"}) {
+    auto* e = fresh.Form1->findChild<QLineEdit*>(name);
+    texts << e->text();
+    EXPECT_FALSE(e->isEnabled()) << name;
+  }
+  EXPECT_TRUE(texts == shown(before) || texts == shown(after)) << texts.join(' ').toStdString();
+  EXPECT_TRUE(fresh.Form1->findChild<QCheckBox*>("Uploadpctime")->isChecked());
+}
+
+// Every setting has its control, made from its declaration and placed on its page, once.
+TEST_F(StartUp, EveryControlFollowsItsDeclaration) {
+  for (const settings::Setting& s : settings::allSettings()) {
+    const QString name = QString::fromStdString(s.name);
+    const auto found = form().findChildren<QWidget*>(name);
+    ASSERT_EQ(found.size(), 1) << s.name;
+    QWidget* w = found.front();
+    EXPECT_TRUE(hasAncestor(w, QString::fromStdString(s.page))) << s.name << " not on " << s.page;
+    EXPECT_EQ(w->toolTip(), fromBytes(s.hint)) << s.name;
+    switch (s.kind) {
+      case ControlKind::Edit:
+        ASSERT_NE(qobject_cast<QLineEdit*>(w), nullptr) << s.name;
+        EXPECT_EQ(qobject_cast<QLineEdit*>(w)->maxLength(), s.maxLength) << s.name;
+        break;
+      case ControlKind::Combo: {
+        auto* c = qobject_cast<QComboBox*>(w);
+        ASSERT_NE(c, nullptr) << s.name;
+        ASSERT_EQ(c->count(), static_cast<int>(s.items.size())) << s.name;
+        for (int i = 0; i < c->count(); ++i) EXPECT_EQ(c->itemText(i), fromBytes(s.items[i])) << s.name;
+        break;
+      }
+      case ControlKind::Check: ASSERT_NE(qobject_cast<QCheckBox*>(w), nullptr) << s.name; break;
+    }
+  }
+  EXPECT_EQ(check("Uploadpctime")->text(), "Upload PC system time on config write");
+  EXPECT_EQ(combo("Weather_stationtype")->currentText(), "WS-2300");
+  EXPECT_EQ(text("Teleanalog3_name"), "Eff1h");
+  EXPECT_EQ(text("Teledigital7_units"), "Non");
+  EXPECT_EQ(combo("WU_sendmethod")->currentIndex(), 0);
+}
+
+// On every page each control, label and button lies whole inside the window and
+// overlaps no other.
+TEST_F(StartUp, EveryPageShowsItsControlsWholeWithoutOverlap) {
+  form().show();
+  auto checkPage = [&](QWidget* page) {
+    QApplication::processEvents();
+    std::vector<std::pair<QWidget*, QRect>> leaves;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+      if (!w->isVisible() || qobject_cast<QGroupBox*>(w) != nullptr || qobject_cast<QTabWidget*>(w) != nullptr ||
+          w->parentWidget()->inherits("QComboBox") || w->parentWidget()->inherits("QTabWidget") ||
+          w->inherits("QStackedWidget") || w->inherits("QTabBar") || w->parentWidget()->inherits("QTabBar")) {
+        continue;
+      }
+      if (!w->objectName().startsWith("TabSheet") && w->findChildren<QLabel*>().isEmpty()) {
+        leaves.push_back({w, QRect(w->mapTo(&form(), QPoint(0, 0)), w->size())});
+      }
+    }
+    const QRect inside(page->mapTo(&form(), QPoint(0, 0)), page->size());
+    for (std::size_t i = 0; i < leaves.size(); ++i) {
+      EXPECT_TRUE(inside.contains(leaves[i].second))
+          << page->objectName().toStdString() << ": " << leaves[i].first->objectName().toStdString();
+      for (std::size_t j = i + 1; j < leaves.size(); ++j) {
+        EXPECT_FALSE(leaves[i].second.intersects(leaves[j].second))
+            << page->objectName().toStdString() << ": " << leaves[i].first->metaObject()->className() << " "
+            << leaves[i].first->objectName().toStdString() << " overlaps "
+            << leaves[j].first->metaObject()->className() << " " << leaves[j].first->objectName().toStdString();
+      }
+    }
+    return leaves.size();
+  };
+  QTabWidget* pages = form().PageControl1;
+  auto* inner = control<QTabWidget>("PageControl2");
+  std::size_t placed = 0;
+  for (int i = 0; i < pages->count(); ++i) {
+    if (!pages->isTabVisible(i)) continue;
+    pages->setCurrentIndex(i);
+    if (pages->widget(i)->objectName() != "TabSheet8") {
+      placed += checkPage(pages->widget(i));
+      continue;
+    }
+    for (int j = 0; j < inner->count(); ++j) {
+      if (!inner->isTabVisible(j)) continue;
+      inner->setCurrentIndex(j);
+      placed += checkPage(inner->widget(j));
+    }
+  }
+  EXPECT_GT(placed, 300U);
+  // The tab captions fit without scrolling.
+  EXPECT_GE(pages->width(), pages->tabBar()->sizeHint().width());
+}
+
+TEST_F(StartUp, AuxiliaryWindowsStartHiddenWithTheirContent) {
+  EXPECT_FALSE(windows->Form2->isVisible());
+  EXPECT_FALSE(windows->Form3->isVisible());
+  EXPECT_FALSE(windows->Form4->isVisible());
+  EXPECT_EQ(windows->Form2->windowTitle(), "Beacon special strings");
+  EXPECT_EQ(windows->Form3->windowTitle(), "Zorbel+ remote firmware upload procedure");
+  EXPECT_TRUE(windows->Form4->windowTitle().startsWith("APRS-IS packets to RF filter ("));
+  EXPECT_TRUE(windows->Form4->windowTitle().endsWith("):"));
+  QStringList lines;
+  for (QLabel* l : windows->Form2->findChildren<QLabel*>()) lines << l->text();
+  EXPECT_EQ(lines, QStringList({"<date> - inserts current time in format: DDHHMM. ",
+                                "<lat> - inserts latitude defined on  \"Radio\" Tab.",
+                                "<long> - inserts longitude defined on  \"Radio\" Tab.", "Example:",
+                                "@<date>z<lat>/<long>-ZORBEL Test."}));
+  for (int k = 1; k <= 12; ++k) {
+    const QString id = QString("%1").arg(k, 2, 10, QLatin1Char('0'));
+    EXPECT_EQ(windows->Form4->findChild<QLineEdit*>("Packet2rf_filter_callsign" + id)->text(), "");
+    EXPECT_EQ(windows->Form4->findChild<QLineEdit*>("Packet2rf_filter_ssid" + id)->text(), "*");
+    EXPECT_EQ(windows->Form4->findChild<QComboBox*>("Packet2rf_filter_type" + id)->currentText(), "Not used");
+  }
+  EXPECT_EQ(windows->Form4->findChild<QPushButton*>("BitBtn1")->text(), "OK");
+}
+
+TEST(Splash, PictureIsDecodedByLibjpegAndFillsABorderlessWindow) {
+  TSplashScreen_notplus splash;
+  EXPECT_EQ(splash.picture().size(), QSize(254, 254));
+  EXPECT_EQ(splash.size(), QSize(254, 254));
+  EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_TRUE(splash.windowFlags() & Qt::WindowStaysOnTopHint);
+  // Not a blank picture: the sky at the top is darker than the name's letters.
+  const QImage& p = splash.picture();
+  EXPECT_LT(qGray(p.pixel(5, 5)), 80);
+  TSplashScreen_plus plus;
+  EXPECT_EQ(plus.picture().size(), QSize(254, 254));
+  EXPECT_NE(plus.picture(), splash.picture());
+}
+
+TEST(Latin1, TextsAreEightBitAndUnmappableCharactersAreRefusedNotReplaced) {
+  EXPECT_EQ(toBytes(QString::fromUtf8("Zorbel \xC3\xA9")), std::string("Zorbel \xE9"));
+  EXPECT_EQ(toBytes(QString::fromUtf8("\xE2\x82\xAC")), std::string(1, '\x7F'));  // the euro sign
+  EXPECT_EQ(fromBytes("\xE9"), QString::fromUtf8("\xC3\xA9"));
+}
+
+}  // namespace
+}  // namespace zorbel::app::test_support
