@@ -27,12 +27,20 @@ namespace zorbel::link {
 struct ImageHandOver::Waiter {
   std::mutex mutex;
   std::condition_variable cv;
-  bool released = false;
+  bool released = false;   // the owner is done with the image (or has dropped it)
+  bool abandoned = false;  // the link is stopping
 
   void release() {
     {
       std::lock_guard lock(mutex);
       released = true;
+    }
+    cv.notify_all();
+  }
+  void abandon() {
+    {
+      std::lock_guard lock(mutex);
+      abandoned = true;
     }
     cv.notify_all();
   }
@@ -294,8 +302,7 @@ class TCommThread final : public FrameEvents {
       ended(TransferKind::ConfigurationRead, TransferEnd::ImageChecksumError);
       return;
     }
-    handOver();
-    ended(TransferKind::ConfigurationRead, TransferEnd::Finished);
+    if (handOver()) ended(TransferKind::ConfigurationRead, TransferEnd::Finished);
   }
 
   void OnPageRefused(bool badSum) override {
@@ -307,21 +314,24 @@ class TCommThread final : public FrameEvents {
   }
 
   // The owner runs the decoder on its own thread; wait until it has, or
-  // until the link is stopped.
-  void handOver() {
-    if (!s_.callbacks.imageReceived) return;
+  // until the link is stopped. False when the hand-over was abandoned.
+  bool handOver() {
+    if (!s_.callbacks.imageReceived) return true;
     auto waiter = std::make_shared<ImageHandOver::Waiter>();
     {
       std::lock_guard lock(s_.handOverMutex);
       s_.handOverWaiter = waiter;
     }
     s_.callbacks.imageReceived(std::make_shared<ImageHandOver>(s_.received, waiter));
+    bool released;
     {
       std::unique_lock lock(waiter->mutex);
-      waiter->cv.wait(lock, [&] { return waiter->released || s_.stop.load(); });
+      waiter->cv.wait(lock, [&] { return waiter->released || waiter->abandoned || s_.stop.load(); });
+      released = waiter->released;
     }
     std::lock_guard lock(s_.handOverMutex);
     s_.handOverWaiter.reset();
+    return released;
   }
 
   void portLost(const std::string& reason) {
@@ -391,7 +401,7 @@ void DeviceLink::close() {
   state_->stop.store(true);
   state_->wake();
   std::lock_guard lock(state_->handOverMutex);
-  if (state_->handOverWaiter) state_->handOverWaiter->release();
+  if (state_->handOverWaiter) state_->handOverWaiter->abandon();
 }
 
 void DeviceLink::stopAndJoin() {

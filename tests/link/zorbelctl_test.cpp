@@ -1,0 +1,131 @@
+// zorbelctl write, read and upload: the real program against the simulator.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "link_test_support.h"
+#include "simulator.h"
+
+namespace zorbel::link {
+namespace {
+
+using test::TempDir;
+
+struct CtlRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CtlRun zorbelctl(const TempDir& dir, const std::string& args) {
+  const std::string command =
+      std::string(ZORBELCTL_PATH) + " " + args + " >" + dir.path("out") + " 2>" + dir.path("err");
+  const int rc = std::system(command.c_str());
+  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, dir.read("out"), dir.read("err")};
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\n";
+  return text;
+}
+
+class ZorbelctlTest : public ::testing::Test {
+ protected:
+  void startSim(sim::SimOptions options = {}) {
+    sim = std::make_unique<sim::Simulator>(options);
+    std::string error;
+    ASSERT_TRUE(sim->start(error)) << error;
+  }
+  TempDir dir;
+  std::unique_ptr<sim::Simulator> sim;
+};
+
+TEST_F(ZorbelctlTest, WriteReadAndUploadPrintTheLogAndSucceed) {
+  startSim();
+  const std::string port = sim->slavePath();
+  CtlRun run = zorbelctl(dir, "--set Callsign=OK2ABC --trace " + dir.path("trace") + " write " + port);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, joined(test::writeSequence()));
+  const std::string trace = dir.read("trace");
+  EXPECT_NE(trace.find(" > FF 80 00 00 "), std::string::npos) << trace.substr(0, 200);
+  EXPECT_NE(trace.find(" < FF 81 "), std::string::npos);
+
+  run = zorbelctl(dir, "read " + port);
+  EXPECT_EQ(run.status, 0) << run.err;
+  auto expected = joined(test::readSequence());
+  EXPECT_EQ(run.out.substr(0, expected.size()), expected);
+  EXPECT_NE(run.out.find("\nCallsign=OK2ABC\n"), std::string::npos);
+
+  const std::string firmware = dir.file("fw.hash", test::patternBytes(300, 4));
+  run = zorbelctl(dir, "upload " + port + " " + firmware);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, joined(test::firmwareSequence(3)));
+
+  run = zorbelctl(dir, "upload " + port + " " + dir.file("big.hash", std::vector<std::uint8_t>(237569)));
+  EXPECT_EQ(run.status, 4);
+  EXPECT_EQ(run.err.rfind("Firmware file too long.", 0), 0u);
+}
+
+TEST_F(ZorbelctlTest, ReadChecksumErrorsExitSixWithoutSettings) {
+  startSim();
+  settings::Image image = test::encoded();
+  image[1000] ^= 1;
+  sim->setEeprom(image);
+  CtlRun run = zorbelctl(dir, "read " + sim->slavePath());
+  EXPECT_EQ(run.status, 6);
+  EXPECT_NE(run.out.find("Eeprom read checksum error. Please upload new eeprom data to device.\n"), std::string::npos);
+  EXPECT_EQ(run.out.find("Callsign="), std::string::npos);
+
+  sim::SimOptions options;
+  options.corruptPage = 1;
+  startSim(options);
+  run = zorbelctl(dir, "read " + sim->slavePath());
+  EXPECT_EQ(run.status, 6);
+  EXPECT_EQ(run.out, "Eeprom read request, page [0].\nEeprom page data checksum error.\n");
+}
+
+TEST_F(ZorbelctlTest, AnotherConfigurationVersionExitsThree) {
+  startSim();
+  settings::Image image = test::encoded();
+  image[10] = '1';  // "v1.31"
+  test::restoreSum(image);
+  sim->setEeprom(image);
+  const CtlRun run = zorbelctl(dir, "read " + sim->slavePath());
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.err.find("v1.31"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out.find("Callsign="), std::string::npos);
+}
+
+TEST_F(ZorbelctlTest, SilenceFromTheDeviceEndsWithNoAnswer) {
+  sim::SimOptions options;
+  options.dropAnswerTo = 3;
+  startSim(options);
+  const CtlRun run = zorbelctl(dir, "--timeout 0.2 write " + sim->slavePath());
+  EXPECT_EQ(run.status, 5);
+  EXPECT_EQ(run.err, "No answer from the device.\n");
+  const auto lines = test::writeSequence();
+  EXPECT_EQ(run.out, joined({lines.begin(), lines.begin() + 5}));
+}
+
+TEST_F(ZorbelctlTest, PortErrorsExitFour) {
+  CtlRun run = zorbelctl(dir, "write /dev/zorbel-no-such-port");
+  EXPECT_EQ(run.status, 4);
+  EXPECT_EQ(run.err.rfind("Serial port open error. Try to reconnect the device and reset application.\n"
+                          "/dev/zorbel-no-such-port: No such file or directory\n",
+                          0),
+            0u)
+      << run.err;
+
+  sim::SimOptions options;
+  options.hangUpAfter = 2;
+  startSim(options);
+  run = zorbelctl(dir, "upload " + sim->slavePath() + " " + dir.file("fw.hash", test::patternBytes(1000, 1)));
+  EXPECT_EQ(run.status, 4);
+  EXPECT_NE(run.out.find("Serial port lost: "), std::string::npos) << run.out;
+}
+
+}  // namespace
+}  // namespace zorbel::link
