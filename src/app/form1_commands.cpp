@@ -238,8 +238,8 @@ void TForm1::showProgress(link::TransferKind kind, std::uint32_t done, std::uint
 void TForm1::showPortState(link::PortState state, const std::string& text) {
   const QString what = QString::fromLocal8Bit(text);
   switch (state) {
-    case link::PortState::Open: setStatus("Port " + what); break;
-    case link::PortState::Closed: setStatus("Port closed: " + what); break;
+    case link::PortState::Open:  // "Port /dev/ttyUSB0 open"
+    case link::PortState::Closed: setStatus("Port " + what); break;
     case link::PortState::Lost: setStatus("Port lost: " + what); break;
   }
 }

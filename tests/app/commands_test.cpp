@@ -83,6 +83,13 @@ TEST_F(Commands, TextThatIsNotAnIntegerGoesToTheGeneralErrorBox) {
   EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Error);
 }
 
+// A character with no 8-bit form must not slip through as a printable '?'.
+TEST_F(Commands, CharacterWithoutAnEightBitFormIsRefusedByTheCharacterCheck) {
+  edit("Beacon1_msg")->setText(QString::fromUtf8("Price 5\xE2\x82\xAC"));
+  dialogs.expectMessage("Beacon 1 message - forbidden characters.", "Information");
+  click("Button5");
+}
+
 TEST_F(Commands, WriteConfigTakesThePcClockOnlyWhenUploadpctimeIsChecked) {
   check("Uploadpctime")->click();
   type("Rtcyear", "1999");

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <ctime>
 
 #include "latin1.h"
@@ -217,6 +218,19 @@ TEST_F(StartUp, AuxiliaryWindowsStartHiddenWithTheirContent) {
     EXPECT_EQ(windows->Form4->findChild<QComboBox*>("Packet2rf_filter_type" + id)->currentText(), "Not used");
   }
   EXPECT_EQ(windows->Form4->findChild<QPushButton*>("BitBtn1")->text(), "OK");
+}
+
+TEST_F(StartUp, ScreenshotOptionWritesEveryPageAndWindow) {
+  QTemporaryDir dir;
+  QString error;
+  const QStringList files = writeScreenshots(*windows, dir.path(), &error);
+  EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+  // Eleven visible main pages (the telemetry tab by its four visible pages), three windows, the splash.
+  EXPECT_EQ(files.size(), 10 + 4 + 3 + 1);
+  EXPECT_TRUE(files.contains(dir.filePath("Form1_TabSheet8_TabSheet12.png")));
+  EXPECT_FALSE(files.contains(dir.filePath("Form1_TabSheet7.png")));
+  EXPECT_EQ(QImage(dir.filePath("Form1_TabSheet1.png")).size(), form().size() * form().devicePixelRatio());
+  EXPECT_EQ(QImage(dir.filePath("Form4.png")).size(), windows->Form4->size() * windows->Form4->devicePixelRatio());
 }
 
 TEST(Splash, PictureIsDecodedByLibjpegAndFillsABorderlessWindow) {
