@@ -36,7 +36,7 @@ Fault switches (N counts from 1):
   --wrong-page N:P     answer the Nth page read with page P
   --noise N            send N noise bytes before every answer
   --hang-up-after N    hang the line up on the Nth frame
-  --split N            send answers in pieces of N bytes, 2 ms apart
+  --split N            send answers in pieces of N bytes, 0.5 ms apart
   --help               show this text
 )";
 

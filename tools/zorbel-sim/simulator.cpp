@@ -28,7 +28,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kPage = 128;
 constexpr std::size_t kFrame = 8;
-constexpr auto kSplitPause = std::chrono::milliseconds(2);
+constexpr auto kSplitPause = std::chrono::microseconds(500);
 constexpr auto kIdleFlush = std::chrono::milliseconds(100);
 
 std::uint8_t checksum(const std::uint8_t* frame) {
@@ -71,6 +71,9 @@ struct Simulator::Impl {
   std::atomic<bool> verbose{false};
   std::atomic<std::uint64_t> received{0};
   std::atomic<std::uint64_t> sent{0};
+  // How late the paced line delivered: answer bytes written, frames acted on.
+  std::atomic<std::int64_t> txLateNs{0}, txLateMaxNs{0}, rxLateNs{0}, rxLateMaxNs{0};
+  std::atomic<std::uint64_t> txWrites{0}, rxFrames{0};
 
   // Shared with the tests' thread.
   mutable std::mutex mutex;
@@ -203,6 +206,37 @@ struct Simulator::Impl {
     incoming.erase(incoming.begin(), incoming.begin() + static_cast<std::ptrdiff_t>(std::min(at, incoming.size())));
   }
 
+  // When the byte that completes the next whole frame (with its page) is
+  // through: the device need not look at the line before. max() while no
+  // frame is complete in what has been received.
+  Clock::time_point nextFrameDue(Clock::time_point now) const {
+    const std::size_t total = incoming.size() + rx.size();
+    auto byteAt = [&](std::size_t i) { return i < incoming.size() ? incoming[i] : rx[i - incoming.size()].byte; };
+    std::size_t at = 0;
+    for (;;) {
+      while (at < total && byteAt(at) != 0xFF) ++at;
+      if (total - at < kFrame) return Clock::time_point::max();
+      std::uint8_t f[kFrame];
+      for (std::size_t i = 0; i < kFrame; ++i) f[i] = byteAt(at + i);
+      const bool known = f[1] == 0x40 || f[1] == 0x80 || f[1] == 0x90;
+      if (!known || checksum(f) != f[7]) {
+        ++at;
+        continue;
+      }
+      const std::size_t last = at + (f[1] == 0x90 ? kFrame : kFrame + kPage) - 1;
+      if (last >= total) return Clock::time_point::max();
+      return last < incoming.size() ? now : rx[last - incoming.size()].due;
+    }
+  }
+
+  static void note(std::atomic<std::int64_t>& sum, std::atomic<std::int64_t>& max, std::atomic<std::uint64_t>& count,
+                   Clock::duration late) {
+    const std::int64_t ns = std::chrono::duration_cast<std::chrono::nanoseconds>(late).count();
+    sum += ns;
+    if (ns > max.load()) max.store(ns);
+    ++count;
+  }
+
   // --- files
 
   void flush() {
@@ -248,25 +282,29 @@ struct Simulator::Impl {
       if (due > 0) {
         const ssize_t n = ::write(master, buffer, due);
         if (n > 0) {
+          note(txLateNs, txLateMaxNs, txWrites, now - tx[static_cast<std::size_t>(n) - 1].due);
           tx.erase(tx.begin(), tx.begin() + n);
           sent += static_cast<std::uint64_t>(n);
         }
         blocked = n < static_cast<ssize_t>(due);
       }
 
-      // Bytes wholly received by now reach the device.
-      bool fed = false;
-      while (!rx.empty() && rx.front().due <= now) {
-        incoming.push_back(rx.front().byte);
-        rx.pop_front();
-        fed = true;
+      // Bytes wholly received by now reach the device, which acts once a frame is complete.
+      const Clock::time_point frameDue = nextFrameDue(now);
+      if (frameDue <= now) {
+        note(rxLateNs, rxLateMaxNs, rxFrames, now - frameDue);
+        while (!rx.empty() && rx.front().due <= now) {
+          incoming.push_back(rx.front().byte);
+          rx.pop_front();
+        }
+        parse(now);
+        if (master < 0) break;
+        continue;  // answers may be due at once
       }
-      if (fed) parse(now);
-      if (master < 0) break;
 
       Clock::time_point wakeAt = flushAt;
       if (!tx.empty()) wakeAt = std::min(wakeAt, blocked ? now + std::chrono::milliseconds(1) : tx.front().due);
-      if (!rx.empty()) wakeAt = std::min(wakeAt, rx.front().due);
+      wakeAt = std::min(wakeAt, frameDue);
       timespec timeout{};
       timespec* timeoutPtr = nullptr;
       if (wakeAt != Clock::time_point::max()) {
@@ -382,6 +420,19 @@ std::size_t Simulator::frameCount() const {
 
 std::uint64_t Simulator::bytesReceived() const { return impl_->received.load(); }
 std::uint64_t Simulator::bytesSent() const { return impl_->sent.load(); }
+
+PacingStats Simulator::pacingStats() const {
+  const Impl& s = *impl_;
+  PacingStats stats;
+  const auto writes = s.txWrites.load(), frames = s.rxFrames.load();
+  stats.answerWrites = writes;
+  stats.framesActedOn = frames;
+  stats.meanWriteLateUs = writes ? static_cast<double>(s.txLateNs.load()) / static_cast<double>(writes) / 1000.0 : 0;
+  stats.maxWriteLateUs = static_cast<double>(s.txLateMaxNs.load()) / 1000.0;
+  stats.meanFrameLateUs = frames ? static_cast<double>(s.rxLateNs.load()) / static_cast<double>(frames) / 1000.0 : 0;
+  stats.maxFrameLateUs = static_cast<double>(s.rxLateMaxNs.load()) / 1000.0;
+  return stats;
+}
 void Simulator::setVerbose(bool verbose) { impl_->verbose.store(verbose); }
 
 }  // namespace zorbel::sim

@@ -30,7 +30,7 @@ struct SimOptions {
   std::uint16_t wrongPageNumber = 0;
   unsigned noiseBytes = 0;          // bytes of noise (never 0xFF) before every answer
   unsigned hangUpAfter = 0;         // on the Nth frame the line is hung up, unanswered
-  unsigned splitAnswers = 0;        // answers go out in pieces of this many bytes, 2 ms apart
+  unsigned splitAnswers = 0;        // answers go out in pieces of this many bytes, 0.5 ms apart
 };
 
 // A frame the simulator accepted: its type and page number, and whether its
@@ -39,6 +39,15 @@ struct FrameRecord {
   std::uint8_t type = 0;
   std::uint16_t page = 0;
   bool pageSumOk = true;
+};
+
+// How far behind the line's schedule the simulator ran: answer bytes written
+// after they were due, frames acted on after their last byte was through.
+struct PacingStats {
+  std::uint64_t answerWrites = 0;
+  std::uint64_t framesActedOn = 0;
+  double meanWriteLateUs = 0, maxWriteLateUs = 0;
+  double meanFrameLateUs = 0, maxFrameLateUs = 0;
 };
 
 class Simulator {
@@ -66,6 +75,7 @@ class Simulator {
   std::size_t frameCount() const;
   std::uint64_t bytesReceived() const;
   std::uint64_t bytesSent() const;
+  PacingStats pacingStats() const;
 
   // A line for each frame and page, for the program's --verbose.
   void setVerbose(bool verbose);

@@ -1,0 +1,122 @@
+// Transfer benchmark: a full-size firmware upload, a configuration write and a
+// configuration read against zorbel-sim, unpaced and paced at 115200 baud.
+// Prints the elapsed time, the wire-time bound (bytes on the line both ways,
+// 10 bits each, at 115200 baud) and their ratio. It asserts nothing.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "link/device_link.h"
+#include "settings/codec.h"
+#include "settings/model.h"
+#include "simulator.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace zorbel;
+
+constexpr double kLineBaud = 115200.0;
+
+struct Bench {
+  std::mutex mutex;
+  std::condition_variable cv;
+  int ends = 0;
+  bool failed = false;
+  std::atomic<std::uint64_t> bytes{0};
+
+  link::LinkCallbacks callbacks() {
+    link::LinkCallbacks cb;
+    cb.transferEnded = [this](link::TransferKind, link::TransferEnd end) {
+      {
+        std::lock_guard lock(mutex);
+        ++ends;
+        failed = failed || end != link::TransferEnd::Finished;
+      }
+      cv.notify_all();
+    };
+    cb.imageReceived = [](std::shared_ptr<link::ImageHandOver> hand) { hand->done(); };
+    cb.trace = [this](link::TraceDirection, const std::uint8_t*, std::size_t n) { bytes += n; };
+    return cb;
+  }
+
+  // Runs one transfer; returns false when it did not finish.
+  bool run(const char* name, std::uint32_t pages, const std::function<void()>& start) {
+    int before;
+    {
+      std::lock_guard lock(mutex);
+      before = ends;
+    }
+    bytes = 0;
+    const auto t0 = Clock::now();
+    start();
+    std::unique_lock lock(mutex);
+    if (!cv.wait_for(lock, std::chrono::minutes(2), [&] { return ends > before; }) || failed) {
+      std::printf("  %-22s did not finish\n", name);
+      return false;
+    }
+    const double elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
+    const double wire = static_cast<double>(bytes.load()) * 10.0 / kLineBaud;
+    std::printf("  %-22s %5u pages %8llu bytes  %9.3f s  wire %9.3f s  ratio %6.3f  %7.4f ms/page\n", name, pages,
+                static_cast<unsigned long long>(bytes.load()), elapsed, wire, elapsed / wire, elapsed * 1000.0 / pages);
+    return true;
+  }
+};
+
+bool runAll(unsigned baud) {
+  sim::SimOptions options;
+  options.baud = baud;
+  sim::Simulator device(options);
+  std::string error;
+  if (!device.start(error)) {
+    std::fprintf(stderr, "transfer: %s\n", error.c_str());
+    return false;
+  }
+  settings::SettingsModel model(1700000000);
+  settings::Image image{};
+  settings::encodeSettings(model, image, 1700000000);
+
+  Bench bench;
+  link::DeviceLink device_link(bench.callbacks());
+  const auto opened = device_link.open(device.slavePath());
+  if (!opened.ok) {
+    std::fprintf(stderr, "transfer: %s\n", opened.reason.c_str());
+    return false;
+  }
+  std::printf("%s:\n", baud ? ("paced at " + std::to_string(baud) + " baud").c_str() : "unpaced");
+  std::vector<std::uint8_t> firmware(237568);
+  for (std::size_t i = 0; i < firmware.size(); ++i) firmware[i] = static_cast<std::uint8_t>(i * 31 + i / 977);
+  bool ok = bench.run("firmware upload", 1857, [&] { device_link.uploadFirmware(firmware); });
+  ok = bench.run("configuration write", 16, [&] { device_link.writeConfiguration(image); }) && ok;
+  ok = bench.run("configuration read", 16, [&] { device_link.readConfiguration(); }) && ok;
+  if (baud) {
+    // The simulator's own lateness is part of each elapsed time: it tells how honest the pacing was.
+    const auto stats = device.pacingStats();
+    std::printf("  simulator behind the line: answer bytes %.1f us mean (%.0f max), frames %.1f us mean (%.0f max)\n",
+                stats.meanWriteLateUs, stats.maxWriteLateUs, stats.meanFrameLateUs, stats.maxFrameLateUs);
+  }
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool paced = true;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--unpaced-only") == 0) {
+      paced = false;
+    } else {
+      std::fprintf(stderr, "Usage: transfer [--unpaced-only]\n");
+      return 64;
+    }
+  }
+  bool ok = runAll(0);
+  if (paced) ok = runAll(115200) && ok;
+  return ok ? 0 : 1;
+}
