@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "latin1.h"
 
@@ -11,8 +12,10 @@ namespace zorbel::app {
 
 namespace {
 
-// Short boxes are sized to their longest text; long ones take the room they get.
+// Short boxes are sized to their longest text; long ones show at least
+// kLongEditShows characters and take the room their row gives them.
 constexpr int kLongestFixedEdit = 16;
+constexpr int kLongEditShows = 40;
 
 // A character as wide as the text the box usually holds: digits, upper-case
 // callsigns, or mixed text.
@@ -40,7 +43,8 @@ QLineEdit* makeEdit(const settings::Setting& s) {
     const int text = edit->fontMetrics().horizontalAdvance(QString(s.maxLength, widthSample(s.encoding)));
     edit->setFixedWidth(text + 12);
   } else {
-    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(kLongestFixedEdit, QLatin1Char('n'))));
+    const int shown = s.maxLength > 0 ? std::min(s.maxLength, kLongEditShows) : kLongEditShows;
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(shown, QLatin1Char('n'))) + 12);
   }
   return edit;
 }
