@@ -139,7 +139,8 @@ class TForm1 : public QMainWindow {
 };
 
 // The folder a file dialog starts in: the program's own folder followed by
-// `subfolder`, or the user's home folder when that does not exist.
+// `subfolder`; for an installed program, ~/.local/share/zorbel-configurator/
+// followed by `subfolder`; the user's home folder when neither exists.
 QString dialogFolder(const QString& subfolder);
 
 }  // namespace zorbel::app

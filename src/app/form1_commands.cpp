@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QStandardPaths>
 #include <QProgressBar>
 #include <QLabel>
 
@@ -43,8 +44,12 @@ QString transferName(link::TransferKind kind) {
 }  // namespace
 
 QString dialogFolder(const QString& subfolder) {
-  const QString folder = QDir(QCoreApplication::applicationDirPath()).filePath(subfolder);
-  return QFileInfo(folder).isDir() ? folder : QDir::homePath();
+  const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(subfolder);
+  if (QFileInfo(beside).isDir()) return beside;
+  // An installed program's folder is not the user's: the user's data folder stands in for it.
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  const QString installed = QDir(data).filePath("zorbel-configurator/" + subfolder);
+  return QFileInfo(installed).isDir() ? installed : QDir::homePath();
 }
 
 // ---- Connection group -------------------------------------------------------

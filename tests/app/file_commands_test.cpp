@@ -165,6 +165,19 @@ TEST_F(FileCommands, DialogsStartInTheProgramsSubfolderOrTheHomeFolder) {
   EXPECT_EQ(r[3].folder, program.filePath("firmware"));
   EXPECT_EQ(r[4].folder, program.filePath("remote"));
   for (const char* sub : {"config", "firmware", "remote"}) program.rmdir(sub);
+
+  // Installed, the program's folder is not the user's: the user's data folder stands in.
+  QTemporaryDir data;
+  const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+  ASSERT_TRUE(QDir(data.path()).mkpath("zorbel-configurator/firmware"));
+  EXPECT_EQ(dialogFolder("firmware"), data.filePath("zorbel-configurator/firmware"));
+  EXPECT_EQ(dialogFolder("remote"), QDir::homePath());
+  if (oldData.isNull()) {
+    qunsetenv("XDG_DATA_HOME");
+  } else {
+    qputenv("XDG_DATA_HOME", oldData);
+  }
 }
 
 }  // namespace
