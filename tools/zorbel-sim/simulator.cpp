@@ -104,7 +104,8 @@ struct Simulator::Impl {
 
   // --- the device's side of the protocol
 
-  void queueAnswer(const std::vector<std::uint8_t>& answer, Clock::time_point now) {
+  // Answer bytes are due one byte time after another from `when` on (or after the answer before).
+  void queueAnswer(const std::vector<std::uint8_t>& answer, Clock::time_point when) {
     std::vector<std::uint8_t> bytes;
     for (unsigned i = 0; i < options.noiseBytes; ++i) {
       noiseState ^= noiseState << 13;
@@ -113,7 +114,7 @@ struct Simulator::Impl {
       bytes.push_back(static_cast<std::uint8_t>(noiseState % 255));  // never 0xFF
     }
     bytes.insert(bytes.end(), answer.begin(), answer.end());
-    Clock::time_point due = std::max(now, txLast);
+    Clock::time_point due = std::max(when, txLast);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
       if (options.splitAnswers && i > 0 && i % options.splitAnswers == 0) due += kSplitPause;
       due += byteTime;
@@ -131,7 +132,7 @@ struct Simulator::Impl {
   }
 
   // One accepted frame, with its page when it has one.
-  void onFrame(const std::uint8_t* f, const std::uint8_t* page, Clock::time_point now) {
+  void onFrame(const std::uint8_t* f, const std::uint8_t* page, Clock::time_point when) {
     const std::uint8_t type = f[1];
     const std::uint16_t number = static_cast<std::uint16_t>(f[2] << 8 | f[3]);
     const bool sumOk = !page || sumOf(page) == static_cast<std::uint16_t>(f[4] << 8 | f[5]);
@@ -180,11 +181,11 @@ struct Simulator::Impl {
       log(page && !sumOk ? "page %u refused: bad page sum" : "frame for page %u not answered", number);
     }
     if (answer.empty() || count == options.dropAnswerTo) return;
-    queueAnswer(answer, now);
+    queueAnswer(answer, when);
   }
 
   // Frames start with 0xFF; a bad checksum or an unknown type drops the start byte only.
-  void parse(Clock::time_point now) {
+  void parse(Clock::time_point when) {
     std::size_t at = 0;
     while (master >= 0) {
       while (at < incoming.size() && incoming[at] != 0xFF) ++at;
@@ -201,7 +202,7 @@ struct Simulator::Impl {
       std::uint8_t copy[kFrame + kPage];
       std::copy_n(f, length, copy);
       at += length;
-      onFrame(copy, type == 0x90 ? nullptr : copy + kFrame, now);
+      onFrame(copy, type == 0x90 ? nullptr : copy + kFrame, when);
     }
     incoming.erase(incoming.begin(), incoming.begin() + static_cast<std::ptrdiff_t>(std::min(at, incoming.size())));
   }
@@ -297,7 +298,9 @@ struct Simulator::Impl {
           incoming.push_back(rx.front().byte);
           rx.pop_front();
         }
-        parse(now);
+        // The device answers from when the frame was through, not from when
+        // this thread got round to it: its own lateness is not the link's.
+        parse(frameDue);
         if (master < 0) break;
         continue;  // answers may be due at once
       }
