@@ -154,9 +154,10 @@ SerialPort::ReadResult SerialPort::read(std::uint8_t* buffer, std::size_t size, 
 }
 
 bool SerialPort::write(const std::uint8_t* bytes, std::size_t count, std::string& reason) {
-  // A full output buffer drains at line speed; a line that stays blocked this
-  // long is not draining at all, and the bytes are given up.
-  constexpr int kMaxWaitMs = 1000;
+  // We never have more than a page outstanding, which drains in about 12 ms;
+  // a line still blocked after a read time-out is not draining at all, and the
+  // bytes are given up (so that a stop is never held up for longer).
+  constexpr int kMaxWaitMs = kIdleReadMs;
   int waited = 0;
   while (count > 0) {
     const ssize_t n = ::write(fd_, bytes, count);
