@@ -56,7 +56,12 @@ std::optional<std::int32_t> parseInteger(std::string_view text) {
 }
 
 std::string conversionErrorMessage(std::string_view text) {
-  return "'" + std::string(text) + "' is not a valid integer value";
+  std::string message;
+  message.reserve(text.size() + 32);
+  message.push_back('\'');
+  message.append(text);
+  message.append("' is not a valid integer value");
+  return message;
 }
 
 }  // namespace zorbel::settings
