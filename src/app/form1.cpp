@@ -155,12 +155,13 @@ TForm1::TForm1(UserDialogs& dialogs, QWidget* parent)
   // Fixed single border: the smallest size that shows every page whole, at
   // least the designed client area below the menu bar.
   const QSize designed(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
-  setFixedSize(sizeHint().expandedTo(designed));
+  setFixedSize(minimumSizeHint().expandedTo(designed));
   if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
   setStatus("No port open");
 }
 
-TForm1::~TForm1() = default;
+// The worker reports into this window's members: it stops before they go.
+TForm1::~TForm1() { link_->device().stopAndJoin(); }
 
 void TForm1::setAuxiliaryWindows(QDialog* form2, QDialog* form3, QDialog* form4) {
   form2_ = form2;
