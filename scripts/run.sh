@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the configurator.
+# Installs what is missing, builds, and starts the configurator with the device
+# simulator beside it: pick its link in the "COM Port" box and try every command.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
-exec build/tools/zorbelctl/zorbelctl show
+exec src/app/try-with-simulator.sh "$@"

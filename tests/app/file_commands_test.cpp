@@ -166,13 +166,16 @@ TEST_F(FileCommands, DialogsStartInTheProgramsSubfolderOrTheHomeFolder) {
   EXPECT_EQ(r[4].folder, program.filePath("remote"));
   for (const char* sub : {"config", "firmware", "remote"}) program.rmdir(sub);
 
-  // Installed, the program's folder is not the user's: the user's data folder stands in.
+  // Installed, the program's folder is not the user's: the user's data folder stands in,
+  // made on first use.
   QTemporaryDir data;
   const QByteArray oldData = qgetenv("XDG_DATA_HOME");
   qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-  ASSERT_TRUE(QDir(data.path()).mkpath("zorbel-configurator/firmware"));
-  EXPECT_EQ(dialogFolder("firmware"), data.filePath("zorbel-configurator/firmware"));
-  EXPECT_EQ(dialogFolder("remote"), QDir::homePath());
+  EXPECT_TRUE(runsFromBuildTree(QCoreApplication::applicationDirPath()));
+  EXPECT_FALSE(runsFromBuildTree("/usr/bin"));
+  EXPECT_EQ(dialogFolder("firmware", "/usr/bin"), data.filePath("zorbel-configurator/firmware"));
+  EXPECT_TRUE(QFileInfo(data.filePath("zorbel-configurator/firmware")).isDir());
+  EXPECT_EQ(dialogFolder("remote", "/usr/bin"), data.filePath("zorbel-configurator/remote"));
   if (oldData.isNull()) {
     qunsetenv("XDG_DATA_HOME");
   } else {
