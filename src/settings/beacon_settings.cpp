@@ -15,18 +15,7 @@ void addBeaconSettings(std::vector<Setting>& out) {
     const int at = 556 + 84 * (n - 1);
     const std::string rate = n == 1 ? "5" : "0";
 
-    out << Declare::edit(page, b + "_dest_string", 6, "APZR01").caption("Dest:")
-               .hint(beacon + " destination to-call.").at(at, E::PaddedCallsign)
-               .rule(Rule::NotEmpty, beacon + " destination - too short (ex. APZR01).");
-    out << Declare::edit(page, b + "_dest_ssid", 2, "0").caption("-").hint(beacon + " destination SSID.")
-               .at(at + 6, E::SsidCharacter)
-               .rule(Rule::GuardedSsid, 0, 15, beacon + " destination - SSID range error (0 - 15).");
-    out << Declare::edit(page, b + "_path_string", 6, "WIDE2").caption("Path:").hint(beacon + " path.")
-               .at(at + 7, E::PaddedCallsign);
-    out << Declare::edit(page, b + "_path_ssid", 2, "2").caption("-").hint(beacon + " path SSID.")
-               .at(at + 13, E::SsidCharacter)
-               .rule(Rule::GuardedSsid, 0, 15, beacon + " path - SSID range error (0 - 15).")
-               .partner(b + "_path_string");
+    addDestinationAndPath(out, page, b, beacon, beacon, at, "Path:");
     out << Declare::edit(page, b + "_txrate_rf", 4, rate).caption("RF[min]:")
                .hint(beacon + " TX rate to RF (minutes). Set 0 to disable.").at(at + 14, E::WordNumber)
                .rule(Rule::ZeroOrRange, 5, 1440, beacon + " tx rate (RF) range error (5 - 1440), or 0 to disable.");

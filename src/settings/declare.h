@@ -76,6 +76,27 @@ class Declare {
 inline void operator<<(std::vector<Setting>& out, Declare& d) { out.push_back(d.take()); }
 inline void operator<<(std::vector<Setting>& out, Declare&& d) { out.push_back(d.take()); }
 
+// A report's destination to-call (at least one character) and SSID, then its
+// one-element path and SSID ('0' unread when the path is empty): 14 bytes from
+// `offset`. `what` names it in the range messages ("Beacon 1", "Weather"),
+// `hintWhat` in the hints ("Beacon 1", "Weather report").
+inline void addDestinationAndPath(std::vector<Setting>& out, const std::string& page, const std::string& prefix,
+                                  const std::string& what, const std::string& hintWhat, int offset,
+                                  const std::string& pathCaption) {
+  out << Declare::edit(page, prefix + "_dest_string", 6, "APZR01").caption("Dest:")
+             .hint(hintWhat + " destination to-call.").at(offset, Encoding::PaddedCallsign)
+             .rule(Rule::NotEmpty, what + " destination - too short (ex. APZR01).");
+  out << Declare::edit(page, prefix + "_dest_ssid", 2, "0").caption("-").hint(hintWhat + " destination SSID.")
+             .at(offset + 6, Encoding::SsidCharacter)
+             .rule(Rule::GuardedSsid, 0, 15, what + " destination - SSID range error (0 - 15).");
+  out << Declare::edit(page, prefix + "_path_string", 6, "WIDE2").caption(pathCaption).hint(hintWhat + " path.")
+             .at(offset + 7, Encoding::PaddedCallsign);
+  out << Declare::edit(page, prefix + "_path_ssid", 2, "2").caption("-").hint(hintWhat + " path SSID.")
+             .at(offset + 13, Encoding::SsidCharacter)
+             .rule(Rule::GuardedSsid, 0, 15, what + " path - SSID range error (0 - 15).")
+             .partner(prefix + "_path_string");
+}
+
 inline const std::vector<std::string> kNoYes{"No", "Yes"};
 inline const std::vector<std::string> kDisabledEnabled{"Disabled", "Enabled"};
 inline const std::vector<std::string> kOffOn{"Off", "On"};

@@ -9,18 +9,7 @@ namespace {
 void addReport(std::vector<Setting>& out, const std::string& prefix, const std::string& what, int at) {
   const std::string page = "TabSheet14";
   using E = Encoding;
-  out << Declare::edit(page, prefix + "_dest_string", 6, "APZR01").caption("Dest:")
-             .hint(what + " destination to-call.").at(at, E::PaddedCallsign)
-             .rule(Rule::NotEmpty, what + " destination - too short (ex. APZR01).");
-  out << Declare::edit(page, prefix + "_dest_ssid", 2, "0").caption("-").hint(what + " destination SSID.")
-             .at(at + 6, E::SsidCharacter)
-             .rule(Rule::GuardedSsid, 0, 15, what + " destination - SSID range error (0 - 15).");
-  out << Declare::edit(page, prefix + "_path_string", 6, "WIDE2").caption("Path").hint(what + " path.")
-             .at(at + 7, E::PaddedCallsign);
-  out << Declare::edit(page, prefix + "_path_ssid", 2, "2").caption("-").hint(what + " path SSID.")
-             .at(at + 13, E::SsidCharacter)
-             .rule(Rule::GuardedSsid, 0, 15, what + " path - SSID range error (0 - 15).")
-             .partner(prefix + "_path_string");
+  addDestinationAndPath(out, page, prefix, what, what, at, "Path");
   // The data report keeps a spare zero byte after its path SSID; the parameter report does not.
   const int rates = prefix == "Teledata" ? at + 15 : at + 14;
   out << Declare::edit(page, prefix + "_txrate_rf", 3, "5").caption("RF[min]:")

@@ -14,18 +14,7 @@ void addWeatherSettings(std::vector<Setting>& out) {
                          "Davis Vantage Pro Plus", "Davis Vantage Pro2 Plus"},
                         5)
              .caption("Weather station:").hint("Weather station selection box.").at(52, E::ItemIndex);
-  out << Declare::edit(page, "Weather_dest_string", 6, "APZR01").caption("Dest:")
-             .hint("Weather report destination to-call.").at(53, E::PaddedCallsign)
-             .rule(Rule::NotEmpty, "Weather destination - too short (ex. APZR01).");
-  out << Declare::edit(page, "Weather_dest_ssid", 2, "0").caption("-").hint("Weather report destination SSID.")
-             .at(59, E::SsidCharacter)
-             .rule(Rule::GuardedSsid, 0, 15, "Weather destination - SSID range error (0 - 15).");
-  out << Declare::edit(page, "Weather_path_string", 6, "WIDE2").caption("Path:").hint("Weather report path.")
-             .at(60, E::PaddedCallsign);
-  out << Declare::edit(page, "Weather_path_ssid", 2, "2").caption("-").hint("Weather report path SSID.")
-             .at(66, E::SsidCharacter)
-             .rule(Rule::GuardedSsid, 0, 15, "Weather path - SSID range error (0 - 15).")
-             .partner("Weather_path_string");
+  addDestinationAndPath(out, page, "Weather", "Weather", "Weather report", 53, "Path:");
   out << Declare::edit(page, "Weather_txrate_rf", 3, "5").caption("RF[min]:")
              .hint("Weather report TX rate to RF (minutes). Set 0 to disable.").at(68, E::WordNumber)
              .rule(Rule::ZeroOrRange, 5, 1440, "Weather report tx rate (RF) range error (5 - 1440).");
