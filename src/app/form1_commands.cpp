@@ -32,6 +32,17 @@ const QString kInformation = "Information";
 
 std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// What the file readers say of a path that is not a plain file.
+const QString kNotAFile = "not a regular file";
+
+// A chosen path that exists but is no plain file (a named pipe, a terminal) is
+// refused before anything opens it: opening one can wait for a writer or a
+// carrier for ever, and the window with it.
+bool notAPlainFile(const QString& path) {
+  const QFileInfo info(path);
+  return info.exists() && !info.isFile();
+}
+
 QString transferName(link::TransferKind kind) {
   switch (kind) {
     case link::TransferKind::ConfigurationWrite: return "Writing configuration";
@@ -95,6 +106,10 @@ void TForm1::Button5Click() {
 void TForm1::Button3Click() {
   const auto path = chooseFile("OpenDialog1", false, "firmware", kHashFilter);
   if (!path) return;
+  if (notAPlainFile(*path)) {
+    information(update::kFileOpenErrorTitle, "File open error.", kNotAFile);
+    return;
+  }
   const update::FirmwareLoadResult loaded = firmware_->load(localPath(*path));
   if (!loaded.ok()) {
     information(QString::fromStdString(loaded.title), QString::fromStdString(loaded.message),
@@ -165,6 +180,10 @@ void TForm1::Savetofile1Click() {
 void TForm1::Readfromfile1Click() {
   const auto path = chooseFile("OpenDialog2", false, "config", kConfigFilter);
   if (!path) return;
+  if (notAPlainFile(*path)) {
+    showError("Unable to read from " + *path, kNotAFile);
+    return;
+  }
   binder_.toModel();
   const cfgfile::ImportResult imported = cfgfile::importConfigFile(model_, localPath(*path));
   if (!imported.ok()) {

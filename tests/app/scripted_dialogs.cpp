@@ -19,15 +19,15 @@ ScriptedDialogs::~ScriptedDialogs() {
 }
 
 void ScriptedDialogs::expectMessage(const QString& text, const QString& title) {
-  script_.push_back({Step::Kind::Message, text, title, std::nullopt, {}});
+  script_.push_back({Step::Kind::Message, text, title, std::nullopt, {}, {}});
 }
 
-void ScriptedDialogs::expectFile(const QString& name, std::optional<QString> path) {
-  script_.push_back({Step::Kind::File, name, {}, std::move(path), {}});
+void ScriptedDialogs::expectFile(const QString& name, std::optional<QString> path, std::function<void()> afterChoice) {
+  script_.push_back({Step::Kind::File, name, {}, std::move(path), {}, std::move(afterChoice)});
 }
 
 void ScriptedDialogs::expectWindow(const QString& name, std::function<void(QDialog&)> whileShown) {
-  script_.push_back({Step::Kind::Window, name, {}, std::nullopt, std::move(whileShown)});
+  script_.push_back({Step::Kind::Window, name, {}, std::nullopt, std::move(whileShown), {}});
 }
 
 std::optional<ScriptedDialogs::Step> ScriptedDialogs::next(Step::Kind kind, const QString& what) {
@@ -56,6 +56,7 @@ std::optional<QString> ScriptedDialogs::chooseFile(const FileDialogRequest& requ
   const auto step = next(Step::Kind::File, request.name);
   if (!step) return std::nullopt;
   EXPECT_EQ(step->name.toStdString(), request.name.toStdString());
+  if (step->afterChoice) step->afterChoice();
   return step->path;
 }
 

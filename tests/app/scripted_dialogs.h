@@ -24,7 +24,9 @@ class ScriptedDialogs : public UserDialogs {
   // The next box must carry this text (and title, when given).
   void expectMessage(const QString& text, const QString& title = {});
   // The next file dialog must be `name`; it answers `path`, or cancels with nothing.
-  void expectFile(const QString& name, std::optional<QString> path);
+  // `afterChoice` runs once the user has chosen, before the command goes on
+  // (a file that vanishes between the dialog and its use).
+  void expectFile(const QString& name, std::optional<QString> path, std::function<void()> afterChoice = {});
   // The next modal window must be `name`; `whileShown` acts on it before it closes.
   void expectWindow(const QString& name, std::function<void(QDialog&)> whileShown = {});
 
@@ -46,6 +48,7 @@ class ScriptedDialogs : public UserDialogs {
     QString title;
     std::optional<QString> path;
     std::function<void(QDialog&)> whileShown;
+    std::function<void()> afterChoice;
   };
   std::optional<Step> next(Step::Kind kind, const QString& what);
   std::deque<Step> script_;

@@ -1,0 +1,795 @@
+// Faults on the line and in files, met through the real windows: zorbel-sim's
+// fault switches on a real pseudo-terminal, real files in a temporary folder,
+// message boxes and dialogs answered by script. After each fault the window
+// must still work: a clean transfer that follows puts the right bytes on the
+// simulated device.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "link/device_link.h"
+#include "link_adapter.h"
+#include "settings/codec.h"
+#include "simulator.h"
+#include "window_fixture.h"
+
+namespace zorbel::app::test_support {
+namespace {
+
+// The image a device holds before the window reads it: every default but the callsign.
+settings::Image deviceImage(const std::string& callsign) {
+  settings::SettingsModel model;
+  model.setText("Callsign", callsign);
+  settings::Image image{};
+  EXPECT_TRUE(settings::encodeSettings(model, image).ok());
+  return image;
+}
+
+QByteArray firmwareBytes(int size, int seed) {
+  QByteArray bytes(size, '\0');
+  for (int i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 31 + seed);
+  return bytes;
+}
+
+class LineFaults : public WindowTest {
+ protected:
+  // A simulator with these fault switches, serving on its own pseudo-terminal.
+  sim::Simulator& startSim(sim::SimOptions options = {}) {
+    sims.push_back(std::make_unique<sim::Simulator>(std::move(options)));
+    std::string error;
+    EXPECT_TRUE(sims.back()->start(error)) << error;
+    return *sims.back();
+  }
+
+  void openPort(const sim::Simulator& sim) {
+    form().ComboBox2->setEditText(QString::fromStdString(sim.slavePath()));
+    dialogs.expectMessage("Serial port opened successfully.", "Information");
+    click("Button1");
+    ASSERT_TRUE(form().link().device().workerRunning());
+  }
+
+  QStringList log() const { return windows->Form1->Memo1->toPlainText().split('\n', Qt::SkipEmptyParts); }
+  int logCount(const QString& line) const { return static_cast<int>(log().count(line)); }
+  bool waitForLog(const QString& line, int count = 1) {
+    return waitFor([&] { return logCount(line) >= count; }, 10000);
+  }
+  QString status() { return form().StatusLine->text(); }
+
+  // The pages of the frames of one type the device accepted, in order.
+  static std::vector<int> pages(const sim::Simulator& sim, std::uint8_t type) {
+    std::vector<int> out;
+    for (const sim::FrameRecord& f : sim.frames())
+      if (f.type == type) out.push_back(f.page);
+    return out;
+  }
+  static std::vector<int> run(int first, int last) {
+    std::vector<int> out;
+    for (int n = first; n <= last; ++n) out.push_back(n);
+    return out;
+  }
+
+  QString writeFirmware(const QString& name, const QByteArray& bytes) {
+    QFile f(dir.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return f.fileName();
+  }
+  static bool deviceHolds(const sim::Simulator& sim, const QByteArray& bytes) {
+    const std::vector<std::uint8_t> held = sim.firmware();
+    return held.size() >= static_cast<std::size_t>(bytes.size()) &&
+           std::equal(bytes.begin(), bytes.end(), held.begin(),
+                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+  }
+
+  // A clean "Write config" of the window's settings ends with the device holding its image.
+  void cleanWrite(sim::Simulator& sim, const char* callsign) {
+    type("Callsign", callsign);
+    const int finished = logCount("Send finished.");
+    click("Button5");
+    ASSERT_TRUE(waitForLog("Send finished.", finished + 1));
+    ASSERT_TRUE(waitFor([&] { return sim.eeprom() == form().image(); }));
+  }
+
+  // "Close port" lets go of the port within about one read time-out.
+  void closePort() {
+    QElapsedTimer timer;
+    timer.start();
+    click("Button2");
+    ASSERT_TRUE(waitFor([&] { return !form().link().device().workerRunning(); }));
+    std::printf("[ figure   ] port released %lld ms after \"Close port\"\n", static_cast<long long>(timer.elapsed()));
+  }
+
+  QTemporaryDir dir;
+  std::vector<std::unique_ptr<sim::Simulator>> sims;
+};
+
+// ---- Noise ---------------------------------------------------------------
+
+TEST_F(LineFaults, NoiseBetweenFramesIsSkippedByEveryTransfer) {
+  sim::SimOptions options;
+  options.noiseBytes = 100;   // before every answer, never a start byte
+  options.splitAnswers = 16;  // and every answer in pieces, so frames straddle reads
+  sim::Simulator& sim = startSim(options);
+  openPort(sim);
+
+  cleanWrite(sim, "SP1ABC");
+  type("Callsign", "XX");
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom read finished."));
+  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+
+  const QByteArray bytes = firmwareBytes(1000, 3);
+  dialogs.expectFile("OpenDialog1", writeFirmware("fw.hash", bytes));
+  click("Button3");
+  ASSERT_TRUE(waitForLog("Send finished.", 2));
+  EXPECT_TRUE(deviceHolds(sim, bytes));
+  for (const QString& line : log()) EXPECT_FALSE(line.contains("error")) << line.toStdString();
+  closePort();
+}
+
+// ---- A lost answer: the transfer waits, pressing its button again starts it over
+
+TEST_F(LineFaults, DroppedAcknowledgementWaitsUntilWriteConfigIsPressedAgain) {
+  sim::SimOptions options;
+  options.dropAnswerTo = 5;  // page 4 is stored but never acknowledged
+  sim::Simulator& sim = startSim(options);
+  openPort(sim);
+  type("Callsign", "SP1ABC");
+  click("Button5");
+  ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 5 && logCount("Eeprom page sent [4].") == 1; }));
+  EXPECT_EQ(log().last(), "Eeprom page sent [4].");
+  EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration, page 5 of 16"; })) << status().toStdString();
+
+  type("Callsign", "SP2XYZ");
+  click("Button5");
+  ASSERT_TRUE(waitForLog("Send finished."));
+  ASSERT_TRUE(waitFor([&] { return sim.eeprom() == form().image(); }));
+  std::vector<int> expected = run(0, 4);
+  for (int n : run(0, 15)) expected.push_back(n);
+  EXPECT_EQ(pages(sim, 0x80), expected) << "nothing was retried behind the user's back";
+  EXPECT_EQ(logCount("Send finished."), 1);
+  EXPECT_EQ(status(), "Writing configuration: finished");
+  closePort();
+}
+
+TEST_F(LineFaults, DroppedFirmwareAckWaitsUntilUploadFirmwareIsPressedAgain) {
+  sim::SimOptions options;
+  options.dropAnswerTo = 3;
+  sim::Simulator& sim = startSim(options);
+  openPort(sim);
+  const QByteArray first = firmwareBytes(700, 1);  // pages 0..5 and the extra page 6
+  dialogs.expectFile("OpenDialog1", writeFirmware("a.hash", first));
+  click("Button3");
+  ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 3 && logCount("Firmware page sent [2].") == 1; }));
+  EXPECT_EQ(log().last(), "Firmware page sent [2].");
+
+  const QByteArray second = firmwareBytes(500, 9);
+  dialogs.expectFile("OpenDialog1", writeFirmware("b.hash", second));
+  click("Button3");
+  ASSERT_TRUE(waitForLog("Send finished."));
+  std::vector<int> expected = run(0, 2);
+  for (int n : run(0, 4)) expected.push_back(n);
+  ASSERT_TRUE(waitFor([&] { return pages(sim, 0x40) == expected; })) ;
+  EXPECT_TRUE(deviceHolds(sim, second));
+  EXPECT_EQ(form().ProgressBar1->value(), form().ProgressBar1->maximum());
+  closePort();
+}
+
+TEST_F(LineFaults, DroppedPageWaitsUntilReadConfigIsPressedAgain) {
+  sim::SimOptions options;
+  options.dropAnswerTo = 7;  // no answer to the request for page 6
+  sim::Simulator& sim = startSim(options);
+  sim.setEeprom(deviceImage("SP1ABC"));
+  openPort(sim);
+  click("Button4");
+  ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 7 && logCount("Eeprom read request, page [6].") == 1; }));
+  EXPECT_EQ(log().last(), "Eeprom read request, page [6].");
+  EXPECT_EQ(text("Callsign"), "NOCALL");
+
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom read finished."));
+  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  closePort();
+}
+
+// ---- Pages that fail their checks ------------------------------------------
+
+TEST_F(LineFaults, CorruptedPageStopsTheReadAndLeavesTheControls) {
+  sim::SimOptions options;
+  options.corruptPage = 4;
+  sim::Simulator& sim = startSim(options);
+  sim.setEeprom(deviceImage("SP1ABC"));
+  openPort(sim);
+  type("Callsign", "MINE");
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom page data checksum error."));
+  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: stopped, see the log"; }))
+      << status().toStdString();
+  EXPECT_EQ(log().last(), "Eeprom page data checksum error.");
+  EXPECT_EQ(logCount("Eeprom read request, page [4]."), 0);
+  EXPECT_EQ(text("Callsign"), "MINE");
+
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom read finished."));
+  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  cleanWrite(sim, "SP3QRS");
+  closePort();
+}
+
+TEST_F(LineFaults, PageHeaderWithABadChecksumIsLoggedAndTheReadWaits) {
+  sim::SimOptions options;
+  options.badHeaderPage = 2;
+  sim::Simulator& sim = startSim(options);
+  sim.setEeprom(deviceImage("SP1ABC"));
+  openPort(sim);
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom frame checksum error."));
+  ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 2; }));
+  EXPECT_EQ(logCount("Eeprom page received."), 1);
+  EXPECT_EQ(text("Callsign"), "NOCALL");
+
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom read finished."));
+  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  closePort();
+}
+
+TEST_F(LineFaults, PageNumberPastTheImageIsDroppedAndTheReadStops) {
+  sim::SimOptions options;
+  options.wrongPageAnswer = 3;
+  options.wrongPageNumber = 300;
+  sim::Simulator& sim = startSim(options);
+  sim.setEeprom(deviceImage("SP1ABC"));
+  openPort(sim);
+  type("Callsign", "MINE");
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom page number error [300]."));
+  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: stopped, see the log"; }))
+      << status().toStdString();
+  EXPECT_EQ(text("Callsign"), "MINE");
+
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom read finished."));
+  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  closePort();
+}
+
+TEST_F(LineFaults, WrongPageInsideTheImageFailsTheImageSum) {
+  sim::SimOptions options;
+  options.wrongPageAnswer = 1;  // page 9 instead of page 0: the image sum is never received
+  options.wrongPageNumber = 9;
+  sim::Simulator& sim = startSim(options);
+  sim.setEeprom(deviceImage("SP1ABC"));
+  openPort(sim);
+  type("Callsign", "MINE");
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom read checksum error. Please upload new eeprom data to device."));
+  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: stopped, see the log"; }))
+      << status().toStdString();
+  EXPECT_EQ(text("Callsign"), "MINE");
+  EXPECT_TRUE(dialogs.done());
+
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom read finished.", 2));
+  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  closePort();
+}
+
+// Disabled until a read takes no page from an earlier read: with pages 1..15
+// alike, the second read's page 0 answered with page 9 leaves the first read's
+// page 0 (its image sum included) in the received image, and the old callsign
+// passes as read from the device. A sound read ends refused, with its line in
+// the log, or with the device's own settings.
+TEST_F(LineFaults, DISABLED_WrongPageNeverPassesAnEarlierReadsPageAsTheDevices) {
+  sim::SimOptions options;
+  options.wrongPageAnswer = 17;  // the second read's first page
+  options.wrongPageNumber = 9;
+  sim::Simulator& sim = startSim(options);
+  sim.setEeprom(deviceImage("SP1ABC"));
+  openPort(sim);
+  click("Button4");
+  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+
+  sim.setEeprom(deviceImage("SP2XYZ"));  // differs in page 0 only
+  type("Callsign", "MINE");
+  click("Button4");
+  ASSERT_TRUE(waitFor([&] { return status().startsWith("Reading configuration: "); }));
+  EXPECT_NE(text("Callsign"), "SP1ABC") << log().join('\n').toStdString();
+  closePort();
+}
+
+// ---- The port goes away or is not ours --------------------------------------
+
+TEST_F(LineFaults, HangUpMidUploadIsReportedAndANewPortCompletesTheUpload) {
+  sim::SimOptions options;
+  options.hangUpAfter = 4;
+  sim::Simulator& dying = startSim(options);
+  openPort(dying);
+  const QByteArray bytes = firmwareBytes(1200, 5);
+  const QString file = writeFirmware("fw.hash", bytes);
+  dialogs.expectFile("OpenDialog1", file);
+  click("Button3");
+  ASSERT_TRUE(waitFor([&] { return dying.hungUp(); }));
+  QElapsedTimer timer;
+  timer.start();
+  ASSERT_TRUE(waitFor([&] { return !form().link().device().workerRunning(); }));
+  ASSERT_TRUE(waitFor([&] { return status().startsWith("Port lost: "); })) << status().toStdString();
+  std::printf("[ figure   ] hang-up noticed within %lld ms\n", static_cast<long long>(timer.elapsed()));
+  const QString lost = log().last();
+  EXPECT_TRUE(lost.startsWith("Serial port lost: " + QString::fromStdString(dying.slavePath())))
+      << lost.toStdString();
+  EXPECT_TRUE(lost.endsWith("Reconnect the device and open the port again.")) << lost.toStdString();
+  EXPECT_EQ(logCount("Send finished."), 0);
+
+  // The window goes on working: the commands answer, the dead port is refused
+  // with its reason, a press with no port waits for one.
+  click("Button2");
+  dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.", "Information");
+  click("Button1");
+  EXPECT_TRUE(dialogs.messages.back().details.startsWith(QString::fromStdString(dying.slavePath()) + ": "))
+      << dialogs.messages.back().details.toStdString();
+  std::printf("[ figure   ] lost: \"%s\"; reopened: \"%s\"\n", qPrintable(lost),
+              qPrintable(QString(dialogs.messages.back().details).replace('\n', " / ")));
+  dialogs.expectFile("OpenDialog1", file);
+  click("Button3");
+  EXPECT_EQ(status(), "Upload firmware starts when a port is open");
+
+  sim::Simulator& fresh = startSim();
+  openPort(fresh);
+  ASSERT_TRUE(waitForLog("Send finished."));
+  ASSERT_TRUE(waitFor([&] { return pages(fresh, 0x40) == run(0, 10); }));
+  EXPECT_TRUE(deviceHolds(fresh, bytes));
+  closePort();
+}
+
+TEST_F(LineFaults, PortHeldByAnotherProgramIsRefusedWithTheReason) {
+  sim::Simulator& sim = startSim();
+  link::DeviceLink other;
+  ASSERT_TRUE(other.open(sim.slavePath()).ok);
+
+  form().ComboBox2->setEditText(QString::fromStdString(sim.slavePath()));
+  dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.", "Information");
+  click("Button1");
+  ASSERT_EQ(dialogs.messages.size(), 1U);
+  const ShownMessage& box = dialogs.messages.back();
+  EXPECT_TRUE(box.details.contains(QString::fromStdString(sim.slavePath()))) << box.details.toStdString();
+  EXPECT_TRUE(box.details.contains("Another program holds the port")) << box.details.toStdString();
+  EXPECT_FALSE(form().link().device().workerRunning());
+  ASSERT_TRUE(waitFor([&] { return !log().isEmpty(); }));
+  EXPECT_TRUE(log().last().startsWith("Serial port open error: ")) << log().last().toStdString();
+  EXPECT_EQ(status(), box.details.section('\n', 0, 0));
+  std::printf("[ figure   ] held: \"%s\"\n", qPrintable(QString(box.details).replace('\n', " / ")));
+
+  // Once the other program lets go, the same press opens it.
+  other.stopAndJoin();
+  openPort(sim);
+  cleanWrite(sim, "SP1ABC");
+  closePort();
+}
+
+TEST_F(LineFaults, FirmwareFileVanishingAfterTheDialogStartsNoUpload) {
+  sim::Simulator& sim = startSim();
+  openPort(sim);
+  const QByteArray first = firmwareBytes(400, 4);
+  const QString file = writeFirmware("fw.hash", first);
+  dialogs.expectFile("OpenDialog1", file, [&] { QFile::remove(file); });
+  dialogs.expectMessage("File open error.", "File open error");
+  click("Button3");
+  EXPECT_EQ(dialogs.messages.back().details, "No such file or directory");
+  EXPECT_EQ(form().ProgressBar1->maximum(), 100);
+
+  // The next good load is the first thing the device sees.
+  const QByteArray bytes = firmwareBytes(400, 8);
+  dialogs.expectFile("OpenDialog1", writeFirmware("fw.hash", bytes));
+  click("Button3");
+  ASSERT_TRUE(waitForLog("Send finished."));
+  ASSERT_TRUE(waitFor([&] { return pages(sim, 0x40) == run(0, 4); }));
+  EXPECT_TRUE(deviceHolds(sim, bytes));
+  EXPECT_EQ(log().first(), "Firmware page sent [0].");
+  closePort();
+}
+
+// ---- Presses during a running transfer ---------------------------------------
+
+// At 115200 baud each page takes some 12 ms on the line, so a press made when
+// page 3 has gone lands in the middle of the transfer.
+sim::SimOptions pacedLine() {
+  sim::SimOptions options;
+  options.baud = 115200;
+  return options;
+}
+
+TEST_F(LineFaults, WriteConfigPressedAgainStartsOverWithTheNewSettings) {
+  sim::Simulator& sim = startSim(pacedLine());
+  openPort(sim);
+  type("Callsign", "SP1ABC");
+  click("Button5");
+  ASSERT_TRUE(waitForLog("Eeprom page sent [3]."));
+  type("Callsign", "SP2XYZ");
+  click("Button5");
+  ASSERT_TRUE(waitForLog("Send finished."));
+  // The device ends with the second image whole, its pages sent in order after the restart.
+  ASSERT_TRUE(waitFor([&] { return sim.eeprom() == form().image(); }));
+  const std::vector<int> sent = pages(sim, 0x80);
+  ASSERT_GE(sent.size(), 16U);
+  EXPECT_EQ(std::vector<int>(sent.end() - 16, sent.end()), run(0, 15));
+  EXPECT_EQ(logCount("Eeprom page sent [0]."), 2);
+  std::printf("[ figure   ] first write restarted after %zu pages\n", sent.size() - 16);
+  EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: finished"; })) << status().toStdString();
+  closePort();
+}
+
+TEST_F(LineFaults, UploadFirmwarePressedAgainStartsOverWithTheNewFile) {
+  sim::Simulator& sim = startSim(pacedLine());
+  openPort(sim);
+  dialogs.expectFile("OpenDialog1", writeFirmware("a.hash", firmwareBytes(3000, 1)));
+  click("Button3");
+  ASSERT_TRUE(waitForLog("Firmware page sent [3]."));
+  const QByteArray second = firmwareBytes(2000, 7);  // pages 0..15 and the extra page 16
+  dialogs.expectFile("OpenDialog1", writeFirmware("b.hash", second));
+  click("Button3");
+  ASSERT_TRUE(waitForLog("Send finished."));
+  ASSERT_TRUE(waitFor([&] {
+    const std::vector<int> p = pages(sim, 0x40);
+    return p.size() >= 17 && std::vector<int>(p.end() - 17, p.end()) == run(0, 16);
+  }));
+  EXPECT_TRUE(deviceHolds(sim, second));
+  EXPECT_EQ(logCount("Firmware page sent [0]."), 2);
+  EXPECT_EQ(form().ProgressBar1->maximum(), 16);
+  closePort();
+}
+
+// A write started while a read runs: both go out on the same port. Whatever
+// became of them, a fresh port carries a clean write and a clean read.
+TEST_F(LineFaults, WriteConfigDuringAReadLeavesTheWindowUsable) {
+  sim::Simulator& sim = startSim(pacedLine());
+  sim.setEeprom(deviceImage("SP1ABC"));
+  openPort(sim);
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom read request, page [3]."));
+  type("Callsign", "SP2XYZ");
+  click("Button5");
+  ASSERT_TRUE(waitFor([&] { return !pages(sim, 0x80).empty(); }));
+
+  closePort();
+  openPort(sim);
+  cleanWrite(sim, "SP3QRS");
+  type("Callsign", "XX");
+  const int reads = logCount("Eeprom read finished.");
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom read finished.", reads + 1));
+  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP3QRS"; }));
+  closePort();
+}
+
+// Disabled until the link drops a half-collected page along with the ring it
+// empties when a write starts: the rest of that page and the write's first ack
+// are then taken for page data, and both transfers stop without a log line.
+TEST_F(LineFaults, DISABLED_WriteConfigDuringAReadCompletesOnTheSamePort) {
+  sim::Simulator& sim = startSim(pacedLine());
+  sim.setEeprom(deviceImage("SP1ABC"));
+  openPort(sim);
+  click("Button4");
+  ASSERT_TRUE(waitForLog("Eeprom read request, page [3]."));
+  type("Callsign", "SP2XYZ");
+  click("Button5");
+  ASSERT_TRUE(waitForLog("Send finished.")) << log().join('\n').toStdString();
+  ASSERT_TRUE(waitFor([&] { return sim.eeprom() == form().image(); }));
+  closePort();
+}
+
+// ---- Files ----------------------------------------------------------------
+
+class FileFaults : public WindowTest {
+ protected:
+  QString path(const QString& name) const { return dir.filePath(name); }
+  void writeBytes(const QString& name, const QByteArray& bytes) {
+    QFile f(path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+  }
+  QByteArray readBytes(const QString& name) const {
+    QFile f(path(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  // Nothing but the named files: no temporary file left behind by a failed write.
+  QStringList folder() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name); }
+
+  // "Save to file" and "Read from file" to `name`; `message`, when given, is the box that must follow.
+  void save(const QString& name, const QString& message = {}) {
+    dialogs.expectFile("SaveDialog1", path(name));
+    if (!message.isEmpty()) dialogs.expectMessage(message, "Zorbel Configurator");
+    trigger("Savetofile1");
+  }
+  void load(const QString& name, const QString& message = {}) {
+    dialogs.expectFile("OpenDialog2", path(name));
+    if (!message.isEmpty()) dialogs.expectMessage(message);
+    trigger("Readfromfile1");
+  }
+
+  QTemporaryDir dir;
+};
+
+const QString kVersionMessage =
+    "Imported configuration file version is different than your current application version. \n"
+    "Please double-check configuration fields after import. \n"
+    "Some configuration fields my change between firmware versions.";
+// The header as a save writes it, so that a save over a file leaves it alone.
+const QByteArray kHeader =
+    "[!WARNING]\r\n"
+    "WARNING=Please do not try to modify this file. It should be managed with Zorbel configurator program.\r\n"
+    "Application=ZORBEL Configurator\r\nVersion=v1.32\r\n";
+
+TEST_F(FileFaults, MissingTargetFolderIsReportedAndNothingIsCreated) {
+  const QString target = path("gone/z.cfg");
+  save("gone/z.cfg", "Unable to write to " + target);
+  EXPECT_EQ(dialogs.messages.back().icon, UserDialogs::Icon::Error);
+  EXPECT_EQ(dialogs.messages.back().details, "No such file or directory");
+
+  writeBytes("fw.hash", firmwareBytes(300, 1));
+  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
+  dialogs.expectFile("RUF_SaveDialog", path("gone/u.ruf"));
+  dialogs.expectMessage("Could not open destination file.", "File open error");
+  trigger("Buildremoteupdatefile1");
+  EXPECT_EQ(dialogs.messages.back().details, "No such file or directory");
+  EXPECT_EQ(folder(), QStringList{"fw.hash"});
+}
+
+TEST_F(FileFaults, TargetThatIsAFolderIsRefusedAndKeepsItsContent) {
+  ASSERT_TRUE(QDir(dir.path()).mkpath("box.cfg"));
+  writeBytes("box.cfg/inside", "kept");
+  save("box.cfg", "Unable to write to " + path("box.cfg"));
+  EXPECT_EQ(dialogs.messages.back().details, "Is a directory");
+
+  type("Callsign", "MINE");
+  load("box.cfg", "Unable to read from " + path("box.cfg"));
+  EXPECT_EQ(text("Callsign"), "MINE");
+
+  dialogs.expectFile("OpenDialog1", path("box.cfg"));
+  dialogs.expectMessage("File open error.", "File open error");
+  click("Button3");
+  EXPECT_EQ(form().ProgressBar1->maximum(), 100) << "a refused load starts no upload";
+
+  writeBytes("fw.hash", firmwareBytes(300, 1));
+  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
+  dialogs.expectFile("RUF_SaveDialog", path("box.cfg"));
+  dialogs.expectMessage("Could not open destination file.", "File open error");
+  trigger("Buildremoteupdatefile1");
+  EXPECT_EQ(dialogs.messages.back().details, "Is a directory");
+  EXPECT_TRUE(QFileInfo(path("box.cfg")).isDir());
+  EXPECT_EQ(readBytes("box.cfg/inside"), "kept");
+  EXPECT_EQ(folder(), (QStringList{"box.cfg", "fw.hash"}));
+}
+
+// A write that fails half-way (here: the file size limit, as on a full disk)
+// leaves the old file as it was and no temporary file beside it.
+TEST_F(FileFaults, FailedWriteLeavesTheOldFileIntact) {
+  save("old.cfg");
+  const QByteArray oldConfig = readBytes("old.cfg");
+  ASSERT_GT(oldConfig.size(), 4096);
+  writeBytes("fw.hash", firmwareBytes(5000, 2));
+  writeBytes("old.ruf", "an older remote update file");
+
+  struct sigaction ignore {}, before {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &before), 0);
+  rlimit limit{}, saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  limit = saved;
+  limit.rlim_cur = 2048;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  type("Callsign", "NEWER");
+  dialogs.expectFile("SaveDialog1", path("old.cfg"));
+  dialogs.expectMessage("Unable to write to " + path("old.cfg"), "Zorbel Configurator");
+  trigger("Savetofile1");
+  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
+  dialogs.expectFile("RUF_SaveDialog", path("old.ruf"));
+  dialogs.expectMessage("Could not write the remote update file.", "File open error");
+  trigger("Buildremoteupdatefile1");
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::sigaction(SIGXFSZ, &before, nullptr);
+
+  ASSERT_EQ(dialogs.messages.size(), 2U);
+  EXPECT_EQ(dialogs.messages[0].details, "File too large");
+  EXPECT_EQ(dialogs.messages[1].details, "File too large");
+  EXPECT_EQ(readBytes("old.cfg"), oldConfig);
+  EXPECT_EQ(readBytes("old.ruf"), "an older remote update file");
+  EXPECT_EQ(folder(), (QStringList{"fw.hash", "old.cfg", "old.ruf"}));
+
+  // A file far too long to be a configuration file is neither read nor replaced.
+  QFile huge(path("huge.cfg"));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(20 << 20));
+  huge.close();
+  load("huge.cfg", "Unable to read from " + path("huge.cfg"));
+  EXPECT_EQ(text("Callsign"), "NEWER");
+  save("huge.cfg", "Unable to write to " + path("huge.cfg"));
+  EXPECT_EQ(dialogs.messages.back().details, "the file is too long for a configuration file");
+  EXPECT_EQ(QFileInfo(path("huge.cfg")).size(), 20 << 20);
+}
+
+TEST_F(FileFaults, RemoteUpdateFirmwareVanishingAfterItsDialogLeavesTheOldFile) {
+  writeBytes("fw.hash", firmwareBytes(300, 1));
+  writeBytes("old.ruf", "an older remote update file");
+  const auto vanish = [this] { QFile::remove(path("fw.hash")); };
+  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"), vanish);
+  dialogs.expectMessage("Could not open firmware file", "File open error");
+  trigger("Buildremoteupdatefile1");
+
+  writeBytes("fw.hash", firmwareBytes(300, 1));
+  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
+  dialogs.expectFile("RUF_SaveDialog", path("old.ruf"), vanish);
+  dialogs.expectMessage("Could not open firmware file", "File open error");
+  trigger("Buildremoteupdatefile1");
+  EXPECT_EQ(dialogs.messages.back().details, "No such file or directory");
+  EXPECT_EQ(readBytes("old.ruf"), "an older remote update file");
+  EXPECT_EQ(folder(), QStringList{"old.ruf"});
+}
+
+// A named pipe chosen in a dialog would hold the window in open() until some
+// other program writes to it. `other` plays that program: when it gets the
+// pipe open, the window had opened it.
+class PipeWriter {
+ public:
+  explicit PipeWriter(const QString& fifo) : path_(QFile::encodeName(fifo).toStdString()) {
+    thread_ = std::thread([this] {
+      while (!stop_.load()) {
+        const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+          opened_.store(true);
+          ::close(fd);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+    });
+  }
+  ~PipeWriter() {
+    stop_.store(true);
+    thread_.join();
+  }
+  bool windowOpenedThePipe() const { return opened_.load(); }
+
+ private:
+  std::string path_;
+  std::atomic<bool> stop_{false}, opened_{false};
+  std::thread thread_;
+};
+
+TEST_F(FileFaults, NamedPipeIsRefusedWithoutBeingOpened) {
+  ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+  PipeWriter other(path("pipe"));
+
+  dialogs.expectFile("OpenDialog1", path("pipe"));
+  dialogs.expectMessage("File open error.", "File open error");
+  click("Button3");
+  EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
+
+  type("Callsign", "MINE");
+  load("pipe", "Unable to read from " + path("pipe"));
+  EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
+  EXPECT_EQ(text("Callsign"), "MINE");
+
+  save("pipe", "Unable to write to " + path("pipe"));
+  EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
+
+  dialogs.expectFile("RUF_OpenDialog", path("pipe"));
+  dialogs.expectMessage("Could not open firmware file", "File open error");
+  trigger("Buildremoteupdatefile1");
+  EXPECT_FALSE(other.windowOpenedThePipe());
+  EXPECT_TRUE(QFileInfo(path("pipe")).exists());
+}
+
+// Binary garbage is no configuration file: the version message says so, every
+// setting takes its load default, and a save over it keeps the garbage.
+TEST_F(FileFaults, BinaryGarbageImportsAsDefaultsAndSurvivesASave) {
+  QByteArray garbage;
+  std::uint32_t x = 12345;
+  for (int i = 0; i < 64 * 1024; ++i) {
+    x = x * 1103515245u + 12345u;
+    garbage.append(static_cast<char>(x >> 23));
+  }
+  writeBytes("junk.cfg", garbage);
+  type("Txdelay", "999");
+  type("Callsign", "MINE");
+  load("junk.cfg", kVersionMessage);
+  EXPECT_EQ(text("Txdelay"), "250");
+  EXPECT_EQ(text("Callsign"), "NOCALL");
+  EXPECT_EQ(readBytes("junk.cfg"), garbage);
+
+  type("Callsign", "SP1ABC");
+  save("junk.cfg");
+  const QByteArray saved = readBytes("junk.cfg");
+  EXPECT_TRUE(saved.startsWith(garbage.left(garbage.lastIndexOf('\n') + 1)));
+  type("Callsign", "OTHER");
+  load("junk.cfg");
+  EXPECT_EQ(text("Callsign"), "SP1ABC");
+
+  // Control bytes inside a value reach the control as they are; the encoder refuses them.
+  writeBytes("ctl.cfg", kHeader + "[Beacons]\r\nBeacon1_msg=ab\x01\x7F\xFF" "cd\r\n");
+  load("ctl.cfg");
+  EXPECT_EQ(text("Beacon1_msg"), QString::fromLatin1("ab\x01\x7F\xFF" "cd"));
+  save("ctl2.cfg");
+  EXPECT_TRUE(readBytes("ctl2.cfg").contains("\r\nBeacon1_msg=ab\x01\x7F\xFF" "cd\r\n"));
+}
+
+TEST_F(FileFaults, HundredThousandLinesImportAndSaveWhole) {
+  QByteArray big = kHeader + "[Radio]\r\n";
+  for (int i = 0; i < 100000; ++i) big += "Unknown" + QByteArray::number(i) + "=value " + QByteArray::number(i) + "\r\n";
+  big += "TXdelay=300\r\nCallsign=SP1ABC\r\n";
+  writeBytes("big.cfg", big);
+  QElapsedTimer timer;
+  timer.start();
+  load("big.cfg");
+  const qint64 loadMs = timer.restart();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(text("Callsign"), "SP1ABC");
+  EXPECT_EQ(text("Txdelay"), "300");
+
+  type("Callsign", "SP2XYZ");
+  save("big.cfg");
+  std::printf("[ figure   ] 100000-line file: read %lld ms, saved over %lld ms\n", static_cast<long long>(loadMs),
+              static_cast<long long>(timer.elapsed()));
+  const QByteArray saved = readBytes("big.cfg");
+  // Every line stays where it was; only our values change or join.
+  EXPECT_TRUE(saved.startsWith(big.left(big.indexOf("Callsign=SP1ABC")) + "Callsign=SP2XYZ\r\n"));
+  EXPECT_EQ(saved.count("\r\nUnknown"), 100000);
+}
+
+TEST_F(FileFaults, MegabyteValueIsCutForTheControlAndKeptInTheFile) {
+  const QByteArray huge(1 << 20, 'A');
+  const QByteArray file = kHeader + "[Beacons]\r\nBeacon2_msg=" + huge + "\r\nNotOurs=" + huge + "\r\n";
+  writeBytes("mb.cfg", file);
+  load("mb.cfg");
+  EXPECT_TRUE(dialogs.messages.empty());
+  // As much as a profile read gives: the first 2047 characters.
+  EXPECT_EQ(text("Beacon2_msg"), QString(2047, 'A'));
+
+  // Saved unchanged, the control still reads as the file does: no line changes.
+  save("mb.cfg");
+  EXPECT_TRUE(readBytes("mb.cfg").startsWith(file));
+  type("Beacon2_msg", "short");
+  save("mb.cfg");
+  const QByteArray saved = readBytes("mb.cfg");
+  EXPECT_TRUE(saved.contains("[Beacons]\r\nBeacon2_msg=short\r\nNotOurs=" + huge + "\r\n"));
+  load("mb.cfg");
+  EXPECT_EQ(text("Beacon2_msg"), "short");
+}
+
+TEST_F(FileFaults, DuplicatedKeysAndSectionsTakeTheFirstAndKeepTheRest) {
+  writeBytes("dup.cfg", kHeader +
+                            "[Radio]\r\nCallsign=FIRST\r\nCallsign=SECOND\r\nTXdelay=300\r\n"
+                            "[radio]\r\nCallsign=THIRD\r\nQuiettime=500\r\n"
+                            "[!WARNING]\r\nVersion=v0.01\r\n");
+  load("dup.cfg");
+  EXPECT_TRUE(dialogs.messages.empty()) << "the first version key counts";
+  EXPECT_EQ(text("Callsign"), "FIRST");
+  EXPECT_EQ(text("Txdelay"), "300");
+  EXPECT_EQ(text("Quiettime"), "400") << "a key only in the repeated section is not read";
+
+  type("Callsign", "NEW");
+  save("dup.cfg");
+  const QByteArray saved = readBytes("dup.cfg");
+  EXPECT_TRUE(saved.contains("[Radio]\r\nCallsign=NEW\r\nCallsign=SECOND\r\nTXdelay=300\r\n")) << saved.left(400).toStdString();
+  EXPECT_TRUE(saved.contains("[radio]\r\nCallsign=THIRD\r\nQuiettime=500\r\n"));
+  EXPECT_TRUE(saved.contains("[!WARNING]\r\nVersion=v0.01\r\n"));
+  type("Callsign", "OTHER");
+  load("dup.cfg");
+  EXPECT_EQ(text("Callsign"), "NEW");
+}
+
+}  // namespace
+}  // namespace zorbel::app::test_support
