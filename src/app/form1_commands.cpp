@@ -84,9 +84,12 @@ void TForm1::Button1Click() {
     information(kInformation, QString::fromStdString(result.message));
     return;
   }
-  QString details = QString::fromLocal8Bit(result.reason);
+  const QString reason = QString::fromLocal8Bit(result.reason);
+  QString details = reason;
   if (!result.hint.empty()) details += "\n" + QString::fromLocal8Bit(result.hint);
-  setStatus(QString::fromLocal8Bit(result.reason));
+  // The port this open let go reports its closing through the queue; the
+  // reason goes through it too, after that report, so that it stays in view.
+  QMetaObject::invokeMethod(this, [this, reason] { setStatus(reason); }, Qt::QueuedConnection);
   information(kInformation, QString::fromStdString(result.message), details);
 }
 

@@ -370,9 +370,8 @@ TEST_F(LineFaults, PortHeldByAnotherProgramIsRefusedWithTheReason) {
   EXPECT_TRUE(box.details.contains(QString::fromStdString(sim.slavePath()))) << box.details.toStdString();
   EXPECT_TRUE(box.details.contains("Another program holds the port")) << box.details.toStdString();
   EXPECT_FALSE(form().link().device().workerRunning());
-  ASSERT_TRUE(waitFor([&] { return !log().isEmpty(); }));
-  EXPECT_TRUE(log().last().startsWith("Serial port open error: ")) << log().last().toStdString();
-  EXPECT_EQ(status(), box.details.section('\n', 0, 0));
+  ASSERT_TRUE(waitFor([&] { return !log().isEmpty() && log().last().startsWith("Serial port open error: "); }));
+  EXPECT_TRUE(waitFor([&] { return status() == box.details.section('\n', 0, 0); })) << status().toStdString();
   std::printf("[ figure   ] held: \"%s\"\n", qPrintable(QString(box.details).replace('\n', " / ")));
 
   // Once the other program lets go, the same press opens it.
@@ -380,6 +379,25 @@ TEST_F(LineFaults, PortHeldByAnotherProgramIsRefusedWithTheReason) {
   openPort(sim);
   cleanWrite(sim, "SP1ABC");
   closePort();
+}
+
+// "Open port" on a held port while another is open: the open port is let go
+// first, and its last report must not hide why the new one failed.
+TEST_F(LineFaults, SwitchingToAHeldPortLeavesTheReasonOnTheStatusLine) {
+  sim::Simulator& first = startSim();
+  sim::Simulator& held = startSim();
+  link::DeviceLink other;
+  ASSERT_TRUE(other.open(held.slavePath()).ok);
+  openPort(first);
+  ASSERT_TRUE(waitFor([&] { return status().endsWith(" open"); })) << status().toStdString();
+
+  form().ComboBox2->setEditText(QString::fromStdString(held.slavePath()));
+  dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.", "Information");
+  click("Button1");
+  EXPECT_FALSE(form().link().device().workerRunning());
+  const QString reason = dialogs.messages.back().details.section('\n', 0, 0);
+  ASSERT_TRUE(waitFor([&] { return !log().isEmpty() && log().last().startsWith("Serial port open error: "); }));
+  EXPECT_TRUE(waitFor([&] { return status() == reason; })) << status().toStdString();
 }
 
 TEST_F(LineFaults, FirmwareFileVanishingAfterTheDialogStartsNoUpload) {
@@ -719,11 +737,14 @@ TEST_F(FileFaults, BinaryGarbageImportsAsDefaultsAndSurvivesASave) {
   EXPECT_EQ(text("Callsign"), "SP1ABC");
 
   // Control bytes inside a value reach the control as they are; the encoder refuses them.
-  writeBytes("ctl.cfg", kHeader + "[Beacons]\r\nBeacon1_msg=ab\x01\x7F\xFF" "cd\r\n");
+  const QByteArray odd("ab\x01\x7F\xFF\0cd", 8);
+  writeBytes("ctl.cfg", kHeader + "[Beacons]\r\nBeacon1_msg=" + odd + "\r\n");
   load("ctl.cfg");
-  EXPECT_EQ(text("Beacon1_msg"), QString::fromLatin1("ab\x01\x7F\xFF" "cd"));
+  EXPECT_EQ(text("Beacon1_msg"), QString::fromLatin1(odd));
   save("ctl2.cfg");
-  EXPECT_TRUE(readBytes("ctl2.cfg").contains("\r\nBeacon1_msg=ab\x01\x7F\xFF" "cd\r\n"));
+  EXPECT_TRUE(readBytes("ctl2.cfg").contains("\r\nBeacon1_msg=" + odd + "\r\n"));
+  dialogs.expectMessage("Beacon 1 message - forbidden characters.", "Information");
+  click("Button5");
 }
 
 TEST_F(FileFaults, HundredThousandLinesImportAndSaveWhole) {
