@@ -325,11 +325,8 @@ TEST_F(LineFaults, HangUpMidUploadIsReportedAndANewPortCompletesTheUpload) {
   dialogs.expectFile("OpenDialog1", file);
   click("Button3");
   ASSERT_TRUE(waitFor([&] { return dying.hungUp(); }));
-  QElapsedTimer timer;
-  timer.start();
   ASSERT_TRUE(waitFor([&] { return !form().link().device().workerRunning(); }));
   ASSERT_TRUE(waitFor([&] { return status().startsWith("Port lost: "); })) << status().toStdString();
-  std::printf("[ figure   ] hang-up noticed within %lld ms\n", static_cast<long long>(timer.elapsed()));
   const QString lost = log().last();
   EXPECT_TRUE(lost.startsWith("Serial port lost: " + QString::fromStdString(dying.slavePath())))
       << lost.toStdString();
@@ -366,7 +363,7 @@ TEST_F(LineFaults, PortHeldByAnotherProgramIsRefusedWithTheReason) {
   dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.", "Information");
   click("Button1");
   ASSERT_EQ(dialogs.messages.size(), 1U);
-  const ShownMessage& box = dialogs.messages.back();
+  const ShownMessage box = dialogs.messages.back();
   EXPECT_TRUE(box.details.contains(QString::fromStdString(sim.slavePath()))) << box.details.toStdString();
   EXPECT_TRUE(box.details.contains("Another program holds the port")) << box.details.toStdString();
   EXPECT_FALSE(form().link().device().workerRunning());
@@ -473,7 +470,10 @@ TEST_F(LineFaults, UploadFirmwarePressedAgainStartsOverWithTheNewFile) {
 }
 
 // A write started while a read runs: both go out on the same port. Whatever
-// became of them, a fresh port carries a clean write and a clean read.
+// became of them, "Close port" lets go at once, and the window carries a clean
+// write and a clean read on the next port it opens. (A device of its own: on
+// the same one, answers still on their way from the collision reach the new
+// port and can stall its first write, as below.)
 TEST_F(LineFaults, WriteConfigDuringAReadLeavesTheWindowUsable) {
   sim::Simulator& sim = startSim(pacedLine());
   sim.setEeprom(deviceImage("SP1ABC"));
@@ -485,8 +485,10 @@ TEST_F(LineFaults, WriteConfigDuringAReadLeavesTheWindowUsable) {
   ASSERT_TRUE(waitFor([&] { return !pages(sim, 0x80).empty(); }));
 
   closePort();
-  openPort(sim);
-  cleanWrite(sim, "SP3QRS");
+  sim::Simulator& next = startSim();
+  next.setEeprom(deviceImage("SP4DEF"));
+  openPort(next);
+  cleanWrite(next, "SP3QRS");
   type("Callsign", "XX");
   const int reads = logCount("Eeprom read finished.");
   click("Button4");
