@@ -184,7 +184,7 @@ TEST_F(LineFaults, DroppedFirmwareAckWaitsUntilUploadFirmwareIsPressedAgain) {
   ASSERT_TRUE(waitForLog("Send finished."));
   std::vector<int> expected = run(0, 2);
   for (int n : run(0, 4)) expected.push_back(n);
-  ASSERT_TRUE(waitFor([&] { return pages(sim, 0x40) == expected; })) ;
+  ASSERT_TRUE(waitFor([&] { return pages(sim, 0x40) == expected; }));
   EXPECT_TRUE(deviceHolds(sim, second));
   EXPECT_EQ(form().ProgressBar1->value(), form().ProgressBar1->maximum());
   closePort();
@@ -528,7 +528,9 @@ class FileFaults : public WindowTest {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
   // Nothing but the named files: no temporary file left behind by a failed write.
-  QStringList folder() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name); }
+  QStringList folder() const {
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+  }
 
   // "Save to file" and "Read from file" to `name`; `message`, when given, is the box that must follow.
   void save(const QString& name, const QString& message = {}) {
@@ -596,34 +598,48 @@ TEST_F(FileFaults, TargetThatIsAFolderIsRefusedAndKeepsItsContent) {
   EXPECT_EQ(folder(), (QStringList{"box.cfg", "fw.hash"}));
 }
 
-// A write that fails half-way (here: the file size limit, as on a full disk)
-// leaves the old file as it was and no temporary file beside it.
+// While it lives, no file of this process can grow past `bytes`: writes past
+// that fail with "File too large", as they would on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &signal_);
+    ::getrlimit(RLIMIT_FSIZE, &limit_);
+    rlimit lower = limit_;
+    lower.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &lower);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &limit_);
+    ::sigaction(SIGXFSZ, &signal_, nullptr);
+  }
+
+ private:
+  rlimit limit_{};
+  struct sigaction signal_ {};
+};
+
+// A write that fails half-way leaves the old file as it was and no temporary
+// file beside it.
 TEST_F(FileFaults, FailedWriteLeavesTheOldFileIntact) {
   save("old.cfg");
   const QByteArray oldConfig = readBytes("old.cfg");
   ASSERT_GT(oldConfig.size(), 4096);
   writeBytes("fw.hash", firmwareBytes(5000, 2));
   writeBytes("old.ruf", "an older remote update file");
-
-  struct sigaction ignore {}, before {};
-  ignore.sa_handler = SIG_IGN;
-  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &before), 0);
-  rlimit limit{}, saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  limit = saved;
-  limit.rlim_cur = 2048;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
   type("Callsign", "NEWER");
-  dialogs.expectFile("SaveDialog1", path("old.cfg"));
-  dialogs.expectMessage("Unable to write to " + path("old.cfg"), "Zorbel Configurator");
-  trigger("Savetofile1");
-  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
-  dialogs.expectFile("RUF_SaveDialog", path("old.ruf"));
-  dialogs.expectMessage("Could not write the remote update file.", "File open error");
-  trigger("Buildremoteupdatefile1");
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::sigaction(SIGXFSZ, &before, nullptr);
-
+  {
+    const FileSizeLimit full(2048);
+    dialogs.expectFile("SaveDialog1", path("old.cfg"));
+    dialogs.expectMessage("Unable to write to " + path("old.cfg"), "Zorbel Configurator");
+    trigger("Savetofile1");
+    dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
+    dialogs.expectFile("RUF_SaveDialog", path("old.ruf"));
+    dialogs.expectMessage("Could not write the remote update file.", "File open error");
+    trigger("Buildremoteupdatefile1");
+  }
   ASSERT_EQ(dialogs.messages.size(), 2U);
   EXPECT_EQ(dialogs.messages[0].details, "File too large");
   EXPECT_EQ(dialogs.messages[1].details, "File too large");
@@ -713,7 +729,7 @@ TEST_F(FileFaults, NamedPipeIsRefusedWithoutBeingOpened) {
   EXPECT_TRUE(QFileInfo(path("pipe")).exists());
 }
 
-// Binary garbage is no configuration file: the version message says so, every
+// Binary garbage is no configuration file: it brings the version message, every
 // setting takes its load default, and a save over it keeps the garbage.
 TEST_F(FileFaults, BinaryGarbageImportsAsDefaultsAndSurvivesASave) {
   QByteArray garbage;
@@ -751,7 +767,9 @@ TEST_F(FileFaults, BinaryGarbageImportsAsDefaultsAndSurvivesASave) {
 
 TEST_F(FileFaults, HundredThousandLinesImportAndSaveWhole) {
   QByteArray big = kHeader + "[Radio]\r\n";
-  for (int i = 0; i < 100000; ++i) big += "Unknown" + QByteArray::number(i) + "=value " + QByteArray::number(i) + "\r\n";
+  for (int i = 0; i < 100000; ++i) {
+    big += "Unknown" + QByteArray::number(i) + "=value " + QByteArray::number(i) + "\r\n";
+  }
   big += "TXdelay=300\r\nCallsign=SP1ABC\r\n";
   writeBytes("big.cfg", big);
   QElapsedTimer timer;
@@ -806,7 +824,7 @@ TEST_F(FileFaults, DuplicatedKeysAndSectionsTakeTheFirstAndKeepTheRest) {
   type("Callsign", "NEW");
   save("dup.cfg");
   const QByteArray saved = readBytes("dup.cfg");
-  EXPECT_TRUE(saved.contains("[Radio]\r\nCallsign=NEW\r\nCallsign=SECOND\r\nTXdelay=300\r\n")) << saved.left(400).toStdString();
+  EXPECT_TRUE(saved.contains("[Radio]\r\nCallsign=NEW\r\nCallsign=SECOND\r\nTXdelay=300\r\n"));
   EXPECT_TRUE(saved.contains("[radio]\r\nCallsign=THIRD\r\nQuiettime=500\r\n"));
   EXPECT_TRUE(saved.contains("[!WARNING]\r\nVersion=v0.01\r\n"));
   type("Callsign", "OTHER");
