@@ -1,6 +1,13 @@
-// Arbitrary firmware bytes, up to the remote update limit, through the remote
-// update builder, in memory and through real files: the layout must hold for
-// every input and the file on disk must equal the bytes built in memory.
+// Arbitrary firmware, of any length up to the remote update limit and a little
+// past it, through the remote update builder, in memory and through real
+// files: the layout must hold for every input, the file on disk must equal the
+// bytes built in memory, and a firmware past the limit must be refused with
+// the destination left as it was.
+//
+// Input: bytes 0..3 choose the build time. When bit 7 of byte 4 is set, bytes
+// 4..6 choose a length up to 128 bytes past the limit and the rest of the
+// input, repeated, fills it (inputs stay small while lengths reach 245760);
+// otherwise everything after byte 3 is the firmware as it stands.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -44,49 +52,94 @@ const std::string& scratchFolder() {
   return *folder;
 }
 
-std::uint32_t le32(const std::vector<std::uint8_t>& f, std::size_t at) {
+std::uint32_t le32(const std::uint8_t* p) {
   std::uint32_t v = 0;
-  for (std::size_t i = 0; i < 4; ++i) v |= std::uint32_t{f[at + i]} << (8 * i);
+  for (std::size_t i = 0; i < 4; ++i) v |= std::uint32_t{p[i]} << (8 * i);
   return v;
+}
+
+std::vector<std::uint8_t> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) std::abort();
+}
+
+// The builder through the files the user picks. Each write is flushed to disk
+// and would otherwise set the pace, so this runs for one input in 64.
+void checkThroughFiles(std::span<const std::uint8_t> firmware, std::time_t now,
+                       const std::vector<std::uint8_t>* expected) {
+  const std::string firmwarePath = scratchFolder() + "/firmware.hash";
+  const std::string outPath = scratchFolder() + "/out.ruf";
+  writeFile(firmwarePath, firmware);
+  static const std::uint8_t kOld[] = {'o', 'l', 'd'};
+  writeFile(outPath, kOld);
+  const update::RemoteUpdateResult result = update::buildRemoteUpdateFile(encodedImage(), firmwarePath, outPath, now);
+  const std::vector<std::uint8_t> written = readFile(outPath);
+  if (expected) {
+    if (!result.ok() || written != *expected) __builtin_trap();
+  } else {
+    if (result.status != update::RemoteUpdateResult::Status::FirmwareTooLong) __builtin_trap();
+    if (written != std::vector<std::uint8_t>(std::begin(kOld), std::end(kOld))) __builtin_trap();
+  }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // The first four bytes choose the build time; the rest is the firmware.
   std::time_t now = 0;
   if (size >= 4) {
-    now = static_cast<std::time_t>(le32(std::vector<std::uint8_t>(data, data + 4), 0));
+    now = static_cast<std::time_t>(le32(data));
     data += 4;
     size -= 4;
   }
-  const std::span<const std::uint8_t> firmware(data, std::min(size, update::kRemoteFirmwareLimit));
+  std::vector<std::uint8_t> stretched;
+  std::span<const std::uint8_t> firmware(data, size);
+  if (size >= 3 && (data[0] & 0x80)) {
+    const std::size_t wanted = (std::size_t{data[0] & 0x7Fu} << 16 | std::size_t{data[1]} << 8 | data[2]) %
+                               (update::kRemoteFirmwareLimit + 129);
+    const std::span<const std::uint8_t> fill(data + 3, size - 3);
+    stretched.assign(wanted, 0);
+    // The fill, then the bytes so far copied after themselves: a few copies, not a loop per byte.
+    if (!fill.empty() && wanted > 0) {
+      std::size_t have = std::min(fill.size(), wanted);
+      std::memcpy(stretched.data(), fill.data(), have);
+      while (have < wanted) {
+        const std::size_t more = std::min(have, wanted - have);
+        std::memcpy(stretched.data() + have, stretched.data(), more);
+        have += more;
+      }
+    }
+    firmware = stretched;
+  }
+
+  if (firmware.size() > update::kRemoteFirmwareLimit) {
+    bool refused = false;
+    try {
+      (void)update::assembleRemoteUpdate(encodedImage(), firmware, now);
+    } catch (const std::length_error&) {
+      refused = true;
+    }
+    if (!refused) __builtin_trap();
+    if ((firmware.size() & 63) == 0) checkThroughFiles(firmware, now, nullptr);
+    return 0;
+  }
 
   const std::vector<std::uint8_t> file = update::assembleRemoteUpdate(encodedImage(), firmware, now);
   if (file.size() != update::kRemoteFirmwareOffset + firmware.size()) __builtin_trap();
-  if (le32(file, update::kRemoteLengthOffset) != firmware.size()) __builtin_trap();
+  if (le32(file.data() + update::kRemoteLengthOffset) != firmware.size()) __builtin_trap();
   const std::span<const std::uint8_t> covered(file.data() + update::kRemoteImageOffset,
                                               file.size() - update::kRemoteImageOffset);
-  if (le32(file, update::kRemoteCrcOffset) != update::crcRegister(covered)) __builtin_trap();
+  if (le32(file.data() + update::kRemoteCrcOffset) != update::crcRegister(covered)) __builtin_trap();
   for (std::size_t i = update::kRemoteFillerOffset; i < update::kRemoteImageOffset; ++i)
     if (file[i] == 255) __builtin_trap();
   if (!std::equal(firmware.begin(), firmware.end(), file.begin() + update::kRemoteFirmwareOffset)) __builtin_trap();
 
-  // The same through the files the user picks, for about one input in 64
-  // (picked by the CRC): each file write is flushed to disk and would
-  // otherwise set the pace.
-  if ((le32(file, update::kRemoteCrcOffset) & 63) != 0) return 0;
-  const std::string firmwarePath = scratchFolder() + "/firmware.hash";
-  const std::string outPath = scratchFolder() + "/out.ruf";
-  {
-    std::ofstream out(firmwarePath, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(firmware.data()), static_cast<std::streamsize>(firmware.size()));
-    if (!out) std::abort();
-  }
-  const update::RemoteUpdateResult result = update::buildRemoteUpdateFile(encodedImage(), firmwarePath, outPath, now);
-  if (!result.ok()) __builtin_trap();
-  std::ifstream in(outPath, std::ios::binary);
-  const std::vector<std::uint8_t> written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (written != file) __builtin_trap();
+  // Picked by the CRC, so that a failing input fails again when replayed.
+  if ((le32(file.data() + update::kRemoteCrcOffset) & 63) == 0) checkThroughFiles(firmware, now, &file);
   return 0;
 }
