@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "frame_parser.h"
 #include "frames.h"
@@ -62,6 +64,19 @@ namespace {
 
 constexpr std::uint32_t kLastConfigurationPage = settings::kPageCount - 1;  // 15
 
+using Clock = std::chrono::steady_clock;
+
+// A transfer asked for again while its last page or request is still
+// unanswered starts over only once that answer is in, or after this long:
+// the answer to the old page must never be taken for the answer to the new
+// page 0, which would put the transfer a page ahead of the device and report
+// "Send finished." before the last page was acknowledged. An answer comes
+// within a page's time on the line (12.5 ms) and the device's own; a lost
+// one never comes, and the transfer starts over after this wait.
+constexpr auto kRestartHold = std::chrono::milliseconds(SerialPort::kIdleReadMs);
+
+enum Kind { kFirmwareKind = 0, kWriteKind = 1, kReadKind = 2 };
+
 // The pages of one firmware upload, copied when the upload was asked for.
 struct FirmwareSnapshot {
   std::vector<std::uint8_t> bytes;  // the file's pages; shorter than a page past the end
@@ -105,8 +120,12 @@ struct DeviceLink::State {
     std::optional<settings::Image> write;
     bool read = false;
     std::array<std::uint64_t, 3> order{};  // posting sequence per kind (firmware, write, read)
+    std::array<Clock::time_point, 3> posted{};  // when each was posted
     std::uint64_t sequence = 0;
     bool any() const { return firmware || write || read; }
+    bool has(int kind) const {
+      return kind == kFirmwareKind ? firmware != nullptr : kind == kWriteKind ? write.has_value() : read;
+    }
   };
   std::mutex requestMutex;
   Requests requests;
@@ -134,6 +153,9 @@ struct DeviceLink::State {
   struct {
     std::uint32_t current = kLastConfigurationPage;
   } read;
+
+  // Per kind: a page or read request went out and its answer has not come.
+  std::array<bool, 3> awaiting{};
 
   std::thread thread;
 };
@@ -171,8 +193,13 @@ class TCommThread final : public FrameEvents {
   // Read what the port has into the ring, then parse.
   void ReadRoutine() {
     std::array<std::uint8_t, SerialPort::kReadSize> buffer;
-    // A request posted meanwhile has woken us or will: don't sit out an idle read.
-    const int timeout = s_.requestPending.load() ? 0 : SerialPort::kIdleReadMs;
+    // A request posted meanwhile has woken us or will: don't sit out an idle
+    // read, unless all that is pending is a restart held for its answer.
+    int timeout = s_.requestPending.load() ? 0 : SerialPort::kIdleReadMs;
+    if (timeout == 0 && heldUntil_) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(*heldUntil_ - Clock::now()).count();
+      timeout = static_cast<int>(std::clamp<long long>(left, 0, SerialPort::kIdleReadMs));
+    }
     const auto result = port_.read(buffer.data(), buffer.size(), s_.wakeFd, timeout);
     if (result.lost) {
       portLost(result.reason);
@@ -186,36 +213,52 @@ class TCommThread final : public FrameEvents {
   }
 
   void Dispatch() {
+    heldUntil_.reset();
     if (!s_.requestPending.load()) return;
     DeviceLink::State::Requests taken;
     {
       std::lock_guard lock(s_.requestMutex);
       taken = std::move(s_.requests);
       s_.requests = {};
-      s_.requestPending.store(false);
+      // A restart of a transfer that awaits its answer stays posted for now.
+      const auto now = Clock::now();
+      for (int kind : {kFirmwareKind, kWriteKind, kReadKind}) {
+        if (!taken.has(kind) || !s_.awaiting[kind] || now - taken.posted[kind] >= kRestartHold) continue;
+        if (kind == kFirmwareKind) s_.requests.firmware = std::move(taken.firmware);
+        if (kind == kWriteKind) s_.requests.write = std::exchange(taken.write, std::nullopt);
+        if (kind == kReadKind) s_.requests.read = std::exchange(taken.read, false);
+        s_.requests.order[kind] = taken.order[kind];
+        s_.requests.posted[kind] = taken.posted[kind];
+        heldUntil_ = std::min(heldUntil_.value_or(Clock::time_point::max()), taken.posted[kind] + kRestartHold);
+      }
+      s_.requests.sequence = taken.sequence;
+      s_.requestPending.store(s_.requests.any());
     }
-    std::array<int, 3> kinds{0, 1, 2};
+    std::array<int, 3> kinds{kFirmwareKind, kWriteKind, kReadKind};
     std::sort(kinds.begin(), kinds.end(), [&](int a, int b) { return taken.order[a] < taken.order[b]; });
     for (int kind : kinds) {
       if (lost_) return;
-      if (kind == 0 && taken.firmware) {
+      if (kind == kFirmwareKind && taken.firmware) {
         s_.upload.firmware = std::move(taken.firmware);
         s_.upload.count = s_.upload.firmware->pageCount;
         s_.upload.counter = 0;
-        s_.ring.clear();
+        emptyRingFor(kFirmwareKind);
         progress(TransferKind::Firmware, 0, s_.upload.count + 1);
+        s_.awaiting[kFirmwareKind] = true;
         SendFirmwarePage(s_.upload.counter);
         Log(numbered("Firmware page sent [", s_.upload.counter));
-      } else if (kind == 1 && taken.write) {
+      } else if (kind == kWriteKind && taken.write) {
         s_.write.image = *taken.write;
         s_.write.current = 0;
-        s_.ring.clear();
+        emptyRingFor(kWriteKind);
         progress(TransferKind::ConfigurationWrite, 0, settings::kPageCount);
+        s_.awaiting[kWriteKind] = true;
         SendConfigurationPage(s_.write.current);
         Log(numbered("Eeprom page sent [", s_.write.current));
-      } else if (kind == 2 && taken.read) {
+      } else if (kind == kReadKind && taken.read) {
         s_.read.current = 0;
         progress(TransferKind::ConfigurationRead, 0, settings::kPageCount);
+        s_.awaiting[kReadKind] = true;
         SendPageReadRequest(s_.read.current);
         Log(numbered("Eeprom read request, page [", s_.read.current));
       }
@@ -257,12 +300,33 @@ class TCommThread final : public FrameEvents {
 
   // --- what the parser found
 
+  // The answer a held restart of `kind` waited for is in: the old transfer
+  // goes no further, and this pass's dispatch starts the new one.
+  bool superseded(int kind) {
+    const bool was = s_.awaiting[kind];
+    s_.awaiting[kind] = false;
+    if (!was || !s_.requestPending.load()) return false;
+    std::lock_guard lock(s_.requestMutex);
+    return s_.requests.has(kind);
+  }
+
+  // A page transfer starts on an empty ring, so that nothing left from before
+  // moves it on; but not while another transfer awaits its answer, whose
+  // bytes may be among those not yet parsed.
+  void emptyRingFor(int kind) {
+    for (int other : {kFirmwareKind, kWriteKind, kReadKind})
+      if (other != kind && s_.awaiting[other]) return;
+    s_.ring.clear();
+  }
+
   void OnFirmwarePageAck() override {
     Log("Page receive ack.");
+    if (superseded(kFirmwareKind)) return;
     auto& u = s_.upload;
     if (u.counter < u.count) {
       progress(TransferKind::Firmware, u.counter + 1, u.count + 1);
       ++u.counter;
+      s_.awaiting[kFirmwareKind] = true;
       SendFirmwarePage(u.counter);
       Log(numbered("Firmware page sent [", u.counter));
     } else {
@@ -274,10 +338,12 @@ class TCommThread final : public FrameEvents {
 
   void OnConfigurationPageAck() override {
     Log("Page receive ack.");
+    if (superseded(kWriteKind)) return;
     auto& w = s_.write;
     progress(TransferKind::ConfigurationWrite, std::min(w.current, kLastConfigurationPage) + 1, settings::kPageCount);
     if (w.current < kLastConfigurationPage) {
       ++w.current;
+      s_.awaiting[kWriteKind] = true;
       SendConfigurationPage(w.current);
       Log(numbered("Eeprom page sent [", w.current));
     } else {
@@ -288,10 +354,12 @@ class TCommThread final : public FrameEvents {
 
   void OnPageReceived(std::uint16_t) override {
     Log("Eeprom page received.");
+    if (superseded(kReadKind)) return;
     auto& r = s_.read;
     progress(TransferKind::ConfigurationRead, std::min(r.current, kLastConfigurationPage) + 1, settings::kPageCount);
     if (r.current < kLastConfigurationPage) {
       ++r.current;
+      s_.awaiting[kReadKind] = true;
       SendPageReadRequest(r.current);
       Log(numbered("Eeprom read request, page [", r.current));
       return;
@@ -306,6 +374,7 @@ class TCommThread final : public FrameEvents {
   }
 
   void OnPageRefused(bool badSum) override {
+    s_.awaiting[kReadKind] = false;
     ended(TransferKind::ConfigurationRead, badSum ? TransferEnd::PageChecksumError : TransferEnd::PageNumberError);
   }
 
@@ -355,6 +424,7 @@ class TCommThread final : public FrameEvents {
 
   DeviceLink::State& s_;
   SerialPort port_;
+  std::optional<Clock::time_point> heldUntil_;  // the earliest a held restart goes out
   bool lost_ = false;
   std::string lostReason_;
 };
@@ -385,6 +455,7 @@ OpenResult DeviceLink::open(const std::string& portName) {
   // A new port is a new byte stream: nothing half-parsed from the last one carries over.
   state_->ring.clear();
   state_->parser.reset();
+  state_->awaiting = {};  // nothing sent on this port is awaiting an answer
   state_->stop.store(false);
   state_->running.store(true);
   state_->thread = std::thread([s = state_.get(), p = std::move(*port)]() mutable {
@@ -419,6 +490,7 @@ void post(DeviceLink::State& s, int kind, Fill fill) {
     std::lock_guard lock(s.requestMutex);
     fill(s.requests);
     s.requests.order[kind] = ++s.requests.sequence;
+    s.requests.posted[kind] = Clock::now();
     s.requestPending.store(true);
   }
   s.wake();
@@ -427,11 +499,11 @@ void post(DeviceLink::State& s, int kind, Fill fill) {
 }  // namespace
 
 void DeviceLink::writeConfiguration(const settings::Image& image) {
-  post(*state_, 1, [&](State::Requests& r) { r.write = image; });
+  post(*state_, kWriteKind, [&](State::Requests& r) { r.write = image; });
 }
 
 void DeviceLink::readConfiguration() {
-  post(*state_, 2, [](State::Requests& r) { r.read = true; });
+  post(*state_, kReadKind, [](State::Requests& r) { r.read = true; });
 }
 
 void DeviceLink::uploadFirmware(const update::FirmwarePages& firmware) {
@@ -439,7 +511,7 @@ void DeviceLink::uploadFirmware(const update::FirmwarePages& firmware) {
   snapshot->pageCount = firmware.pageCount();
   const std::size_t size = std::min(std::size_t{snapshot->pageCount} * kPageSize, update::kFirmwareBufferSize);
   snapshot->bytes.assign(firmware.data(), firmware.data() + size);
-  post(*state_, 0, [&](State::Requests& r) { r.firmware = std::move(snapshot); });
+  post(*state_, kFirmwareKind, [&](State::Requests& r) { r.firmware = std::move(snapshot); });
 }
 
 bool DeviceLink::uploadFirmware(std::span<const std::uint8_t> fileBytes) {
@@ -447,7 +519,7 @@ bool DeviceLink::uploadFirmware(std::span<const std::uint8_t> fileBytes) {
   auto snapshot = std::make_shared<FirmwareSnapshot>();
   snapshot->pageCount = static_cast<std::uint32_t>((fileBytes.size() + kPageSize - 1) / kPageSize);
   snapshot->bytes.assign(fileBytes.begin(), fileBytes.end());
-  post(*state_, 0, [&](State::Requests& r) { r.firmware = std::move(snapshot); });
+  post(*state_, kFirmwareKind, [&](State::Requests& r) { r.firmware = std::move(snapshot); });
   return true;
 }
 

@@ -140,7 +140,9 @@ class DeviceLink {
   // Each request is carried out by the worker's next pass, at once when a
   // worker runs, else on the first pass of the next one. One request of each
   // kind is held; a newer one of the same kind replaces it, and a transfer of
-  // the same kind that runs starts over.
+  // the same kind that runs starts over: once the answer to its last page or
+  // read request is in, or a read time-out later when that answer is lost,
+  // so that the old answer is never taken for the new page 0's.
 
   // The device a port name stands for: "COM1".."COM9" are /dev/ttyS0../dev/ttyS8;
   // anything else is taken as a device path.

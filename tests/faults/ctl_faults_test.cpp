@@ -1,0 +1,228 @@
+// Faults on the line, through zorbelctl run as the real program: each fault
+// ends the command with its exit status and the log lines that say why,
+// within the command's time-out, and running the command again on a working
+// line puts the right bytes on the device.
+#include <fcntl.h>
+
+#include "fault_support.h"
+
+namespace zorbel::faults {
+namespace {
+
+using namespace std::chrono_literals;
+
+// zorbelctl options for the settings modelWith(callsign) holds, clock included,
+// so that the device's image can be compared with encoded(callsign).
+std::vector<std::string> settingsArgs(const std::string& callsign) {
+  return {"--set", "Uploadpctime=0", "--set", "Rtcyear=2023", "--set", "Rtcmonth=11", "--set", "Rtcday=14",
+          "--set", "Rtchour=22",     "--set", "Rtcmin=13",    "--set", "Callsign=" + callsign};
+}
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+std::string describe(const ProgramRun& run) {
+  return "exit " + std::to_string(run.status) + " after " + std::to_string(static_cast<int>(run.ms)) + " ms";
+}
+
+class CtlFaults : public ::testing::Test {
+ protected:
+  void startSim(sim::SimOptions options = {}) {
+    sim = std::make_unique<sim::Simulator>(options);
+    std::string error;
+    ASSERT_TRUE(sim->start(error)) << error;
+  }
+  const std::string& port() const { return sim->slavePath(); }
+
+  // A clean write, read and upload on the simulator now serving.
+  void cleanTransfersComplete(const std::string& fault) {
+    ProgramRun run = zorbelctl(settingsArgs("DK9CLN") + std::vector<std::string>{"write", port()}, dir);
+    ASSERT_FALSE(run.hung) << fault;
+    EXPECT_EQ(run.status, 0) << fault << "\n" << run.err;
+    EXPECT_EQ(run.out, joined(writeSequence())) << fault;
+    EXPECT_TRUE(sameSettings(sim->eeprom(), encoded("DK9CLN"))) << fault;
+
+    run = zorbelctl({"read", port()}, dir);
+    EXPECT_EQ(run.status, 0) << fault << "\n" << run.err;
+    EXPECT_NE(run.out.find("\nCallsign=DK9CLN\n"), std::string::npos) << fault;
+
+    const Bytes firmware = pattern(333, 9);
+    run = zorbelctl({"upload", port(), dir.write("clean.hash", firmware)}, dir);
+    EXPECT_EQ(run.status, 0) << fault << "\n" << run.err;
+    EXPECT_EQ(run.out, joined(firmwareSequence(3))) << fault;
+    EXPECT_TRUE(holdsUpload(*sim, firmware)) << fault;
+  }
+
+  TempDir dir;
+  std::unique_ptr<sim::Simulator> sim;
+};
+
+TEST_F(CtlFaults, NoiseBurstsChangeNothingInWhatTheCommandsDo) {
+  sim::SimOptions options;
+  options.noiseBytes = 60;
+  options.splitAnswers = 7;
+  startSim(options);
+  cleanTransfersComplete("noise");
+  outcome("zorbelctl under noise bursts", "write, read and upload exit 0 with the normal log");
+}
+
+TEST_F(CtlFaults, AnUnansweredTransferEndsAfterTheTimeOutAndRunningItAgainCompletes) {
+  struct Case {
+    std::string name;
+    unsigned dropped;
+    std::vector<std::string> args;
+    std::string lastLine;
+  };
+  const std::string firmware = dir.write("fw.hash", pattern(1500, 4));
+  const std::vector<Case> cases{
+      {"write", 4, settingsArgs("DL1DRP") + std::vector<std::string>{"write"}, "Eeprom page sent [3]."},
+      {"read", 6, {"read"}, "Eeprom read request, page [5]."},
+      {"upload", 9, {"upload"}, "Firmware page sent [8]."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sim::SimOptions options;
+    options.dropAnswerTo = c.dropped;
+    startSim(options);
+    sim->setEeprom(encoded("OK1RDR"));
+    std::vector<std::string> args = std::vector<std::string>{"--timeout", "0.4"} + c.args;
+    args.push_back(port());
+    if (c.name == "upload") args.push_back(firmware);
+
+    ProgramRun run = zorbelctl(args, dir);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 5) << run.err;
+    EXPECT_EQ(run.err, "No answer from the device.\n");
+    ASSERT_FALSE(run.out.empty());
+    EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), c.lastLine + "\n") << run.out;
+    outcome("zorbelctl " + c.name + " with answer " + std::to_string(c.dropped) + " dropped (--timeout 0.4)",
+            "\"No answer from the device.\", " + describe(run));
+
+    run = zorbelctl(args, dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    if (c.name == "write") {
+      EXPECT_TRUE(sameSettings(sim->eeprom(), encoded("DL1DRP")));
+    } else if (c.name == "read") {
+      EXPECT_NE(run.out.find("\nCallsign=OK1RDR\n"), std::string::npos) << run.out.substr(0, 1500);
+    } else {
+      EXPECT_EQ(sim->firmware(), uploaded(pattern(1500, 4)));
+    }
+  }
+}
+
+TEST_F(CtlFaults, DamagedReadsExitSixWithTheirLineAndPrintNoSettings) {
+  struct Case {
+    std::string name;
+    sim::SimOptions options;
+    std::string line;
+  };
+  sim::SimOptions corrupt, moved, past;
+  corrupt.corruptPage = 7;
+  moved.wrongPageAnswer = 3;
+  moved.wrongPageNumber = 12;
+  past.wrongPageAnswer = 9;
+  past.wrongPageNumber = 300;
+  const std::vector<Case> cases{
+      {"corrupted page 6", corrupt, "Eeprom page data checksum error."},
+      {"page 2 answered as page 12", moved, "Eeprom read checksum error. Please upload new eeprom data to device."},
+      {"page 8 answered as page 300", past, "Eeprom page number error [300]."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    startSim(c.options);
+    sim->setEeprom(encoded("OK2CRP"));
+    const ProgramRun run = zorbelctl({"read", port()}, dir);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 6) << run.err;
+    EXPECT_NE(run.out.find(c.line + "\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Callsign="), std::string::npos);
+    outcome("zorbelctl read, " + c.name, "\"" + c.line + "\", " + describe(run));
+    cleanTransfersComplete(c.name);
+  }
+}
+
+TEST_F(CtlFaults, AHangUpMidUploadExitsFourWithTheReason) {
+  sim::SimOptions options;
+  options.hangUpAfter = 6;
+  startSim(options);
+  const ProgramRun run = zorbelctl({"upload", port(), dir.write("fw.hash", pattern(4000, 2))}, dir);
+  ASSERT_FALSE(run.hung);
+  EXPECT_EQ(run.status, 4) << run.err;
+  const std::string lost = "Serial port lost: " + port();
+  const auto at = run.out.find(lost);
+  ASSERT_NE(at, std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("Send finished."), std::string::npos);
+  outcome("zorbelctl upload, hang-up at the 6th frame", "\"" + firstLine(run.out.substr(at)) + "\", " + describe(run));
+
+  startSim();
+  cleanTransfersComplete("after a hang-up");
+}
+
+TEST_F(CtlFaults, APortHeldByAnotherProgramExitsFourUntilItIsFree) {
+  startSim();
+  Recorder rec;
+  auto holder = std::make_unique<link::DeviceLink>(rec.callbacks());
+  ASSERT_TRUE(holder->open(port()).ok);
+
+  const ProgramRun run = zorbelctl(settingsArgs("DL3BSY") + std::vector<std::string>{"write", port()}, dir);
+  ASSERT_FALSE(run.hung);
+  EXPECT_EQ(run.status, 4);
+  EXPECT_EQ(run.err.rfind("Serial port open error. Try to reconnect the device and reset application.\n" + port() +
+                              ": Device or resource busy\nAnother program holds the port",
+                          0),
+            0u)
+      << run.err;
+  EXPECT_EQ(sim->frameCount(), 0u);
+  outcome("zorbelctl write on a port another program holds", "exit 4: \"" + firstLine(run.err) + "\" + \"" +
+                                                                  firstLine(run.err.substr(run.err.find('\n') + 1)) +
+                                                                  "\" and a hint");
+  holder->stopAndJoin();
+  cleanTransfersComplete("port held by another program");
+}
+
+// The simulator as its own program, with its fault switch on the command line
+// and its memory in a file: what a user reproducing a report would run.
+TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {
+  const std::string eeprom = dir.path("eeprom.bin");
+  const std::string out = dir.path("sim.out");
+  const std::string command = std::string("exec '") + ZORBEL_SIM_PATH + "' --no-link --eeprom '" + eeprom +
+                              "' --drop-answer 3 >'" + out + "' 2>/dev/null";
+  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+  pid_t pid = -1;
+  ASSERT_EQ(::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0);
+  std::string path;
+  const auto start = Clock::now();
+  while (path.empty() && Clock::now() - start < 10s) {
+    const std::string printed = readFile(out);
+    if (printed.find('\n') != std::string::npos) path = firstLine(printed);
+    std::this_thread::sleep_for(10ms);
+  }
+  ASSERT_FALSE(path.empty()) << "zorbel-sim printed no terminal";
+
+  ProgramRun run = zorbelctl({"--timeout", "0.4", "--set", "Uploadpctime=0", "--set", "Callsign=DF1SIM", "write", path}, dir);
+  EXPECT_EQ(run.status, 5) << run.err;
+  run = zorbelctl({"--set", "Uploadpctime=0", "--set", "Callsign=DF1SIM", "write", path}, dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  run = zorbelctl({"read", path}, dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\nCallsign=DF1SIM\n"), std::string::npos);
+
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status)) << status;
+  // The memory the simulator kept on disk decodes to what was written.
+  const std::string bytes = readFile(eeprom);
+  ASSERT_EQ(bytes.size(), settings::kImageSize);
+  settings::Image image{};
+  std::copy(bytes.begin(), bytes.end(), image.begin());
+  settings::SettingsModel model(kNow);
+  ASSERT_TRUE(settings::decodeSettings(image, model).ok);
+  EXPECT_EQ(model.text("Callsign"), "DF1SIM");
+  outcome("zorbel-sim --drop-answer 3 as a program", "zorbelctl write exits 5, the next write 0; memory file holds it");
+}
+
+}  // namespace
+}  // namespace zorbel::faults
