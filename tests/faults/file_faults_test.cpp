@@ -170,6 +170,40 @@ TEST(FileFaults, AFirmwareFileThatVanishesAfterItWasChosenChangesNothing) {
   EXPECT_EQ(sim.firmware(), uploaded(loadedBytes));
 }
 
+// --- inputs that are not files at all
+
+TEST(FileFaults, InputsThatAreNotPlainFilesAreRefusedNotReadForEver) {
+  TempDir dir;
+  fs::create_directory(dir.path("folder"));
+  const std::string tooLong = dir.write("long.img", std::string(4096, '\0'));
+  sim::Simulator sim;
+  std::string error;
+  ASSERT_TRUE(sim.start(error)) << error;
+  const std::string out = dir.write("out.ruf", std::string("old"));
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {{"--image", "/dev/zero", "show"}, "zorbelctl: cannot open /dev/zero: not a regular file"},
+      {{"--image", dir.path("folder"), "show"}, "zorbelctl: cannot open " + dir.path("folder") + ": not a regular file"},
+      {{"--image", tooLong, "show"}, "zorbelctl: " + tooLong + " holds more than 2048 bytes, not a 2048-byte image"},
+      {{"--config", "/dev/zero", "show"}, "zorbelctl: Unable to read from /dev/zero: not a regular file"},
+      {{"upload", sim.slavePath(), "/dev/zero"}, "File open error. (/dev/zero: not a regular file)"},
+      {{"ruf", "/dev/zero", out}, "Could not open firmware file (not a regular file)"},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun run = zorbelctl(c.args, dir);
+    ASSERT_FALSE(run.hung) << c.args[1];
+    EXPECT_EQ(run.status, 4) << run.err;
+    EXPECT_EQ(firstLine(run.err), c.message);
+  }
+  EXPECT_EQ(sim.bytesReceived(), 0u);
+  EXPECT_EQ(readFile(out), "old");
+  outcome("a device (/dev/zero) or a folder given as image, configuration or firmware file",
+          "exit 4 at once with \"... not a regular file\"; nothing read, sent or written");
+}
+
 // --- configuration files that are not what they should be
 
 TEST(FileFaults, AConfigurationFileOfBinaryGarbageGivesTheLoadDefaultsAndIsKeptOnSave) {

@@ -1,10 +1,7 @@
 // --set, --image, show and encode.
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
+#include <vector>
 
 #include "common/atomic_file.h"
 #include "ctl.h"
@@ -53,12 +50,19 @@ int applySet(Context& ctx, std::string_view nameValue) {
 }
 
 int applyImage(Context& ctx, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::cerr << "zorbelctl: cannot open " << path << ": " << std::strerror(errno) << "\n";
-    return kExitFile;
+  // Read with a limit, and only from a plain file: a device such as /dev/zero
+  // would otherwise be read for ever, and a folder ends the program.
+  std::vector<unsigned char> bytes;
+  std::string error;
+  switch (readWholeFile(path, settings::kImageSize, bytes, error)) {
+    case ReadStatus::Ok: break;
+    case ReadStatus::TooLong:
+      std::cerr << "zorbelctl: " << path << " holds more than 2048 bytes, not a 2048-byte image\n";
+      return kExitFile;
+    default:
+      std::cerr << "zorbelctl: cannot open " << path << ": " << error << "\n";
+      return kExitFile;
   }
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   settings::Image image{};
   if (bytes.size() != image.size()) {
     std::cerr << "zorbelctl: " << path << " holds " << bytes.size() << " bytes, not a 2048-byte image\n";
