@@ -60,7 +60,9 @@ class LinkFaults : public ::testing::Test {
     const auto start = Clock::now();
     link->close();
     ASSERT_TRUE(rec.waitForState(PortState::Closed)) << fault << ": close hung";
-    outcome(fault, "port released " + std::to_string(static_cast<int>(msSince(start))) + " ms after close");
+    char ms[32];
+    std::snprintf(ms, sizeof ms, "%.1f", msSince(start));
+    outcome(fault, std::string("port released ") + ms + " ms after close");
   }
 
   // Declared so that the link goes first, then the simulator, then the recorder.
@@ -92,6 +94,7 @@ TEST_F(LinkFaults, NoiseBurstsBetweenFramesAreSkippedSilently) {
   EXPECT_EQ(rec.images().front(), stored);
   outcome("noise bursts (60 bytes before every answer, answers split)", "read, write and upload complete; no log line for noise");
   cleanTransfersComplete("noise");
+  closeReleasesThePort("close after the noise");
 }
 
 // --- lost answers
@@ -203,6 +206,9 @@ TEST_F(LinkFaults, ABadPageHeaderIsLoggedAndTheReadWaits) {
   EXPECT_EQ(rec.lines().back(), "Eeprom frame checksum error.");
   EXPECT_TRUE(rec.images().empty());
   outcome("page header with a bad frame checksum", "\"Eeprom frame checksum error.\", read waits");
+  // "Close port" while the read waits, then "Open port" again.
+  closeReleasesThePort("close while a read waits for its page");
+  openLink();
   cleanTransfersComplete("bad page header");
 }
 
