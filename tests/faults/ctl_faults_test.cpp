@@ -87,11 +87,11 @@ TEST_F(CtlFaults, AnUnansweredTransferEndsAfterTheTimeOutAndRunningItAgainComple
     options.dropAnswerTo = c.dropped;
     startSim(options);
     sim->setEeprom(encoded("OK1RDR"));
-    std::vector<std::string> args = std::vector<std::string>{"--timeout", "0.4"} + c.args;
+    std::vector<std::string> args = c.args;
     args.push_back(port());
     if (c.name == "upload") args.push_back(firmware);
 
-    ProgramRun run = zorbelctl(args, dir);
+    ProgramRun run = zorbelctl(std::vector<std::string>{"--timeout", "0.4"} + args, dir);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 5) << run.err;
     EXPECT_EQ(run.err, "No answer from the device.\n");
@@ -100,6 +100,7 @@ TEST_F(CtlFaults, AnUnansweredTransferEndsAfterTheTimeOutAndRunningItAgainComple
     outcome("zorbelctl " + c.name + " with answer " + std::to_string(c.dropped) + " dropped (--timeout 0.4)",
             "\"No answer from the device.\", " + describe(run));
 
+    // The same command again, with the default time-out.
     run = zorbelctl(args, dir);
     EXPECT_EQ(run.status, 0) << run.err;
     if (c.name == "write") {

@@ -188,12 +188,7 @@ class Recorder {
 
   std::vector<std::string> lines() const { return copy(lines_); }
   std::vector<std::pair<link::TransferKind, link::TransferEnd>> ends() const { return copy(ends_); }
-  std::vector<link::PortState> states() const { return copy(states_); }
   std::vector<settings::Image> images() const { return copy(images_); }
-  std::size_t count(const std::string& line) const {
-    std::lock_guard lock(mutex_);
-    return static_cast<std::size_t>(std::count(lines_.begin(), lines_.end(), line));
-  }
   // Everything logged so far forgotten, to look at the next transfer alone.
   void clear() {
     std::lock_guard lock(mutex_);
