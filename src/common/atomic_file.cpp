@@ -63,7 +63,9 @@ bool writeFileAtomically(const std::string& path, const void* bytes, std::size_t
 
 ReadStatus readWholeFile(const std::string& path, std::size_t limit, std::vector<unsigned char>& out,
                          std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so a named pipe or a terminal given as the path is refused
+  // below instead of holding the caller until someone writes to it.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     error = std::strerror(errno);
     return ReadStatus::CannotOpen;

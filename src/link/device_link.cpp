@@ -256,6 +256,9 @@ class TCommThread final : public FrameEvents {
         SendConfigurationPage(s_.write.current);
         Log(numbered("Eeprom page sent [", s_.write.current));
       } else if (kind == kReadKind && taken.read) {
+        // Each read starts from a blank image, so a page the device never sent in
+        // this read can't pass an earlier read's bytes off as the device's.
+        s_.received.fill(0);
         s_.read.current = 0;
         progress(TransferKind::ConfigurationRead, 0, settings::kPageCount);
         s_.awaiting[kReadKind] = true;
@@ -317,6 +320,8 @@ class TCommThread final : public FrameEvents {
     for (int other : {kFirmwareKind, kWriteKind, kReadKind})
       if (other != kind && s_.awaiting[other]) return;
     s_.ring.clear();
+    // A page cut short by the emptying must not swallow the new transfer's answers.
+    s_.parser.reset();
   }
 
   void OnFirmwarePageAck() override {

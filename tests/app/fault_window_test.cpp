@@ -290,12 +290,10 @@ TEST_F(LineFaults, WrongPageInsideTheImageFailsTheImageSum) {
   closePort();
 }
 
-// Disabled until a read takes no page from an earlier read: with pages 1..15
-// alike, the second read's page 0 answered with page 9 leaves the first read's
-// page 0 (its image sum included) in the received image, and the old callsign
-// passes as read from the device. A sound read ends refused, with its line in
-// the log, or with the device's own settings.
-TEST_F(LineFaults, DISABLED_WrongPageNeverPassesAnEarlierReadsPageAsTheDevices) {
+// With pages 1..15 alike, a second read whose page 0 is answered with page 9
+// must not pass the first read's page 0 (its image sum included) off as the
+// device's: the read ends refused, with its line in the log.
+TEST_F(LineFaults, WrongPageNeverPassesAnEarlierReadsPageAsTheDevices) {
   sim::SimOptions options;
   options.wrongPageAnswer = 17;  // the second read's first page
   options.wrongPageNumber = 9;
@@ -497,10 +495,9 @@ TEST_F(LineFaults, WriteConfigDuringAReadLeavesTheWindowUsable) {
   closePort();
 }
 
-// Disabled until the link drops a half-collected page along with the ring it
-// empties when a write starts: the rest of that page and the write's first ack
-// are then taken for page data, and both transfers stop without a log line.
-TEST_F(LineFaults, DISABLED_WriteConfigDuringAReadCompletesOnTheSamePort) {
+// A write started while a page is half collected: neither the rest of that page
+// nor the write's acks may be mistaken for the other, on the same port.
+TEST_F(LineFaults, WriteConfigDuringAReadCompletesOnTheSamePort) {
   sim::Simulator& sim = startSim(pacedLine());
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);

@@ -180,6 +180,9 @@ TEST(FileFaults, InputsThatAreNotPlainFilesAreRefusedNotReadForEver) {
   std::string error;
   ASSERT_TRUE(sim.start(error)) << error;
   const std::string out = dir.write("out.ruf", std::string("old"));
+  // A named pipe nobody writes to would hold a blocking open for ever.
+  const std::string pipe = dir.path("pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   struct Case {
     std::vector<std::string> args;
     std::string message;
@@ -191,6 +194,9 @@ TEST(FileFaults, InputsThatAreNotPlainFilesAreRefusedNotReadForEver) {
       {{"--config", "/dev/zero", "show"}, "zorbelctl: Unable to read from /dev/zero: not a regular file"},
       {{"upload", sim.slavePath(), "/dev/zero"}, "File open error. (/dev/zero: not a regular file)"},
       {{"ruf", "/dev/zero", out}, "Could not open firmware file (not a regular file)"},
+      {{"--config", pipe, "show"}, "zorbelctl: Unable to read from " + pipe + ": not a regular file"},
+      {{"upload", sim.slavePath(), pipe}, "File open error. (" + pipe + ": not a regular file)"},
+      {{"ruf", pipe, out}, "Could not open firmware file (not a regular file)"},
   };
   for (const Case& c : cases) {
     const ProgramRun run = zorbelctl(c.args, dir);
