@@ -14,17 +14,14 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
 #include <iterator>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -36,6 +33,8 @@
 #include "settings/codec.h"
 #include "settings/model.h"
 #include "simulator.h"
+#include "support/link_recorder.h"
+#include "support/temp_dir.h"
 
 namespace zorbel::faults {
 
@@ -53,47 +52,8 @@ inline void outcome(const std::string& fault, const std::string& result) {
 
 // --- files
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::path(::testing::TempDir()) / "zorbel-faults-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  std::string path(const std::string& name = {}) const { return name.empty() ? path_ : path_ + "/" + name; }
-  std::string write(const std::string& name, const std::string& bytes) const {
-    const std::string p = path(name);
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out) throw std::runtime_error("cannot write " + p);
-    return p;
-  }
-  std::string write(const std::string& name, const Bytes& bytes) const {
-    return write(name, std::string(bytes.begin(), bytes.end()));
-  }
-  // Every entry of the folder, for "nothing else was left behind".
-  std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  std::string path_;
-};
-
-inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using zorbel::test::TempDir;
+using zorbel::test::readFile;
 
 inline Bytes pattern(std::size_t size, std::uint8_t seed) {
   Bytes bytes(size);
@@ -140,125 +100,21 @@ inline bool eventually(const std::function<bool()>& ready, std::chrono::seconds 
 
 // --- the device link's callbacks
 
-class Recorder {
+// The decoder's side of a good read takes the image, then lets the worker go on.
+class Recorder : public test::LinkRecorder {
  public:
+  Recorder() : LinkRecorder(std::chrono::seconds(20)) {}
   link::LinkCallbacks callbacks() {
-    link::LinkCallbacks cb;
-    cb.log = [this](const std::string& line) {
-      add([&] {
-        lines_.push_back(line);
-        lastLine_ = Clock::now();
-      });
-    };
-    cb.status = [this](link::PortState state, const std::string&) { add([&] { states_.push_back(state); }); };
-    cb.transferEnded = [this](link::TransferKind k, link::TransferEnd e) { add([&] { ends_.emplace_back(k, e); }); };
-    // The decoder's side of a good read: take the image and let the worker go on.
-    cb.imageReceived = [this](std::shared_ptr<link::ImageHandOver> hand) {
-      add([&] { images_.push_back(hand->image()); });
-      hand->done();
-    };
+    link::LinkCallbacks cb = LinkRecorder::callbacks(HandOverMode::RecordThenDone);
+    cb.progress = nullptr;  // the fault cases look at lines and ends only
     return cb;
   }
-
-  // False when `ready` did not come true within the guard time (a hang).
-  bool waitFor(const std::function<bool()>& ready, std::chrono::seconds guard = std::chrono::seconds(20)) {
-    std::unique_lock lock(mutex_);
-    return cv_.wait_for(lock, guard, ready);
-  }
-  bool waitForCount(const std::string& line, std::size_t count) {
-    return waitFor([&] { return std::count(lines_.begin(), lines_.end(), line) >= static_cast<long>(count); });
-  }
-  bool waitForLines(std::size_t count) {
-    return waitFor([&] { return lines_.size() >= count; });
-  }
-  bool waitForEnds(std::size_t count) {
-    return waitFor([&] { return ends_.size() >= count; });
-  }
-  bool waitForState(link::PortState state) {
-    return waitFor([&] { return std::find(states_.begin(), states_.end(), state) != states_.end(); });
-  }
-  // Waits until no line has come for `quiet`: the link has settled.
-  void waitForQuiet(std::chrono::milliseconds quiet) {
-    for (;;) {
-      std::this_thread::sleep_for(quiet / 4);
-      std::lock_guard lock(mutex_);
-      if (Clock::now() - lastLine_ >= quiet) return;
-    }
-  }
-
-  std::vector<std::string> lines() const { return copy(lines_); }
-  std::vector<std::pair<link::TransferKind, link::TransferEnd>> ends() const { return copy(ends_); }
-  std::vector<settings::Image> images() const { return copy(images_); }
-  // Everything logged so far forgotten, to look at the next transfer alone.
-  void clear() {
-    std::lock_guard lock(mutex_);
-    lines_.clear();
-    ends_.clear();
-    images_.clear();
-  }
-
- private:
-  template <typename F>
-  void add(F f) {
-    {
-      std::lock_guard lock(mutex_);
-      f();
-    }
-    cv_.notify_all();
-  }
-  template <typename T>
-  T copy(const T& v) const {
-    std::lock_guard lock(mutex_);
-    return v;
-  }
-
-  // Recursive: waitFor()'s predicates read the recorder through its getters.
-  mutable std::recursive_mutex mutex_;
-  std::condition_variable_any cv_;
-  std::vector<std::string> lines_;
-  std::vector<link::PortState> states_;
-  std::vector<std::pair<link::TransferKind, link::TransferEnd>> ends_;
-  std::vector<settings::Image> images_;
-  Clock::time_point lastLine_ = Clock::now();
 };
 
-inline std::string bracket(const char* text, unsigned n) { return text + std::to_string(n) + "]."; }
-
-// A configuration write that the device answers throughout.
-inline std::vector<std::string> writeSequence() {
-  std::vector<std::string> s{bracket("Eeprom page sent [", 0)};
-  for (unsigned n = 1; n <= 15; ++n) {
-    s.push_back("Page receive ack.");
-    s.push_back(bracket("Eeprom page sent [", n));
-  }
-  s.push_back("Page receive ack.");
-  s.push_back("Send finished.");
-  return s;
-}
-
-// A configuration read whose sixteen pages all arrive.
-inline std::vector<std::string> readSequence() {
-  std::vector<std::string> s{bracket("Eeprom read request, page [", 0)};
-  for (unsigned n = 1; n < 16; ++n) {
-    s.push_back("Eeprom page received.");
-    s.push_back(bracket("Eeprom read request, page [", n));
-  }
-  s.push_back("Eeprom page received.");
-  s.push_back("Eeprom read finished.");
-  return s;
-}
-
-// A firmware upload of page count n: pages 0..n.
-inline std::vector<std::string> firmwareSequence(unsigned pageCount) {
-  std::vector<std::string> s{bracket("Firmware page sent [", 0)};
-  for (unsigned n = 1; n <= pageCount; ++n) {
-    s.push_back("Page receive ack.");
-    s.push_back(bracket("Firmware page sent [", n));
-  }
-  s.push_back("Page receive ack.");
-  s.push_back("Send finished.");
-  return s;
-}
+using test::bracket;
+using test::firmwareSequence;
+using test::readSequence;
+using test::writeSequence;
 
 // The firmware the device holds after an upload of `bytes`: whole pages, the
 // extra page N after them, zeros past the file.

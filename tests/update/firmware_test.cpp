@@ -69,7 +69,7 @@ TEST_F(FirmwareLoad, TooLongIsRefusedAndChangesNothing) {
 
 TEST_F(FirmwareLoad, MissingFileOrFolderIsAnOpenError) {
   ASSERT_TRUE(pages.load(fileOf(200, 2)).ok());
-  for (const std::string& path : {dir.file("absent.hash"), dir.path().string()}) {
+  for (const std::string& path : {dir.file("absent.hash"), dir.path()}) {
     const auto result = pages.load(path);
     EXPECT_EQ(result.status, FirmwareLoadResult::Status::CannotOpen) << path;
     EXPECT_EQ(result.message, "File open error.");

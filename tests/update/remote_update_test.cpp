@@ -166,7 +166,7 @@ TEST_F(RemoteUpdateFile, MissingFirmwareLeavesTheDestinationAsItWas) {
 
 TEST_F(RemoteUpdateFile, DestinationThatCannotBeOpened) {
   const std::string firmware = firmwareOf(100);
-  for (const std::string& path : {dir.file("no-such-folder/out.ruf"), dir.path().string()}) {
+  for (const std::string& path : {dir.file("no-such-folder/out.ruf"), dir.path()}) {
     const auto result = buildRemoteUpdateFile(image, firmware, path, kNow);
     EXPECT_EQ(result.status, RemoteUpdateResult::Status::CannotOpenDestination) << path;
     EXPECT_EQ(result.message, "Could not open destination file.");
