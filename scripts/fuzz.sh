@@ -47,5 +47,6 @@ for exe in "$build_dir"/fuzz/*_fuzz; do
   fi
   rm -rf "$work" "$work.log"
 done
-echo "fuzz: $passed passed, $failed failed, $total_runs executions"
+echo "fuzz: $total_runs executions in all"
+echo "fuzz: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
