@@ -105,6 +105,13 @@ class LineFaults : public WindowTest {
     ASSERT_TRUE(waitFor([&] { return sim.eeprom() == form().image(); }));
   }
 
+  // "Read config" again completes and the controls show the device's callsign.
+  void readAgainShows(const char* callsign) {
+    click("Button4");
+    ASSERT_TRUE(waitForLog("Eeprom read finished."));
+    ASSERT_TRUE(waitFor([&] { return text("Callsign") == callsign; }));
+  }
+
   // "Close port" lets go of the port within about one read time-out.
   void closePort() {
     QElapsedTimer timer;
@@ -129,9 +136,7 @@ TEST_F(LineFaults, NoiseBetweenFramesIsSkippedByEveryTransfer) {
 
   cleanWrite(sim, "SP1ABC");
   type("Callsign", "XX");
-  click("Button4");
-  ASSERT_TRUE(waitForLog("Eeprom read finished."));
-  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
 
   const QByteArray bytes = firmwareBytes(1000, 3);
   dialogs.expectFile("OpenDialog1", writeFirmware("fw.hash", bytes));
@@ -201,9 +206,7 @@ TEST_F(LineFaults, DroppedPageWaitsUntilReadConfigIsPressedAgain) {
   EXPECT_EQ(log().last(), "Eeprom read request, page [6].");
   EXPECT_EQ(text("Callsign"), "NOCALL");
 
-  click("Button4");
-  ASSERT_TRUE(waitForLog("Eeprom read finished."));
-  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
   closePort();
 }
 
@@ -224,9 +227,7 @@ TEST_F(LineFaults, CorruptedPageStopsTheReadAndLeavesTheControls) {
   EXPECT_EQ(logCount("Eeprom read request, page [4]."), 0);
   EXPECT_EQ(text("Callsign"), "MINE");
 
-  click("Button4");
-  ASSERT_TRUE(waitForLog("Eeprom read finished."));
-  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
   cleanWrite(sim, "SP3QRS");
   closePort();
 }
@@ -243,9 +244,7 @@ TEST_F(LineFaults, PageHeaderWithABadChecksumIsLoggedAndTheReadWaits) {
   EXPECT_EQ(logCount("Eeprom page received."), 1);
   EXPECT_EQ(text("Callsign"), "NOCALL");
 
-  click("Button4");
-  ASSERT_TRUE(waitForLog("Eeprom read finished."));
-  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
   closePort();
 }
 
@@ -263,9 +262,7 @@ TEST_F(LineFaults, PageNumberPastTheImageIsDroppedAndTheReadStops) {
       << status().toStdString();
   EXPECT_EQ(text("Callsign"), "MINE");
 
-  click("Button4");
-  ASSERT_TRUE(waitForLog("Eeprom read finished."));
-  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
   closePort();
 }
 
