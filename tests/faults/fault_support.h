@@ -34,6 +34,7 @@
 #include "settings/model.h"
 #include "simulator.h"
 #include "support/link_recorder.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace zorbel::faults {
@@ -139,53 +140,16 @@ inline ::testing::AssertionResult holdsUpload(const sim::Simulator& sim, const B
 
 // --- programs
 
-struct ProgramRun {
-  int status = -1;  // exit status; -1 when killed or not exited
-  bool hung = false;
-  double ms = 0;
-  std::string out;
-  std::string err;
-};
+using test::ProgramRun;
 
-// Runs a program with its output in files, killing it when it outlives the
-// guard (a hang, reported as such rather than holding up the suite).
-inline ProgramRun runProgram(const std::vector<std::string>& argv, const TempDir& dir,
-                      std::chrono::seconds guard = std::chrono::seconds(20), const std::string& shellPrefix = {}) {
-  static int serial = 0;
-  const std::string out = dir.path("run" + std::to_string(++serial) + ".out");
-  const std::string err = dir.path("run" + std::to_string(serial) + ".err");
-  // A shell prefix (a ulimit, a trap) goes before exec; arguments are quoted.
-  std::string command = shellPrefix + " exec";
-  for (const auto& a : argv) {
-    std::string quoted = "'";
-    for (char c : a) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    command += " " + quoted + "'";
-  }
-  command += " >'" + out + "' 2>'" + err + "' </dev/null";
-  const char* args[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-  ProgramRun run;
-  const auto start = Clock::now();
-  pid_t pid = -1;
-  if (::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(args), environ) != 0) {
-    throw std::runtime_error("cannot start /bin/sh");
-  }
-  int status = 0;
-  for (;;) {
-    const pid_t done = ::waitpid(pid, &status, WNOHANG);
-    if (done == pid) break;
-    if (Clock::now() - start > guard) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-      run.hung = true;
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  run.ms = msSince(start);
-  if (!run.hung && WIFEXITED(status)) run.status = WEXITSTATUS(status);
-  run.out = readFile(out);
-  run.err = readFile(err);
-  return run;
+// Runs a program, killing it when it outlives the guard (a hang, reported as
+// such rather than holding up the suite).
+inline ProgramRun runProgram(const std::vector<std::string>& argv, const TempDir&,
+                             std::chrono::seconds guard = std::chrono::seconds(20), const std::string& shellPrefix = {}) {
+  test::RunOptions options;
+  options.guard = guard;
+  options.shellPrefix = shellPrefix;
+  return test::runProgram(argv, options);
 }
 
 inline ProgramRun zorbelctl(const std::vector<std::string>& args, const TempDir& dir, const std::string& shellPrefix = {}) {

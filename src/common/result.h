@@ -1,0 +1,70 @@
+#pragma once
+// The one result type of the core libraries: success with a value, or an
+// Error that says what failed, the system's own message and the operating
+// system's reason. The core never chooses a message box title or an exit
+// status; the windows and zorbelctl map an Error's kind to those.
+#include <cassert>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace zorbel {
+
+enum class ErrorKind {
+  Range,           // a value outside its setting's range: message is the range message
+  Conversion,      // "'%s' is not a valid integer value"
+  Version,         // a configuration image or file of another version
+  UnknownSetting,  // a control name no setting has
+  TooLong,         // a text or file longer than allowed
+  CannotRead,      // a file or port that cannot be opened or read
+  CannotWrite,     // a file that cannot be written; the old one is untouched
+  SameFile,        // an output that is also an input
+  NoAnswer,        // the device stopped answering
+  Checksum,        // a page or image checksum error on read
+  Mismatch,        // the device does not hold what was sent or expected
+};
+
+struct Error {
+  ErrorKind kind;
+  std::string message;  // what the user is shown, the system's own text
+  std::string reason;   // the operating system's reason, for a detail line; may be empty
+};
+
+// Success with a T, or an Error. Result<void> carries no value.
+template <class T = void>
+class [[nodiscard]] Result {
+ public:
+  Result(T value) : state_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+  Result(Error error) : state_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+
+  bool ok() const { return std::holds_alternative<T>(state_); }
+  explicit operator bool() const { return ok(); }
+
+  T& value() { assert(ok()); return std::get<T>(state_); }
+  const T& value() const { assert(ok()); return std::get<T>(state_); }
+  const Error& error() const { assert(!ok()); return std::get<Error>(state_); }
+
+ private:
+  std::variant<T, Error> state_;
+};
+
+template <>
+class [[nodiscard]] Result<void> {
+ public:
+  Result() = default;
+  Result(Error error) : error_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+
+  bool ok() const { return !error_.has_value(); }
+  explicit operator bool() const { return ok(); }
+  const Error& error() const { assert(!ok()); return *error_; }
+
+ private:
+  std::optional<Error> error_;
+};
+
+inline Error makeError(ErrorKind kind, std::string message, std::string reason = {}) {
+  return Error{kind, std::move(message), std::move(reason)};
+}
+
+}  // namespace zorbel
