@@ -4,4 +4,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-exec src/app/try-with-simulator.sh "$@"
+exec scripts/try-with-simulator.sh "$@"

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   const QString screenshots = options.value("screenshots");
 
   try {
-    auto splash = std::make_unique<zorbel::app::TSplashScreen_notplus>();
+    auto splash = std::make_unique<zorbel::app::SplashScreen>();
     splash->show();
     splash->repaint();
     QApplication::processEvents();
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
       if (!error.isEmpty()) std::fprintf(stderr, "zorbel-configurator: %s\n", qPrintable(error));
       return error.isEmpty() ? 0 : 1;
     }
-    windows.Form1->show();
+    windows.mainWindow->show();
     return QApplication::exec();
   } catch (const std::exception& e) {
     showException(QString::fromLocal8Bit(e.what()));

@@ -1,5 +1,7 @@
 #include "settings_pages.h"
 
+#include "object_names.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -145,7 +147,7 @@ std::string n(const std::string& prefix, int k, const std::string& suffix) {
 
 // Radio: station identity and position on the left, transmitter timing on the right.
 void radioPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet1", "Radio"));
+  QGridLayout* g = grid(page(tabs, "radioPage", "Radio"));
   b.form(g, 0, {{"Callsign", "-", "Ssid"}, {"Latitude"}, {"Longitude"}, {"Ptt"}, {"Busydetect"}});
   b.form(g, 2, {{"Txdelay"}, {"Quiettime"}, {"Quiettime_randomize"}, {"Consecutive_packets"}});
   g->setColumnStretch(4, 1);
@@ -155,7 +157,7 @@ void radioPage(QTabWidget* tabs, PageBuilder& b) {
 // Digipeater: common settings and the eight path rules (two columns of four)
 // on the left, the callsign filter (two columns of five) on the right.
 void digipeaterPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet6", "Digipeater"));
+  QGridLayout* g = grid(page(tabs, "digipeaterPage", "Digipeater"));
 
   QGroupBox* common = group("Common Digipeater settings:");
   QGridLayout* commonGrid = grid(common);
@@ -199,7 +201,7 @@ void digipeaterPage(QTabWidget* tabs, PageBuilder& b) {
 
 // Beacons: one row per beacon; the special strings help sits at the header's end.
 void beaconsPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet2", "Beacons"));
+  QGridLayout* g = grid(page(tabs, "beaconsPage", "Beacons"));
   std::vector<Tokens> rows;
   for (int k = 1; k <= 8; ++k) {
     const std::string p = n("Beacon", k, "");
@@ -216,7 +218,7 @@ void beaconsPage(QTabWidget* tabs, PageBuilder& b) {
     line->addWidget(caption);
   }
   line->addStretch();
-  line->addWidget(b.button("Button11", "Special strings"));
+  line->addWidget(b.button(names::kSpecialStringsButton, "Special strings"));
   g->addLayout(line, 0, 9);
   g->setColumnStretch(9, 1);
   g->setRowStretch(9, 1);
@@ -224,7 +226,7 @@ void beaconsPage(QTabWidget* tabs, PageBuilder& b) {
 
 // Network: the four addresses, one edit box per part.
 void networkPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet9", "Network"));
+  QGridLayout* g = grid(page(tabs, "networkPage", "Network"));
   std::vector<Tokens> rows;
   for (const char* a : {"Ipaddr", "Ipmask", "Ipgate", "Ipdns"}) {
     rows.push_back({n(a, 0, ""), ".", n(a, 1, ""), ".", n(a, 2, ""), ".", n(a, 3, "")});
@@ -236,7 +238,7 @@ void networkPage(QTabWidget* tabs, PageBuilder& b) {
 
 // APRS-IS: servers and login side by side, then the timeout and the filter.
 void aprsIsPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet3", "APRS-IS"));
+  QGridLayout* g = grid(page(tabs, "aprsIsPage", "APRS-IS"));
   QGroupBox* servers = group("APRS-IS servers:");
   b.form(grid(servers), 0, {{"Aprsis1_servername", "Aprsis1_port"}, {"Aprsis2_servername", "Aprsis2_port"},
                             {"Aprsis3_servername", "Aprsis3_port"}});
@@ -262,7 +264,7 @@ void aprsIsPage(QTabWidget* tabs, PageBuilder& b) {
 // I-Gate: RF to APRS-IS and the messages on the left; packets to RF and the
 // common settings on the right.
 void igatePage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet17", "I-Gate"));
+  QGridLayout* g = grid(page(tabs, "igatePage", "I-Gate"));
   auto* left = new QVBoxLayout;
   QGroupBox* fromRf = group("RF packets to APRS-IS gateway:");
   QGridLayout* fg = grid(fromRf);
@@ -278,10 +280,11 @@ void igatePage(QTabWidget* tabs, PageBuilder& b) {
 
   auto* right = new QVBoxLayout;
   QGroupBox* packets = group("APRS-IS packets to RF filter:");
-  b.button("Button20", "Filter setup");
+  b.button(names::kFilterSetupButton, "Filter setup");
   b.form(grid(packets), 0, {{"Aprsis_packet2rf"}, {"Aprsis_packet2rf_ifheard"},
                             {"Aprsis_packet2rf_path", "Aprsis_packet2rf_ssid"}, {"Rfheard_timeout"},
-                            {"Aprsis_packet2rf_1min", "Aprsis_packet2rf_2min", "Aprsis_packet2rf_3min", "Button20"}});
+                            {"Aprsis_packet2rf_1min", "Aprsis_packet2rf_2min", "Aprsis_packet2rf_3min",
+                             names::kFilterSetupButton}});
   right->addWidget(packets);
   QGroupBox* common = group("Common I-Gate settings:");
   QGridLayout* cg = grid(common);
@@ -296,7 +299,7 @@ void igatePage(QTabWidget* tabs, PageBuilder& b) {
 
 // Weather: station type and the weather report.
 void weatherPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet4", "Weather"));
+  QGridLayout* g = grid(page(tabs, "weatherPage", "Weather"));
   b.form(g, 0, {{"Weather_stationtype"}, {"Weather_dest_string", "Weather_dest_ssid"},
                 {"Weather_path_string", "Weather_path_ssid"}, {"Weather_txrate_rf"}, {"Weather_txrate_aprsis"},
                 {"Weather_comment"}});
@@ -306,7 +309,7 @@ void weatherPage(QTabWidget* tabs, PageBuilder& b) {
 
 // RTC/NTP time: the clock to load into the device and the time server.
 void clockPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet5", "RTC/NTP time"));
+  QGridLayout* g = grid(page(tabs, "clockPage", "RTC/NTP time"));
   g->addWidget(b.widget("Uploadpctime"), 0, 0, 1, 2);
   b.form(g, 0, {{"Rtcyear"}, {"Rtcmonth"}, {"Rtcday"}, {"Rtchour"}, {"Rtcmin"}}, 1);
   g->addWidget(b.widget("Ntp_enable"), 0, 2, 1, 2);
@@ -319,7 +322,7 @@ void clockPage(QTabWidget* tabs, PageBuilder& b) {
 }
 
 void wwwPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet7", "WWW"));
+  QGridLayout* g = grid(page(tabs, "webServerPage", "WWW"));
   b.form(g, 0, {{"www_user"}, {"www_password"}, {"www_port"}});
   g->setColumnStretch(2, 1);
   g->setRowStretch(3, 1);
@@ -327,7 +330,7 @@ void wwwPage(QTabWidget* tabs, PageBuilder& b) {
 
 // Telnet: the administration login and the debug switches of a new connection.
 void telnetPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet10", "Telnet"));
+  QGridLayout* g = grid(page(tabs, "telnetPage", "Telnet"));
   QGridLayout* login = innerGrid();
   b.form(login, 0, {{"telnet_user"}, {"telnet_password"}, {"telnet_port"}});
   login->setRowStretch(3, 1);
@@ -342,12 +345,12 @@ void telnetPage(QTabWidget* tabs, PageBuilder& b) {
 }
 
 void reportPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet14", "Report settings"));
+  QGridLayout* g = grid(page(tabs, "telemetryReportPage", "Report settings"));
   b.form(g, 0, {{"Teletitle"}, {"Tele_enable"}, {"Tele_holdoff"}});
   b.form(g, 2, {{"Telemodule_enable"}, {"Bitsmodule_enable"}});
   // The module selectors and their labels are hidden at start-up; the window finds the labels by name.
-  b.caption("Telemodule_enable")->setObjectName("Label93");
-  b.caption("Bitsmodule_enable")->setObjectName("Label94");
+  b.caption("Telemodule_enable")->setObjectName("telemoduleCaption");
+  b.caption("Bitsmodule_enable")->setObjectName("bitsmoduleCaption");
   QGridLayout* reports = innerGrid();
   reports->setHorizontalSpacing(4);
   b.table(reports, {{"Telemetry parameters:", "Teleparams_dest_string", "Teleparams_dest_ssid",
@@ -365,15 +368,15 @@ void reportPage(QTabWidget* tabs, PageBuilder& b) {
 }
 
 void analogPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet12", "Analog channels"));
+  QGridLayout* g = grid(page(tabs, "analogChannelsPage", "Analog channels"));
   g->setHorizontalSpacing(4);
   std::vector<Tokens> rows;
-  const char* buttons[] = {"Button6", "Button7", "Button8", "Button9", "Button10"};
   for (int k = 1; k <= 5; ++k) {
     const std::string a = n("Teleanalog", k, "");
-    b.button(buttons[k - 1], "Default parameters");
+    const std::string button = names::analogDefaultsButton(k).toStdString();
+    b.button(button, "Default parameters");
     rows.push_back({"Analog " + std::to_string(k) + ":", a + "_name", a + "_units", a + "_source", a + "_coefa",
-                    a + "_coefb", a + "_coefc", a + "_average", buttons[k - 1]});
+                    a + "_coefb", a + "_coefc", a + "_average", button});
   }
   b.table(g, rows);
   if (auto* header = qobject_cast<QLabel*>(g->itemAtPosition(0, 7)->widget())) header->setWordWrap(true);
@@ -383,15 +386,13 @@ void analogPage(QTabWidget* tabs, PageBuilder& b) {
 
 void digitalPage(QTabWidget* tabs, PageBuilder& b, const char* name, const QString& caption, int first) {
   QGridLayout* g = grid(page(tabs, name, caption));
-  // Channel 1's button is Button13 and channel 2's is Button12.
-  const char* buttons[] = {"Button13", "Button12", "Button14", "Button15",
-                           "Button16", "Button17", "Button18", "Button19"};
   std::vector<Tokens> rows;
   for (int k = first; k < first + 4; ++k) {
     const std::string d = n("Teledigital", k, "");
-    b.button(buttons[k - 1], "Default parameters");
+    const std::string button = names::digitalDefaultsButton(k).toStdString();
+    b.button(button, "Default parameters");
     rows.push_back({"Digital " + std::to_string(k) + ":", d + "_name", d + "_units", d + "_source",
-                    d + "_inverted", buttons[k - 1]});
+                    d + "_inverted", button});
   }
   b.table(g, rows);
   g->setColumnStretch(6, 1);
@@ -399,29 +400,29 @@ void digitalPage(QTabWidget* tabs, PageBuilder& b, const char* name, const QStri
 }
 
 void quodraPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet16", "Quodra outputs"));
+  QGridLayout* g = grid(page(tabs, "quodraOutputsPage", "Quodra outputs"));
   b.form(g, 0, {{"Quodra_output1"}, {"Quodra_output2"}, {"Quodra_output3"}, {"Quodra_output4"}});
   g->setColumnStretch(2, 1);
   g->setRowStretch(4, 1);
 }
 
 void telemetryPage(QTabWidget* tabs, PageBuilder& b) {
-  QWidget* sheet = page(tabs, "TabSheet8", "Telemetry reports");
+  QWidget* sheet = page(tabs, "telemetryPage", "Telemetry reports");
   auto* layout = new QVBoxLayout(sheet);
   layout->setContentsMargins(4, 4, 4, 4);
-  auto* pageControl2 = new QTabWidget;
-  pageControl2->setObjectName("PageControl2");
-  pageControl2->setUsesScrollButtons(false);
-  layout->addWidget(pageControl2);
-  reportPage(pageControl2, b);
-  analogPage(pageControl2, b);
-  digitalPage(pageControl2, b, "TabSheet13", "Digital channels 1-4", 1);
-  digitalPage(pageControl2, b, "TabSheet15", "Digital channels 5-8", 5);
-  quodraPage(pageControl2, b);
+  auto* telemetryTabs = new QTabWidget;
+  telemetryTabs->setObjectName("telemetryTabs");
+  telemetryTabs->setUsesScrollButtons(false);
+  layout->addWidget(telemetryTabs);
+  reportPage(telemetryTabs, b);
+  analogPage(telemetryTabs, b);
+  digitalPage(telemetryTabs, b, "digitalChannels1to4Page", "Digital channels 1-4", 1);
+  digitalPage(telemetryTabs, b, "digitalChannels5to8Page", "Digital channels 5-8", 5);
+  quodraPage(telemetryTabs, b);
 }
 
 void wundergroundPage(QTabWidget* tabs, PageBuilder& b) {
-  QGridLayout* g = grid(page(tabs, "TabSheet11", "WUnderground"));
+  QGridLayout* g = grid(page(tabs, "wundergroundPage", "WUnderground"));
   b.form(g, 0, {{"WU_enable"}, {"WU_stationid"}, {"WU_password"}, {"WU_normalserver"}, {"WU_rapidfireserver"},
                 {"WU_sendmethod"}, {"WU_normalrate"}, {"WU_rapidfirerate"}});
   g->setColumnStretch(2, 1);
@@ -430,20 +431,20 @@ void wundergroundPage(QTabWidget* tabs, PageBuilder& b) {
 
 }  // namespace
 
-void buildSettingsPages(QTabWidget* pageControl1, const SettingsBinder& controls) {
+void buildSettingsPages(QTabWidget* settingsTabs, const SettingsBinder& controls) {
   PageBuilder b(controls);
-  radioPage(pageControl1, b);
-  digipeaterPage(pageControl1, b);
-  beaconsPage(pageControl1, b);
-  networkPage(pageControl1, b);
-  aprsIsPage(pageControl1, b);
-  igatePage(pageControl1, b);
-  weatherPage(pageControl1, b);
-  clockPage(pageControl1, b);
-  wwwPage(pageControl1, b);
-  telnetPage(pageControl1, b);
-  telemetryPage(pageControl1, b);
-  wundergroundPage(pageControl1, b);
+  radioPage(settingsTabs, b);
+  digipeaterPage(settingsTabs, b);
+  beaconsPage(settingsTabs, b);
+  networkPage(settingsTabs, b);
+  aprsIsPage(settingsTabs, b);
+  igatePage(settingsTabs, b);
+  weatherPage(settingsTabs, b);
+  clockPage(settingsTabs, b);
+  wwwPage(settingsTabs, b);
+  telnetPage(settingsTabs, b);
+  telemetryPage(settingsTabs, b);
+  wundergroundPage(settingsTabs, b);
 }
 
 QWidget* buildFilterEntries(const SettingsBinder& controls) {

@@ -9,9 +9,10 @@ namespace zorbel::app {
 
 class SettingsBinder;
 
-// Fills PageControl1 with its pages (TabSheet1 ... TabSheet11, PageControl2 and
-// its pages), including the page buttons Button11, Button20 and Button6 ... Button19.
-void buildSettingsPages(QTabWidget* pageControl1, const SettingsBinder& controls);
+// Fills the main window's settings tabs with their pages (the telemetry page
+// with its own tabs), including the pages' buttons: "Special strings",
+// "Filter setup" and each channel's "Default parameters".
+void buildSettingsPages(QTabWidget* settingsTabs, const SettingsBinder& controls);
 
 // The twelve filter entries of the filter window, in two columns of six.
 QWidget* buildFilterEntries(const SettingsBinder& controls);

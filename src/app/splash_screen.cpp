@@ -5,19 +5,20 @@
 #include <QScreen>
 
 #include "jpeg_image.h"
+#include "object_names.h"
 
 namespace zorbel::app {
 
-SplashWindow::SplashWindow(const QString& resource, const char* name)
+SplashScreen::SplashScreen()
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-  setObjectName(name);
-  QFile file(resource);
+  setObjectName(names::kSplashScreen);
+  QFile file(":/splash/splash.jpg");
   if (file.open(QIODevice::ReadOnly)) picture_ = decodeJpeg(file.readAll());
   setFixedSize(254, 254);
   if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
 
-void SplashWindow::paintEvent(QPaintEvent*) {
+void SplashScreen::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (!picture_.isNull()) {
     painter.drawImage(rect(), picture_);

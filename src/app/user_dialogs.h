@@ -10,7 +10,7 @@ class QWidget;
 namespace zorbel::app {
 
 struct FileDialogRequest {
-  QString name;      // the dialog's name: "OpenDialog1", "SaveDialog1", "OpenDialog2", "RUF_OpenDialog", "RUF_SaveDialog"
+  QString name;      // the dialog's name, one of the names::k...Dialog constants
   bool save = false;
   QString folder;    // initial folder, set on every use
   QString filter;    // "Zorbel config files (*.cfg)|*.cfg"

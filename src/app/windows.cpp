@@ -4,16 +4,17 @@
 #include <QDir>
 #include <QTabWidget>
 
+#include "object_names.h"
 #include "splash_screen.h"
 
 namespace zorbel::app {
 
-Windows::Windows(UserDialogs& dialogs) : main_(std::make_unique<TForm1>(dialogs)) {
-  Form1 = main_.get();
-  Form2 = new TForm2(Form1);
-  Form3 = new TForm3(Form1);
-  Form4 = new TForm4(Form1->binder(), Form1);
-  Form1->setAuxiliaryWindows(Form2, Form3, Form4);
+Windows::Windows(UserDialogs& dialogs) : main_(std::make_unique<MainWindow>(dialogs)) {
+  mainWindow = main_.get();
+  specialStringsWindow = new SpecialStringsWindow(mainWindow);
+  remoteUpdateHelpWindow = new RemoteUpdateHelpWindow(mainWindow);
+  filterWindow = new FilterWindow(mainWindow->binder(), mainWindow);
+  mainWindow->setAuxiliaryWindows(specialStringsWindow, remoteUpdateHelpWindow, filterWindow);
 }
 
 // The main window goes first: it stops the link before its windows go.
@@ -58,18 +59,19 @@ QStringList writeScreenshots(Windows& windows, const QString& folder, QString* e
     return written;
   }
   const QDir dir(folder);
-  windows.Form1->show();
-  if (!savePages(windows.Form1->PageControl1, *windows.Form1, dir.filePath("Form1"), written, error)) return written;
-  for (QDialog* form : {static_cast<QDialog*>(windows.Form2), static_cast<QDialog*>(windows.Form3),
-                        static_cast<QDialog*>(windows.Form4)}) {
+  windows.mainWindow->show();
+  auto* tabs = windows.mainWindow->findChild<QTabWidget*>(names::kSettingsTabs);
+  if (!savePages(tabs, *windows.mainWindow, dir.filePath(names::kMainWindow), written, error)) return written;
+  for (QDialog* form : {static_cast<QDialog*>(windows.specialStringsWindow), static_cast<QDialog*>(windows.remoteUpdateHelpWindow),
+                        static_cast<QDialog*>(windows.filterWindow)}) {
     form->show();
     const bool ok = save(*form, dir.filePath(form->objectName() + ".png"), written, error);
     form->hide();
     if (!ok) return written;
   }
-  TSplashScreen_notplus splash;
+  SplashScreen splash;
   splash.show();
-  save(splash, dir.filePath("TSplashScreen_notplus.png"), written, error);
+  save(splash, dir.filePath(QString(names::kSplashScreen) + ".png"), written, error);
   return written;
 }
 

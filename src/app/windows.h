@@ -1,12 +1,12 @@
 #pragma once
-// The program's four windows, created in start-up order: Form1 (the main
-// window), then Form2, Form3 and Form4, which belong to it and stay hidden
-// until a command shows them. All live until the program ends.
+// The program's four windows, created in start-up order: the main window, then
+// the special strings, remote update help and filter windows, which belong to
+// it and stay hidden until a command shows them. All live until the program ends.
 #include <QString>
 #include <memory>
 
-#include "aux_windows.h"
-#include "form1.h"
+#include "auxiliary_windows.h"
+#include "main_window.h"
 
 namespace zorbel::app {
 
@@ -15,13 +15,13 @@ class Windows {
   explicit Windows(UserDialogs& dialogs);
   ~Windows();
 
-  TForm1* Form1 = nullptr;
-  TForm2* Form2 = nullptr;
-  TForm3* Form3 = nullptr;
-  TForm4* Form4 = nullptr;
+  MainWindow* mainWindow = nullptr;
+  SpecialStringsWindow* specialStringsWindow = nullptr;
+  RemoteUpdateHelpWindow* remoteUpdateHelpWindow = nullptr;
+  FilterWindow* filterWindow = nullptr;
 
  private:
-  std::unique_ptr<TForm1> main_;
+  std::unique_ptr<MainWindow> main_;
 };
 
 // Test aid (--screenshots): a PNG of every page of the main window, nested

@@ -5,7 +5,7 @@
 namespace zorbel::settings {
 
 void addBeaconSettings(std::vector<Setting>& out) {
-  const std::string page = "TabSheet2";
+  const std::string page = "beaconsPage";
   using E = Encoding;
 
   for (int n = 1; n <= 8; ++n) {

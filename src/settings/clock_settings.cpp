@@ -7,7 +7,7 @@ namespace zorbel::settings {
 
 void addClockSettings(std::vector<Setting>& out) {
   using E = Encoding;
-  const std::string rtc = "TabSheet5";
+  const std::string rtc = "clockPage";
 
   // The clock goes to the device only: a configuration read leaves these edits alone.
   // Their start-up texts come from the PC clock; these are only placeholders.
@@ -24,7 +24,7 @@ void addClockSettings(std::vector<Setting>& out) {
   out << Declare::edit(rtc, "Ntp_servername", 31, kNtpServer).caption("NTP server:")
              .hint("Network time protocol server IP for time synchronization.").at(501, 32, E::Text);
 
-  const std::string www = "TabSheet7";
+  const std::string www = "webServerPage";
   out << Declare::edit(www, "www_user", 12, "admin").caption("WWW user:").hint("Web administration user name.")
              .at(1379, 13, E::Text);
   out << Declare::edit(www, "www_password", 12, "ovlek").caption("WWW password:")
@@ -32,7 +32,7 @@ void addClockSettings(std::vector<Setting>& out) {
   out << Declare::edit(www, "www_port", 4, "80").caption("WWW port:").hint("Web administration port number.")
              .at(1406, E::WordNumber);
 
-  const std::string telnet = "TabSheet10";
+  const std::string telnet = "telnetPage";
   out << Declare::edit(telnet, "telnet_user", 12, "admin").caption("Telnet user:")
              .hint("Telnet administration user name.").at(1408, 13, E::Text);
   out << Declare::edit(telnet, "telnet_password", 12, "ovlek").caption("Telnet password:")

@@ -5,7 +5,7 @@
 namespace zorbel::settings {
 
 void addDigipeaterSettings(std::vector<Setting>& out) {
-  const std::string page = "TabSheet6";
+  const std::string page = "digipeaterPage";
   using E = Encoding;
 
   out << Declare::combo(page, "Digion", kNoYes, 1).caption("Digipeater on:").at(27, E::ItemIndex);

@@ -7,7 +7,7 @@ namespace {
 
 void addHeardTimeout(std::vector<Setting>& out, const std::string& name, int offset, const std::string& caption,
                      const std::string& hint, const std::string& value, const std::string& message) {
-  out << Declare::edit("TabSheet17", name, 3, value).caption(caption).hint(hint).at(offset, Encoding::ByteNumber)
+  out << Declare::edit("igatePage", name, 3, value).caption(caption).hint(hint).at(offset, Encoding::ByteNumber)
              .rule(Rule::Range, 1, 240, message);
 }
 
@@ -15,16 +15,16 @@ void addHeardTimeout(std::vector<Setting>& out, const std::string& name, int off
 void addToCallPair(std::vector<Setting>& out, const std::string& call, const std::string& ssid, int offset,
                    const std::string& caption, const std::string& value, const std::string& callHint,
                    const std::string& ssidValue, const std::string& ssidHint, const std::string& message) {
-  out << Declare::edit("TabSheet17", call, 6, value).caption(caption).hint(callHint)
+  out << Declare::edit("igatePage", call, 6, value).caption(caption).hint(callHint)
              .at(offset, Encoding::PaddedCallsign);
-  out << Declare::edit("TabSheet17", ssid, 2, ssidValue).caption("-").hint(ssidHint)
+  out << Declare::edit("igatePage", ssid, 2, ssidValue).caption("-").hint(ssidHint)
              .at(offset + 6, Encoding::SsidCharacter).rule(Rule::GuardedSsid, 0, 15, message).partner(call);
 }
 
 }  // namespace
 
 void addIgateSettings(std::vector<Setting>& out) {
-  const std::string page = "TabSheet17";
+  const std::string page = "igatePage";
   using E = Encoding;
 
   addHeardTimeout(out, "Aprsis_heard_timeout", 372, "APRS-IS heard buffer timeout [m]:",
@@ -73,14 +73,14 @@ void addIgateSettings(std::vector<Setting>& out) {
   for (int k = 1; k <= 12; ++k) {
     const std::string id = (k < 10 ? "0" : "") + std::to_string(k);
     const int at = 404 + 8 * (k - 1);
-    out << Declare::edit("Form4", "Packet2rf_filter_callsign" + id, 6, "").caption("Callsign:")
+    out << Declare::edit("filterWindow", "Packet2rf_filter_callsign" + id, 6, "").caption("Callsign:")
                .hint("Callsign pattern for APRS-IS to RF filter.").at(at, E::PaddedCallsign);
-    out << Declare::edit("Form4", "Packet2rf_filter_ssid" + id, 2, "*").caption("SSID:")
+    out << Declare::edit("filterWindow", "Packet2rf_filter_ssid" + id, 2, "*").caption("SSID:")
                .hint("SSID pattern for APRS-IS to RF filter.").at(at + 6, E::SsidCharacter)
                .rule(Rule::SsidOrWildcard, 0, 15,
                      "APRS-IS packets to RF filter " + std::to_string(k) +
                          " - SSID range error (0 - 15, or wildcard '*').");
-    out << Declare::combo("Form4", "Packet2rf_filter_type" + id,
+    out << Declare::combo("filterWindow", "Packet2rf_filter_type" + id,
                           {"Not used", "Allow all", "Deny all", "Beacons", "Destination", "Telemetry"}, 0)
                .caption("Type:").hint("APRS-IS to RF filter type.").at(at + 7, E::ItemIndex);
   }

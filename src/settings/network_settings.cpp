@@ -9,7 +9,7 @@ namespace {
 void addAddress(std::vector<Setting>& out, const std::string& prefix, int offset, const std::string& caption,
                 const std::string& hint, const char* const (&defaults)[4]) {
   for (int part = 0; part < 4; ++part) {
-    out << Declare::edit("TabSheet9", prefix + std::to_string(part), 3, defaults[part]).caption(caption)
+    out << Declare::edit("networkPage", prefix + std::to_string(part), 3, defaults[part]).caption(caption)
                .hint(hint).at(offset + part, Encoding::ByteNumber)
                .rule(Rule::Range, 0, 255, caption.substr(0, caption.size() - 1) + " - range error (0 - 255).");
   }
@@ -28,7 +28,7 @@ void addNetworkSettings(std::vector<Setting>& out) {
              "to relay DNS queries.",
              {"192", "168", "2", "1"});
 
-  const std::string page = "TabSheet3";
+  const std::string page = "aprsIsPage";
   const int serverAt[] = {140, 174, 208};
   const int portAt[] = {172, 206, 240};
   for (int n = 1; n <= 3; ++n) {

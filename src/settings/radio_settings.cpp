@@ -5,7 +5,7 @@
 namespace zorbel::settings {
 
 void addRadioSettings(std::vector<Setting>& out) {
-  const std::string page = "TabSheet1";
+  const std::string page = "radioPage";
   using E = Encoding;
 
   out << Declare::edit(page, "Callsign", 6, "NOCALL").caption("Callsign:").hint("Stations callsign.")

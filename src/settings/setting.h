@@ -46,7 +46,7 @@ enum class Rule : std::uint8_t {
 struct Setting {
   std::string name;      // the control's object name
   ControlKind kind = ControlKind::Edit;
-  std::string page;      // the tab sheet holding it ("TabSheet1" .. or "Form4")
+  std::string page;      // the tab sheet holding it ("radioPage" .. or "filterWindow")
   std::string caption;   // label beside it ("" for none)
   std::string hint;
   std::string defaultText;  // edit boxes

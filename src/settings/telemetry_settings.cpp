@@ -7,7 +7,7 @@ namespace zorbel::settings {
 namespace {
 
 void addReport(std::vector<Setting>& out, const std::string& prefix, const std::string& what, int at) {
-  const std::string page = "TabSheet14";
+  const std::string page = "telemetryReportPage";
   using E = Encoding;
   addDestinationAndPath(out, page, prefix, what, what, at, "Path");
   // The data report keeps a spare zero byte after its path SSID; the parameter report does not.
@@ -24,7 +24,7 @@ void addReport(std::vector<Setting>& out, const std::string& prefix, const std::
 
 void addTelemetrySettings(std::vector<Setting>& out) {
   using E = Encoding;
-  const std::string page = "TabSheet14";
+  const std::string page = "telemetryReportPage";
 
   out << Declare::edit(page, "Teletitle", 23, "Telemetry test").caption("Telemetry project title:")
              .hint("Title for telemetry sent in BITS message.").at(1446, 24, E::Text);
@@ -48,19 +48,19 @@ void addTelemetrySettings(std::vector<Setting>& out) {
     const AnalogDefaults& d = analogDefaults(k, kAnalogStartupSource[k - 1]);
     const std::string coef = channel + " telemetry calculation coefficient ";
     const std::string equation = ". Equation: A*x*x+B*x+C (where x is the measurement sample).";
-    out << Declare::combo("TabSheet12", a + "_source", analogSourceItems(), kAnalogStartupSource[k - 1])
+    out << Declare::combo("analogChannelsPage", a + "_source", analogSourceItems(), kAnalogStartupSource[k - 1])
                .caption("Source:").hint(channel + " measurement source.").at(at, E::ItemIndex);
-    out << Declare::edit("TabSheet12", a + "_name", analogLimit[k - 1], d.name).caption("Name:")
+    out << Declare::edit("analogChannelsPage", a + "_name", analogLimit[k - 1], d.name).caption("Name:")
                .hint(channel + " report name.").at(at + 1, 8, E::Text);
-    out << Declare::edit("TabSheet12", a + "_units", analogLimit[k - 1], d.units).caption("Units:")
+    out << Declare::edit("analogChannelsPage", a + "_units", analogLimit[k - 1], d.units).caption("Units:")
                .hint(channel + " report units.").at(at + 9, 8, E::Text);
-    out << Declare::edit("TabSheet12", a + "_coefa", 8, d.coefA).caption("Coeff A:").hint(coef + "A" + equation)
+    out << Declare::edit("analogChannelsPage", a + "_coefa", 8, d.coefA).caption("Coeff A:").hint(coef + "A" + equation)
                .at(at + 17, 9, E::Text);
-    out << Declare::edit("TabSheet12", a + "_coefb", 8, d.coefB).caption("Coeff B:").hint(coef + "B" + equation)
+    out << Declare::edit("analogChannelsPage", a + "_coefb", 8, d.coefB).caption("Coeff B:").hint(coef + "B" + equation)
                .at(at + 26, 9, E::Text);
-    out << Declare::edit("TabSheet12", a + "_coefc", 8, d.coefC).caption("Coeff C:").hint(coef + "C" + equation)
+    out << Declare::edit("analogChannelsPage", a + "_coefc", 8, d.coefC).caption("Coeff C:").hint(coef + "C" + equation)
                .at(at + 35, 9, E::Text);
-    out << Declare::combo("TabSheet12", a + "_average", kOffOn, 0).caption("1 min average:")
+    out << Declare::combo("analogChannelsPage", a + "_average", kOffOn, 0).caption("1 min average:")
                .hint("If selected, the device will calculate 1 minute average of measured samples.")
                .at(at + 44, E::ItemIndex);
   }
@@ -70,7 +70,7 @@ void addTelemetrySettings(std::vector<Setting>& out) {
     const std::string id = std::to_string(k);
     const std::string d = "Teledigital" + id;
     const std::string channel = "Digital channel " + id;
-    const std::string tab = k <= 4 ? "TabSheet13" : "TabSheet15";
+    const std::string tab = k <= 4 ? "digitalChannels1to4Page" : "digitalChannels5to8Page";
     const int at = 1735 + 16 * (k - 1);
     out << Declare::combo(tab, d + "_source", {"Not used"}, 0).caption("Source").hint(channel + " source.")
                .at(at, E::ItemIndex);

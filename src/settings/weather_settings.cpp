@@ -5,7 +5,7 @@
 namespace zorbel::settings {
 
 void addWeatherSettings(std::vector<Setting>& out) {
-  const std::string page = "TabSheet4";
+  const std::string page = "weatherPage";
   using E = Encoding;
 
   out << Declare::combo(page, "Weather_stationtype",

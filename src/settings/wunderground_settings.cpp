@@ -9,11 +9,11 @@ void addWundergroundSettings(std::vector<Setting>& out) {
   using E = Encoding;
   for (int n = 1; n <= 4; ++n) {
     const std::string id = std::to_string(n);
-    out << Declare::combo("TabSheet16", "Quodra_output" + id, kOffOn, 0)
+    out << Declare::combo("quodraOutputsPage", "Quodra_output" + id, kOffOn, 0)
                .caption("Output " + id + " default state:").at(1862 + n, E::ItemIndex);
   }
 
-  const std::string page = "TabSheet11";
+  const std::string page = "wundergroundPage";
   out << Declare::combo(page, "WU_enable", kDisabledEnabled, 0).caption("Weather reports to WeatherUnderground:")
              .at(1868, E::ItemIndex);
   out << Declare::edit(page, "WU_stationid", 24, "").caption("Station ID:").at(1869, 25, E::Text);

@@ -26,20 +26,28 @@ TEST_F(Commands, UploadPcTimeClickLooksOnlyAtUploadpctime) {
 
 // Each button fills its own row, and only that row, by its source.
 TEST_F(Commands, EachDefaultParametersButtonResetsItsOwnChannel) {
-  struct Row { const char* button; QString prefix; QString name; };
+  struct Row { QString button; QString prefix; QString name; };
   const Row rows[] = {
-      {"Button6", "Teleanalog1", "Rx1h"},  {"Button7", "Teleanalog2", "Dg1h"},  {"Button8", "Teleanalog3", "Eff1h"},
-      {"Button9", "Teleanalog4", "A4"},    {"Button10", "Teleanalog5", "A5"},   {"Button13", "Teledigital1", "B1"},
-      {"Button12", "Teledigital2", "B2"},  {"Button14", "Teledigital3", "B3"},  {"Button15", "Teledigital4", "B4"},
-      {"Button16", "Teledigital5", "B5"},  {"Button17", "Teledigital6", "B6"},  {"Button18", "Teledigital7", "B7"},
-      {"Button19", "Teledigital8", "B8"},
+      {names::analogDefaultsButton(1), "Teleanalog1", "Rx1h"},
+      {names::analogDefaultsButton(2), "Teleanalog2", "Dg1h"},
+      {names::analogDefaultsButton(3), "Teleanalog3", "Eff1h"},
+      {names::analogDefaultsButton(4), "Teleanalog4", "A4"},
+      {names::analogDefaultsButton(5), "Teleanalog5", "A5"},
+      {names::digitalDefaultsButton(1), "Teledigital1", "B1"},
+      {names::digitalDefaultsButton(2), "Teledigital2", "B2"},
+      {names::digitalDefaultsButton(3), "Teledigital3", "B3"},
+      {names::digitalDefaultsButton(4), "Teledigital4", "B4"},
+      {names::digitalDefaultsButton(5), "Teledigital5", "B5"},
+      {names::digitalDefaultsButton(6), "Teledigital6", "B6"},
+      {names::digitalDefaultsButton(7), "Teledigital7", "B7"},
+      {names::digitalDefaultsButton(8), "Teledigital8", "B8"},
   };
   for (const Row& row : rows) type(qPrintable(row.prefix + "_name"), "zz");
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     click(rows[i].button);
     for (std::size_t j = 0; j < std::size(rows); ++j) {
       EXPECT_EQ(text(qPrintable(rows[j].prefix + "_name")), j <= i ? rows[j].name : "zz")
-          << rows[i].button << " touched " << rows[j].prefix.toStdString();
+          << rows[i].button.toStdString() << " touched " << rows[j].prefix.toStdString();
     }
   }
 }
@@ -47,7 +55,7 @@ TEST_F(Commands, EachDefaultParametersButtonResetsItsOwnChannel) {
 TEST_F(Commands, AnalogDefaultsFollowTheSelectedSourceAndKeepAveraging) {
   combo("Teleanalog4_source")->setCurrentIndex(2);
   combo("Teleanalog4_average")->setCurrentIndex(1);
-  click("Button9");
+  click(names::analogDefaultsButton(4));
   EXPECT_EQ(text("Teleanalog4_name"), "Rx10m");
   EXPECT_EQ(text("Teleanalog4_units"), "Pkt");
   EXPECT_EQ(text("Teleanalog4_coefa"), "0");
@@ -57,7 +65,7 @@ TEST_F(Commands, AnalogDefaultsFollowTheSelectedSourceAndKeepAveraging) {
 
   type("Teledigital7_units", "xy");
   combo("Teledigital7_inverted")->setCurrentIndex(1);
-  click("Button18");
+  click(names::digitalDefaultsButton(7));
   EXPECT_EQ(text("Teledigital7_name"), "B7");
   EXPECT_EQ(text("Teledigital7_units"), "Non");
   EXPECT_EQ(combo("Teledigital7_inverted")->currentText(), "No");
@@ -67,18 +75,18 @@ TEST_F(Commands, RangeErrorShowsOnlyItsMessage) {
   type("Txdelay", "199");
   type("Quiettime", "1");  // also wrong, but later in the encoder's order
   dialogs.expectMessage("TX delay - range error (200 - 1000).", "Information");
-  click("Button5");
+  click(names::kWriteConfigButton);
   ASSERT_EQ(dialogs.messages.size(), 1U);
   EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Information);
-  EXPECT_TRUE(form().Memo1->toPlainText().isEmpty());
+  EXPECT_TRUE(logView()->toPlainText().isEmpty());
   // The window stays on its page.
-  EXPECT_EQ(form().PageControl1->currentWidget()->objectName(), "TabSheet1");
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "radioPage");
 }
 
 TEST_F(Commands, TextThatIsNotAnIntegerGoesToTheGeneralErrorBox) {
   type("Floodtimeout", "6o");
   dialogs.expectMessage("'6o' is not a valid integer value", "Zorbel Configurator");
-  click("Button5");
+  click(names::kWriteConfigButton);
   ASSERT_EQ(dialogs.messages.size(), 1U);
   EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Error);
 }
@@ -87,25 +95,25 @@ TEST_F(Commands, TextThatIsNotAnIntegerGoesToTheGeneralErrorBox) {
 TEST_F(Commands, CharacterWithoutAnEightBitFormIsRefusedByTheCharacterCheck) {
   edit("Beacon1_msg")->setText(QString::fromUtf8("Price 5\xE2\x82\xAC"));
   dialogs.expectMessage("Beacon 1 message - forbidden characters.", "Information");
-  click("Button5");
+  click(names::kWriteConfigButton);
 }
 
 TEST_F(Commands, WriteConfigTakesThePcClockOnlyWhenUploadpctimeIsChecked) {
   check("Uploadpctime")->click();
   type("Rtcyear", "1999");
   type("Rtcmonth", "13");
-  click("Button5");
+  click(names::kWriteConfigButton);
   EXPECT_EQ(text("Rtcyear"), "1999");
-  EXPECT_EQ(form().image()[550] | form().image()[551] << 8, 1999);
-  EXPECT_EQ(form().image()[552], 13);
+  EXPECT_EQ(mainWindow().image()[550] | mainWindow().image()[551] << 8, 1999);
+  EXPECT_EQ(mainWindow().image()[552], 13);
   check("Uploadpctime")->click();
-  click("Button5");
+  click(names::kWriteConfigButton);
   EXPECT_NE(text("Rtcyear"), "1999");
-  EXPECT_EQ(form().image()[550] | form().image()[551] << 8, text("Rtcyear").toInt());
+  EXPECT_EQ(mainWindow().image()[550] | mainWindow().image()[551] << 8, text("Rtcyear").toInt());
 }
 
 TEST_F(Commands, FilterWindowKeepsItsEntriesAndWriteConfigEncodesThem) {
-  dialogs.expectWindow("Form4", [](QDialog& w) {
+  dialogs.expectWindow("filterWindow", [](QDialog& w) {
     EXPECT_TRUE(w.isVisible());
     auto* call = w.findChild<QLineEdit*>("Packet2rf_filter_callsign01");
     call->setFocus();
@@ -116,39 +124,39 @@ TEST_F(Commands, FilterWindowKeepsItsEntriesAndWriteConfigEncodesThem) {
     w.findChild<QComboBox*>("Packet2rf_filter_type01")->setCurrentIndex(2);
     QTest::keyClicks(w.findChild<QLineEdit*>("Packet2rf_filter_callsign12"), "ab1cde");
   });
-  click("Button20");
-  EXPECT_FALSE(windows->Form4->isVisible());
-  dialogs.expectWindow("Form4", [](QDialog& w) {
+  click(names::kFilterSetupButton);
+  EXPECT_FALSE(windows->filterWindow->isVisible());
+  dialogs.expectWindow("filterWindow", [](QDialog& w) {
     EXPECT_EQ(w.findChild<QLineEdit*>("Packet2rf_filter_callsign01")->text(), "sq*");
     EXPECT_EQ(w.findChild<QLineEdit*>("Packet2rf_filter_ssid01")->text(), "7");
     EXPECT_EQ(w.findChild<QComboBox*>("Packet2rf_filter_type01")->currentText(), "Deny all");
   });
-  click("Button20");
-  click("Button5");
+  click(names::kFilterSetupButton);
+  click(names::kWriteConfigButton);
   EXPECT_TRUE(dialogs.messages.empty());
-  const auto& image = form().image();
+  const auto& image = mainWindow().image();
   EXPECT_EQ(std::string(image.begin() + 404, image.begin() + 412), std::string("SQ*   7\x02", 8));
   EXPECT_EQ(std::string(image.begin() + 492, image.begin() + 500), std::string("AB1CDE*\0", 8));
 }
 
 TEST_F(Commands, HelpWindowsOpenModally) {
-  dialogs.expectWindow("Form2");
-  click("Button11");
+  dialogs.expectWindow(names::kSpecialStringsWindow);
+  click(names::kSpecialStringsButton);
   // The remote update menu is hidden, but its commands are complete.
-  dialogs.expectWindow("Form3");
-  trigger("README1");
+  dialogs.expectWindow(names::kRemoteUpdateHelpWindow);
+  trigger(names::kRemoteUpdateHelpAction);
   EXPECT_TRUE(dialogs.done());
 }
 
 TEST_F(Commands, OpenPortThatDoesNotExistSaysSoAndWhy) {
-  form().ComboBox2->setEditText("/dev/zorbel-no-such-port");
+  portBox()->setEditText("/dev/zorbel-no-such-port");
   dialogs.expectMessage(link::kOpenErrorMessage, "Information");
-  click("Button1");
+  click(names::kOpenPortButton);
   ASSERT_EQ(dialogs.messages.size(), 1U);
   EXPECT_TRUE(dialogs.messages[0].details.contains("/dev/zorbel-no-such-port"));
-  EXPECT_FALSE(form().link().device().workerRunning());
+  EXPECT_FALSE(mainWindow().link().device().workerRunning());
   // "Close port" with no port open does nothing.
-  click("Button2");
+  click(names::kClosePortButton);
   EXPECT_TRUE(dialogs.done());
 }
 

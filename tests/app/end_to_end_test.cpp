@@ -23,13 +23,13 @@ class EndToEnd : public WindowTest {
   }
 
   void openPort() {
-    form().ComboBox2->setEditText(QString::fromStdString(sim.slavePath()));
+    portBox()->setEditText(QString::fromStdString(sim.slavePath()));
     dialogs.expectMessage("Serial port opened successfully.", "Information");
-    click("Button1");
-    ASSERT_TRUE(form().link().device().workerRunning());
+    click(names::kOpenPortButton);
+    ASSERT_TRUE(mainWindow().link().device().workerRunning());
   }
 
-  int logCount(const QString& line) { return form().Memo1->toPlainText().split('\n').count(line); }
+  int logCount(const QString& line) { return logView()->toPlainText().split('\n').count(line); }
   bool waitForLog(const QString& line, int count = 1) {
     return waitFor([&] { return logCount(line) >= count; }, 10000);
   }
@@ -40,38 +40,38 @@ class EndToEnd : public WindowTest {
 
 TEST_F(EndToEnd, WriteReadAndFirmwareUploadThroughTheWindow) {
   openPort();
-  EXPECT_TRUE(waitFor([&] { return form().StatusLine->text().contains("open"); }));
+  EXPECT_TRUE(waitFor([&] { return statusLine()->text().contains("open"); }));
 
   // A refused encode sends nothing: the device later sees only the good write's pages.
   type("Txdelay", "1001");
   dialogs.expectMessage("TX delay - range error (200 - 1000).", "Information");
-  click("Button5");
-  EXPECT_TRUE(form().Memo1->toPlainText().isEmpty());
+  click(names::kWriteConfigButton);
+  EXPECT_TRUE(logView()->toPlainText().isEmpty());
 
   type("Txdelay", "300");
   type("Callsign", "sp1abc");
-  windows->Form4->findChild<QLineEdit*>("Packet2rf_filter_callsign03")->setText("dl*");
-  click("Button5");
+  windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign03")->setText("dl*");
+  click(names::kWriteConfigButton);
   ASSERT_TRUE(waitForLog("Send finished."));
   // The worker's lines arrive whole and in the order it produced them.
   QStringList expected{"Eeprom page sent [0]."};
   for (int n = 1; n <= 15; ++n) expected << "Page receive ack." << QString("Eeprom page sent [%1].").arg(n);
   expected << "Page receive ack." << "Send finished.";
-  EXPECT_TRUE(form().Memo1->toPlainText().contains(expected.join('\n'))) << form().Memo1->toPlainText().toStdString();
+  EXPECT_TRUE(logView()->toPlainText().contains(expected.join('\n'))) << logView()->toPlainText().toStdString();
   EXPECT_EQ(sim.frameCount(), 16U);
-  EXPECT_EQ(sim.eeprom(), form().image());
-  EXPECT_EQ(form().ProgressBar1->maximum(), 16);
-  EXPECT_EQ(form().ProgressBar1->value(), 16);
+  EXPECT_EQ(sim.eeprom(), mainWindow().image());
+  EXPECT_EQ(progressBar()->maximum(), 16);
+  EXPECT_EQ(progressBar()->value(), 16);
 
   // "Read config" sets the controls, the filter window's included, but not the clock.
   check("Uploadpctime")->click();
   type("Rtcyear", "1999");
   type("Callsign", "XX");
-  windows->Form4->findChild<QLineEdit*>("Packet2rf_filter_callsign03")->setText("");
-  click("Button4");
+  windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign03")->setText("");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read finished."));
   ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
-  EXPECT_EQ(windows->Form4->findChild<QLineEdit*>("Packet2rf_filter_callsign03")->text(), "DL*");
+  EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign03")->text(), "DL*");
   EXPECT_EQ(text("Txdelay"), "300");
   EXPECT_EQ(text("Rtcyear"), "1999");
   EXPECT_TRUE(dialogs.messages.size() == 2U);  // the open and the range message only
@@ -83,20 +83,20 @@ TEST_F(EndToEnd, WriteReadAndFirmwareUploadThroughTheWindow) {
   for (int i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
   file.write(bytes);
   file.close();
-  dialogs.expectFile("OpenDialog1", file.fileName());
-  click("Button3");
+  dialogs.expectFile(names::kFirmwareDialog, file.fileName());
+  click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished.", 2));
   EXPECT_EQ(logCount("Firmware page sent [3]."), 1);
-  EXPECT_EQ(form().ProgressBar1->maximum(), 3);
-  EXPECT_EQ(form().ProgressBar1->value(), 3);
+  EXPECT_EQ(progressBar()->maximum(), 3);
+  EXPECT_EQ(progressBar()->value(), 3);
   const std::vector<std::uint8_t> held = sim.firmware();
   ASSERT_GE(held.size(), 300U);
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), held.begin(),
                          [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }));
 
   // "Close port" frees the port for another program.
-  click("Button2");
-  ASSERT_TRUE(waitFor([&] { return !form().link().device().workerRunning(); }));
+  click(names::kClosePortButton);
+  ASSERT_TRUE(waitFor([&] { return !mainWindow().link().device().workerRunning(); }));
   link::DeviceLink other;
   EXPECT_TRUE(other.open(sim.slavePath()).ok);
   other.stopAndJoin();
@@ -113,7 +113,7 @@ TEST_F(EndToEnd, ImageOfAnotherVersionLeavesTheControlsAndSaysWhy) {
   sim.setEeprom(image);
   openPort();
   dialogs.expectMessage("Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32", "Information");
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitFor([&] { return dialogs.done(); }, 10000));
   EXPECT_EQ(text("Callsign"), "NOCALL");
 }
@@ -128,13 +128,13 @@ TEST_F(EndToEnd, ClosingTheWindowWhileTheWorkerWaitsDoesNotHang) {
     return image;
   }());
   openPort();
-  click("Button4");
+  click(names::kReadConfigButton);
   // No events are processed here, so the read's last page leaves the worker waiting.
   for (int i = 0; i < 1000 && sim.frameCount() < 16; ++i) QThread::msleep(10);
   ASSERT_EQ(sim.frameCount(), 16U);
   QThread::msleep(50);
-  form().close();
-  EXPECT_FALSE(form().link().device().workerRunning());
+  mainWindow().close();
+  EXPECT_FALSE(mainWindow().link().device().workerRunning());
 }
 
 }  // namespace

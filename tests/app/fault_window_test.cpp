@@ -57,18 +57,18 @@ class LineFaults : public WindowTest {
   }
 
   void openPort(const sim::Simulator& sim) {
-    form().ComboBox2->setEditText(QString::fromStdString(sim.slavePath()));
+    portBox()->setEditText(QString::fromStdString(sim.slavePath()));
     dialogs.expectMessage("Serial port opened successfully.", "Information");
-    click("Button1");
-    ASSERT_TRUE(form().link().device().workerRunning());
+    click(names::kOpenPortButton);
+    ASSERT_TRUE(mainWindow().link().device().workerRunning());
   }
 
-  QStringList log() const { return windows->Form1->Memo1->toPlainText().split('\n', Qt::SkipEmptyParts); }
-  int logCount(const QString& line) const { return static_cast<int>(log().count(line)); }
+  QStringList log() { return logView()->toPlainText().split('\n', Qt::SkipEmptyParts); }
+  int logCount(const QString& line) { return static_cast<int>(log().count(line)); }
   bool waitForLog(const QString& line, int count = 1) {
     return waitFor([&] { return logCount(line) >= count; }, 10000);
   }
-  QString status() { return form().StatusLine->text(); }
+  QString status() { return statusLine()->text(); }
 
   // The pages of the frames of one type the device accepted, in order.
   static std::vector<int> pages(const sim::Simulator& sim, std::uint8_t type) {
@@ -100,14 +100,14 @@ class LineFaults : public WindowTest {
   void cleanWrite(sim::Simulator& sim, const char* callsign) {
     type("Callsign", callsign);
     const int finished = logCount("Send finished.");
-    click("Button5");
+    click(names::kWriteConfigButton);
     ASSERT_TRUE(waitForLog("Send finished.", finished + 1));
-    ASSERT_TRUE(waitFor([&] { return sim.eeprom() == form().image(); }));
+    ASSERT_TRUE(waitFor([&] { return sim.eeprom() == mainWindow().image(); }));
   }
 
   // "Read config" again completes and the controls show the device's callsign.
   void readAgainShows(const char* callsign) {
-    click("Button4");
+    click(names::kReadConfigButton);
     ASSERT_TRUE(waitForLog("Eeprom read finished."));
     ASSERT_TRUE(waitFor([&] { return text("Callsign") == callsign; }));
   }
@@ -116,8 +116,8 @@ class LineFaults : public WindowTest {
   void closePort() {
     QElapsedTimer timer;
     timer.start();
-    click("Button2");
-    ASSERT_TRUE(waitFor([&] { return !form().link().device().workerRunning(); }));
+    click(names::kClosePortButton);
+    ASSERT_TRUE(waitFor([&] { return !mainWindow().link().device().workerRunning(); }));
     std::printf("[ figure   ] port released %lld ms after \"Close port\"\n", static_cast<long long>(timer.elapsed()));
   }
 
@@ -139,8 +139,8 @@ TEST_F(LineFaults, NoiseBetweenFramesIsSkippedByEveryTransfer) {
   ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
 
   const QByteArray bytes = firmwareBytes(1000, 3);
-  dialogs.expectFile("OpenDialog1", writeFirmware("fw.hash", bytes));
-  click("Button3");
+  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("fw.hash", bytes));
+  click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished.", 2));
   EXPECT_TRUE(deviceHolds(sim, bytes));
   for (const QString& line : log()) EXPECT_FALSE(line.contains("error")) << line.toStdString();
@@ -155,15 +155,15 @@ TEST_F(LineFaults, DroppedAcknowledgementWaitsUntilWriteConfigIsPressedAgain) {
   sim::Simulator& sim = startSim(options);
   openPort(sim);
   type("Callsign", "SP1ABC");
-  click("Button5");
+  click(names::kWriteConfigButton);
   ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 5 && logCount("Eeprom page sent [4].") == 1; }));
   EXPECT_EQ(log().last(), "Eeprom page sent [4].");
   EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration, page 5 of 16"; })) << status().toStdString();
 
   type("Callsign", "SP2XYZ");
-  click("Button5");
+  click(names::kWriteConfigButton);
   ASSERT_TRUE(waitForLog("Send finished."));
-  ASSERT_TRUE(waitFor([&] { return sim.eeprom() == form().image(); }));
+  ASSERT_TRUE(waitFor([&] { return sim.eeprom() == mainWindow().image(); }));
   std::vector<int> expected = run(0, 4);
   for (int n : run(0, 15)) expected.push_back(n);
   EXPECT_EQ(pages(sim, 0x80), expected) << "nothing was retried behind the user's back";
@@ -178,20 +178,20 @@ TEST_F(LineFaults, DroppedFirmwareAckWaitsUntilUploadFirmwareIsPressedAgain) {
   sim::Simulator& sim = startSim(options);
   openPort(sim);
   const QByteArray first = firmwareBytes(700, 1);  // pages 0..5 and the extra page 6
-  dialogs.expectFile("OpenDialog1", writeFirmware("a.hash", first));
-  click("Button3");
+  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("a.hash", first));
+  click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 3 && logCount("Firmware page sent [2].") == 1; }));
   EXPECT_EQ(log().last(), "Firmware page sent [2].");
 
   const QByteArray second = firmwareBytes(500, 9);
-  dialogs.expectFile("OpenDialog1", writeFirmware("b.hash", second));
-  click("Button3");
+  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("b.hash", second));
+  click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished."));
   std::vector<int> expected = run(0, 2);
   for (int n : run(0, 4)) expected.push_back(n);
   ASSERT_TRUE(waitFor([&] { return pages(sim, 0x40) == expected; }));
   EXPECT_TRUE(deviceHolds(sim, second));
-  EXPECT_EQ(form().ProgressBar1->value(), form().ProgressBar1->maximum());
+  EXPECT_EQ(progressBar()->value(), progressBar()->maximum());
   closePort();
 }
 
@@ -201,7 +201,7 @@ TEST_F(LineFaults, DroppedPageWaitsUntilReadConfigIsPressedAgain) {
   sim::Simulator& sim = startSim(options);
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 7 && logCount("Eeprom read request, page [6].") == 1; }));
   EXPECT_EQ(log().last(), "Eeprom read request, page [6].");
   EXPECT_EQ(text("Callsign"), "NOCALL");
@@ -219,7 +219,7 @@ TEST_F(LineFaults, CorruptedPageStopsTheReadAndLeavesTheControls) {
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
   type("Callsign", "MINE");
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom page data checksum error."));
   ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: stopped, see the log"; }))
       << status().toStdString();
@@ -238,7 +238,7 @@ TEST_F(LineFaults, PageHeaderWithABadChecksumIsLoggedAndTheReadWaits) {
   sim::Simulator& sim = startSim(options);
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom frame checksum error."));
   ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 2; }));
   EXPECT_EQ(logCount("Eeprom page received."), 1);
@@ -256,7 +256,7 @@ TEST_F(LineFaults, PageNumberPastTheImageIsDroppedAndTheReadStops) {
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
   type("Callsign", "MINE");
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom page number error [300]."));
   ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: stopped, see the log"; }))
       << status().toStdString();
@@ -274,14 +274,14 @@ TEST_F(LineFaults, WrongPageInsideTheImageFailsTheImageSum) {
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
   type("Callsign", "MINE");
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read checksum error. Please upload new eeprom data to device."));
   ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: stopped, see the log"; }))
       << status().toStdString();
   EXPECT_EQ(text("Callsign"), "MINE");
   EXPECT_TRUE(dialogs.done());
 
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read finished.", 2));
   ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
   closePort();
@@ -297,12 +297,12 @@ TEST_F(LineFaults, WrongPageNeverPassesAnEarlierReadsPageAsTheDevices) {
   sim::Simulator& sim = startSim(options);
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
 
   sim.setEeprom(deviceImage("SP2XYZ"));  // differs in page 0 only
   type("Callsign", "MINE");
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitFor([&] { return status().startsWith("Reading configuration: "); }));
   EXPECT_NE(text("Callsign"), "SP1ABC") << log().join('\n').toStdString();
   closePort();
@@ -317,10 +317,10 @@ TEST_F(LineFaults, HangUpMidUploadIsReportedAndANewPortCompletesTheUpload) {
   openPort(dying);
   const QByteArray bytes = firmwareBytes(1200, 5);
   const QString file = writeFirmware("fw.hash", bytes);
-  dialogs.expectFile("OpenDialog1", file);
-  click("Button3");
+  dialogs.expectFile(names::kFirmwareDialog, file);
+  click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitFor([&] { return dying.hungUp(); }));
-  ASSERT_TRUE(waitFor([&] { return !form().link().device().workerRunning(); }));
+  ASSERT_TRUE(waitFor([&] { return !mainWindow().link().device().workerRunning(); }));
   ASSERT_TRUE(waitFor([&] { return status().startsWith("Port lost: "); })) << status().toStdString();
   const QString lost = log().last();
   EXPECT_TRUE(lost.startsWith("Serial port lost: " + QString::fromStdString(dying.slavePath())))
@@ -330,15 +330,15 @@ TEST_F(LineFaults, HangUpMidUploadIsReportedAndANewPortCompletesTheUpload) {
 
   // The window goes on working: the commands answer, the dead port is refused
   // with its reason, a press with no port waits for one.
-  click("Button2");
+  click(names::kClosePortButton);
   dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.", "Information");
-  click("Button1");
+  click(names::kOpenPortButton);
   EXPECT_TRUE(dialogs.messages.back().details.startsWith(QString::fromStdString(dying.slavePath()) + ": "))
       << dialogs.messages.back().details.toStdString();
   std::printf("[ figure   ] lost: \"%s\"; reopened: \"%s\"\n", qPrintable(lost),
               qPrintable(QString(dialogs.messages.back().details).replace('\n', " / ")));
-  dialogs.expectFile("OpenDialog1", file);
-  click("Button3");
+  dialogs.expectFile(names::kFirmwareDialog, file);
+  click(names::kUploadFirmwareButton);
   EXPECT_EQ(status(), "Upload firmware starts when a port is open");
 
   sim::Simulator& fresh = startSim();
@@ -354,14 +354,14 @@ TEST_F(LineFaults, PortHeldByAnotherProgramIsRefusedWithTheReason) {
   link::DeviceLink other;
   ASSERT_TRUE(other.open(sim.slavePath()).ok);
 
-  form().ComboBox2->setEditText(QString::fromStdString(sim.slavePath()));
+  portBox()->setEditText(QString::fromStdString(sim.slavePath()));
   dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.", "Information");
-  click("Button1");
+  click(names::kOpenPortButton);
   ASSERT_EQ(dialogs.messages.size(), 1U);
   const ShownMessage box = dialogs.messages.back();
   EXPECT_TRUE(box.details.contains(QString::fromStdString(sim.slavePath()))) << box.details.toStdString();
   EXPECT_TRUE(box.details.contains("Another program holds the port")) << box.details.toStdString();
-  EXPECT_FALSE(form().link().device().workerRunning());
+  EXPECT_FALSE(mainWindow().link().device().workerRunning());
   ASSERT_TRUE(waitFor([&] { return !log().isEmpty() && log().last().startsWith("Serial port open error: "); }));
   EXPECT_TRUE(waitFor([&] { return status() == box.details.section('\n', 0, 0); })) << status().toStdString();
   std::printf("[ figure   ] held: \"%s\"\n", qPrintable(QString(box.details).replace('\n', " / ")));
@@ -383,10 +383,10 @@ TEST_F(LineFaults, SwitchingToAHeldPortLeavesTheReasonOnTheStatusLine) {
   openPort(first);
   ASSERT_TRUE(waitFor([&] { return status().endsWith(" open"); })) << status().toStdString();
 
-  form().ComboBox2->setEditText(QString::fromStdString(held.slavePath()));
+  portBox()->setEditText(QString::fromStdString(held.slavePath()));
   dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.", "Information");
-  click("Button1");
-  EXPECT_FALSE(form().link().device().workerRunning());
+  click(names::kOpenPortButton);
+  EXPECT_FALSE(mainWindow().link().device().workerRunning());
   const QString reason = dialogs.messages.back().details.section('\n', 0, 0);
   ASSERT_TRUE(waitFor([&] { return !log().isEmpty() && log().last().startsWith("Serial port open error: "); }));
   EXPECT_TRUE(waitFor([&] { return status() == reason; })) << status().toStdString();
@@ -397,16 +397,16 @@ TEST_F(LineFaults, FirmwareFileVanishingAfterTheDialogStartsNoUpload) {
   openPort(sim);
   const QByteArray first = firmwareBytes(400, 4);
   const QString file = writeFirmware("fw.hash", first);
-  dialogs.expectFile("OpenDialog1", file, [&] { QFile::remove(file); });
+  dialogs.expectFile(names::kFirmwareDialog, file, [&] { QFile::remove(file); });
   dialogs.expectMessage("File open error.", "File open error");
-  click("Button3");
+  click(names::kUploadFirmwareButton);
   EXPECT_EQ(dialogs.messages.back().details, "No such file or directory");
-  EXPECT_EQ(form().ProgressBar1->maximum(), 100);
+  EXPECT_EQ(progressBar()->maximum(), 100);
 
   // The next good load is the first thing the device sees.
   const QByteArray bytes = firmwareBytes(400, 8);
-  dialogs.expectFile("OpenDialog1", writeFirmware("fw.hash", bytes));
-  click("Button3");
+  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("fw.hash", bytes));
+  click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished."));
   ASSERT_TRUE(waitFor([&] { return pages(sim, 0x40) == run(0, 4); }));
   EXPECT_TRUE(deviceHolds(sim, bytes));
@@ -428,13 +428,13 @@ TEST_F(LineFaults, WriteConfigPressedAgainStartsOverWithTheNewSettings) {
   sim::Simulator& sim = startSim(pacedLine());
   openPort(sim);
   type("Callsign", "SP1ABC");
-  click("Button5");
+  click(names::kWriteConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom page sent [3]."));
   type("Callsign", "SP2XYZ");
-  click("Button5");
+  click(names::kWriteConfigButton);
   ASSERT_TRUE(waitForLog("Send finished."));
   // The device ends with the second image whole, its pages sent in order after the restart.
-  ASSERT_TRUE(waitFor([&] { return sim.eeprom() == form().image(); }));
+  ASSERT_TRUE(waitFor([&] { return sim.eeprom() == mainWindow().image(); }));
   const std::vector<int> sent = pages(sim, 0x80);
   ASSERT_GE(sent.size(), 16U);
   EXPECT_EQ(std::vector<int>(sent.end() - 16, sent.end()), run(0, 15));
@@ -447,12 +447,12 @@ TEST_F(LineFaults, WriteConfigPressedAgainStartsOverWithTheNewSettings) {
 TEST_F(LineFaults, UploadFirmwarePressedAgainStartsOverWithTheNewFile) {
   sim::Simulator& sim = startSim(pacedLine());
   openPort(sim);
-  dialogs.expectFile("OpenDialog1", writeFirmware("a.hash", firmwareBytes(3000, 1)));
-  click("Button3");
+  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("a.hash", firmwareBytes(3000, 1)));
+  click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Firmware page sent [3]."));
   const QByteArray second = firmwareBytes(2000, 7);  // pages 0..15 and the extra page 16
-  dialogs.expectFile("OpenDialog1", writeFirmware("b.hash", second));
-  click("Button3");
+  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("b.hash", second));
+  click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished."));
   ASSERT_TRUE(waitFor([&] {
     const std::vector<int> p = pages(sim, 0x40);
@@ -460,7 +460,7 @@ TEST_F(LineFaults, UploadFirmwarePressedAgainStartsOverWithTheNewFile) {
   }));
   EXPECT_TRUE(deviceHolds(sim, second));
   EXPECT_EQ(logCount("Firmware page sent [0]."), 2);
-  EXPECT_EQ(form().ProgressBar1->maximum(), 16);
+  EXPECT_EQ(progressBar()->maximum(), 16);
   closePort();
 }
 
@@ -473,10 +473,10 @@ TEST_F(LineFaults, WriteConfigDuringAReadLeavesTheWindowUsable) {
   sim::Simulator& sim = startSim(pacedLine());
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read request, page [3]."));
   type("Callsign", "SP2XYZ");
-  click("Button5");
+  click(names::kWriteConfigButton);
   ASSERT_TRUE(waitFor([&] { return !pages(sim, 0x80).empty(); }));
 
   closePort();
@@ -486,7 +486,7 @@ TEST_F(LineFaults, WriteConfigDuringAReadLeavesTheWindowUsable) {
   cleanWrite(next, "SP3QRS");
   type("Callsign", "XX");
   const int reads = logCount("Eeprom read finished.");
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read finished.", reads + 1));
   ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP3QRS"; }));
   closePort();
@@ -498,12 +498,12 @@ TEST_F(LineFaults, WriteConfigDuringAReadCompletesOnTheSamePort) {
   sim::Simulator& sim = startSim(pacedLine());
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
-  click("Button4");
+  click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read request, page [3]."));
   type("Callsign", "SP2XYZ");
-  click("Button5");
+  click(names::kWriteConfigButton);
   ASSERT_TRUE(waitForLog("Send finished.")) << log().join('\n').toStdString();
-  ASSERT_TRUE(waitFor([&] { return sim.eeprom() == form().image(); }));
+  ASSERT_TRUE(waitFor([&] { return sim.eeprom() == mainWindow().image(); }));
   closePort();
 }
 
@@ -528,14 +528,14 @@ class FileFaults : public WindowTest {
 
   // "Save to file" and "Read from file" to `name`; `message`, when given, is the box that must follow.
   void save(const QString& name, const QString& message = {}) {
-    dialogs.expectFile("SaveDialog1", path(name));
+    dialogs.expectFile(names::kConfigSaveDialog, path(name));
     if (!message.isEmpty()) dialogs.expectMessage(message, "Zorbel Configurator");
-    trigger("Savetofile1");
+    trigger(names::kSaveToFileAction);
   }
   void load(const QString& name, const QString& message = {}) {
-    dialogs.expectFile("OpenDialog2", path(name));
+    dialogs.expectFile(names::kConfigOpenDialog, path(name));
     if (!message.isEmpty()) dialogs.expectMessage(message);
-    trigger("Readfromfile1");
+    trigger(names::kReadFromFileAction);
   }
 
   QTemporaryDir dir;
@@ -558,10 +558,10 @@ TEST_F(FileFaults, MissingTargetFolderIsReportedAndNothingIsCreated) {
   EXPECT_EQ(dialogs.messages.back().details, "No such file or directory");
 
   writeBytes("fw.hash", firmwareBytes(300, 1));
-  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
-  dialogs.expectFile("RUF_SaveDialog", path("gone/u.ruf"));
+  dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
+  dialogs.expectFile(names::kRemoteSaveDialog, path("gone/u.ruf"));
   dialogs.expectMessage("Could not open destination file.", "File open error");
-  trigger("Buildremoteupdatefile1");
+  trigger(names::kBuildRemoteUpdateFileAction);
   EXPECT_EQ(dialogs.messages.back().details, "No such file or directory");
   EXPECT_EQ(folder(), QStringList{"fw.hash"});
 }
@@ -576,16 +576,16 @@ TEST_F(FileFaults, TargetThatIsAFolderIsRefusedAndKeepsItsContent) {
   load("box.cfg", "Unable to read from " + path("box.cfg"));
   EXPECT_EQ(text("Callsign"), "MINE");
 
-  dialogs.expectFile("OpenDialog1", path("box.cfg"));
+  dialogs.expectFile(names::kFirmwareDialog, path("box.cfg"));
   dialogs.expectMessage("File open error.", "File open error");
-  click("Button3");
-  EXPECT_EQ(form().ProgressBar1->maximum(), 100) << "a refused load starts no upload";
+  click(names::kUploadFirmwareButton);
+  EXPECT_EQ(progressBar()->maximum(), 100) << "a refused load starts no upload";
 
   writeBytes("fw.hash", firmwareBytes(300, 1));
-  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
-  dialogs.expectFile("RUF_SaveDialog", path("box.cfg"));
+  dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
+  dialogs.expectFile(names::kRemoteSaveDialog, path("box.cfg"));
   dialogs.expectMessage("Could not open destination file.", "File open error");
-  trigger("Buildremoteupdatefile1");
+  trigger(names::kBuildRemoteUpdateFileAction);
   EXPECT_EQ(dialogs.messages.back().details, "Is a directory");
   EXPECT_TRUE(QFileInfo(path("box.cfg")).isDir());
   EXPECT_EQ(readBytes("box.cfg/inside"), "kept");
@@ -626,13 +626,13 @@ TEST_F(FileFaults, FailedWriteLeavesTheOldFileIntact) {
   type("Callsign", "NEWER");
   {
     const FileSizeLimit full(2048);
-    dialogs.expectFile("SaveDialog1", path("old.cfg"));
+    dialogs.expectFile(names::kConfigSaveDialog, path("old.cfg"));
     dialogs.expectMessage("Unable to write to " + path("old.cfg"), "Zorbel Configurator");
-    trigger("Savetofile1");
-    dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
-    dialogs.expectFile("RUF_SaveDialog", path("old.ruf"));
+    trigger(names::kSaveToFileAction);
+    dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
+    dialogs.expectFile(names::kRemoteSaveDialog, path("old.ruf"));
     dialogs.expectMessage("Could not write the remote update file.", "File open error");
-    trigger("Buildremoteupdatefile1");
+    trigger(names::kBuildRemoteUpdateFileAction);
   }
   ASSERT_EQ(dialogs.messages.size(), 2U);
   EXPECT_EQ(dialogs.messages[0].details, "File too large");
@@ -656,15 +656,15 @@ TEST_F(FileFaults, RemoteUpdateFirmwareVanishingAfterItsDialogLeavesTheOldFile) 
   writeBytes("fw.hash", firmwareBytes(300, 1));
   writeBytes("old.ruf", "an older remote update file");
   const auto vanish = [this] { QFile::remove(path("fw.hash")); };
-  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"), vanish);
+  dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"), vanish);
   dialogs.expectMessage("Could not open firmware file", "File open error");
-  trigger("Buildremoteupdatefile1");
+  trigger(names::kBuildRemoteUpdateFileAction);
 
   writeBytes("fw.hash", firmwareBytes(300, 1));
-  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
-  dialogs.expectFile("RUF_SaveDialog", path("old.ruf"), vanish);
+  dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
+  dialogs.expectFile(names::kRemoteSaveDialog, path("old.ruf"), vanish);
   dialogs.expectMessage("Could not open firmware file", "File open error");
-  trigger("Buildremoteupdatefile1");
+  trigger(names::kBuildRemoteUpdateFileAction);
   EXPECT_EQ(dialogs.messages.back().details, "No such file or directory");
   EXPECT_EQ(readBytes("old.ruf"), "an older remote update file");
   EXPECT_EQ(folder(), QStringList{"old.ruf"});
@@ -703,9 +703,9 @@ TEST_F(FileFaults, NamedPipeIsRefusedWithoutBeingOpened) {
   ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
   PipeWriter other(path("pipe"));
 
-  dialogs.expectFile("OpenDialog1", path("pipe"));
+  dialogs.expectFile(names::kFirmwareDialog, path("pipe"));
   dialogs.expectMessage("File open error.", "File open error");
-  click("Button3");
+  click(names::kUploadFirmwareButton);
   EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
 
   type("Callsign", "MINE");
@@ -716,9 +716,9 @@ TEST_F(FileFaults, NamedPipeIsRefusedWithoutBeingOpened) {
   save("pipe", "Unable to write to " + path("pipe"));
   EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
 
-  dialogs.expectFile("RUF_OpenDialog", path("pipe"));
+  dialogs.expectFile(names::kRemoteFirmwareDialog, path("pipe"));
   dialogs.expectMessage("Could not open firmware file", "File open error");
-  trigger("Buildremoteupdatefile1");
+  trigger(names::kBuildRemoteUpdateFileAction);
   EXPECT_FALSE(other.windowOpenedThePipe());
   EXPECT_TRUE(QFileInfo(path("pipe")).exists());
 }
@@ -756,7 +756,7 @@ TEST_F(FileFaults, BinaryGarbageImportsAsDefaultsAndSurvivesASave) {
   save("ctl2.cfg");
   EXPECT_TRUE(readBytes("ctl2.cfg").contains("\r\nBeacon1_msg=" + odd + "\r\n"));
   dialogs.expectMessage("Beacon 1 message - forbidden characters.", "Information");
-  click("Button5");
+  click(names::kWriteConfigButton);
 }
 
 TEST_F(FileFaults, HundredThousandLinesImportAndSaveWhole) {

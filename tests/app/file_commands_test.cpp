@@ -33,10 +33,10 @@ TEST_F(FileCommands, SaveThenReadRestoresAChangedWindow) {
   combo("Quiettime_randomize")->setCurrentIndex(2);
   check("Pathn3_active")->click();
   edit("Beacon2_msg")->setText(QString::fromUtf8("Gr\xC3\xBC\xC3\x9F"));  // Latin-1 letters survive the file
-  windows->Form4->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->setText("DL*");
+  windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->setText("DL*");
   check("Ntp_enable")->click();
-  dialogs.expectFile("SaveDialog1", path("mine.cfg"));
-  trigger("Savetofile1");
+  dialogs.expectFile(names::kConfigSaveDialog, path("mine.cfg"));
+  trigger(names::kSaveToFileAction);
   ASSERT_TRUE(QFile::exists(path("mine.cfg")));
   const FileDialogRequest& save = dialogs.fileRequests.at(0);
   EXPECT_TRUE(save.save);
@@ -47,95 +47,95 @@ TEST_F(FileCommands, SaveThenReadRestoresAChangedWindow) {
   combo("Quiettime_randomize")->setCurrentIndex(0);
   check("Pathn3_active")->click();
   type("Beacon2_msg", "x");
-  windows->Form4->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->setText("");
+  windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->setText("");
   check("Ntp_enable")->click();
 
-  dialogs.expectFile("OpenDialog2", path("mine.cfg"));
-  trigger("Readfromfile1");
+  dialogs.expectFile(names::kConfigOpenDialog, path("mine.cfg"));
+  trigger(names::kReadFromFileAction);
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(text("Callsign"), "sp1abc");
   EXPECT_EQ(combo("Quiettime_randomize")->currentIndex(), 2);
   EXPECT_TRUE(check("Pathn3_active")->isChecked());
   EXPECT_EQ(text("Beacon2_msg"), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F"));
-  EXPECT_EQ(windows->Form4->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->text(), "DL*");
+  EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->text(), "DL*");
   EXPECT_FALSE(check("Ntp_enable")->isChecked());
 
   // The dialog offers the name chosen last.
-  dialogs.expectFile("SaveDialog1", std::nullopt);
-  trigger("Savetofile1");
+  dialogs.expectFile(names::kConfigSaveDialog, std::nullopt);
+  trigger(names::kSaveToFileAction);
   EXPECT_EQ(dialogs.fileRequests.back().fileName, "mine.cfg");
 }
 
 TEST_F(FileCommands, ReadingAMissingFileWarnsOfTheVersionAndLoadsTheDefaults) {
   type("Txdelay", "999");
   check("Uploadpctime")->click();  // clock edits enabled
-  dialogs.expectFile("OpenDialog2", path("none.cfg"));
+  dialogs.expectFile(names::kConfigOpenDialog, path("none.cfg"));
   dialogs.expectMessage(kVersionMessage);
-  trigger("Readfromfile1");
+  trigger(names::kReadFromFileAction);
   EXPECT_EQ(text("Txdelay"), "250");
   // A text longer than its box's limit is shown whole.
   QFile f(path("long.cfg"));
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write("[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=ABCDEFGHIJ\r\n[RTC]\r\nUploadpctime=1\r\n");
   f.close();
-  dialogs.expectFile("OpenDialog2", path("long.cfg"));
-  trigger("Readfromfile1");
+  dialogs.expectFile(names::kConfigOpenDialog, path("long.cfg"));
+  trigger(names::kReadFromFileAction);
   EXPECT_EQ(text("Callsign"), "ABCDEFGHIJ");
   EXPECT_FALSE(edit("Rtcyear")->isEnabled()) << "importing Uploadpctime clicks it";
 }
 
 TEST_F(FileCommands, SaveStopsAtATextThatIsNotAnIntegerAndWritesNothing) {
   type("Quiettime", "");
-  dialogs.expectFile("SaveDialog1", path("bad.cfg"));
+  dialogs.expectFile(names::kConfigSaveDialog, path("bad.cfg"));
   dialogs.expectMessage("'' is not a valid integer value", "Zorbel Configurator");
-  trigger("Savetofile1");
+  trigger(names::kSaveToFileAction);
   EXPECT_FALSE(QFile::exists(path("bad.cfg")));
 
   type("Quiettime", "400");
   const QString missing = path("no-folder/z.cfg");
-  dialogs.expectFile("SaveDialog1", missing);
+  dialogs.expectFile(names::kConfigSaveDialog, missing);
   dialogs.expectMessage("Unable to write to " + missing, "Zorbel Configurator");
-  trigger("Savetofile1");
+  trigger(names::kSaveToFileAction);
   EXPECT_EQ(dialogs.messages.back().icon, UserDialogs::Icon::Error);
 }
 
 TEST_F(FileCommands, UploadFirmwareRefusesWhatItCannotSendAndSetsTheBarForWhatItCan) {
-  dialogs.expectFile("OpenDialog1", std::nullopt);
-  click("Button3");
+  dialogs.expectFile(names::kFirmwareDialog, std::nullopt);
+  click(names::kUploadFirmwareButton);
   EXPECT_EQ(dialogs.fileRequests.at(0).filter, "Zorbel firmware hash files (*.hash)|*.hash");
   EXPECT_TRUE(dialogs.fileRequests.at(0).fileName.isEmpty());
 
   writeFile("big.hash", 237569);
-  dialogs.expectFile("OpenDialog1", path("big.hash"));
+  dialogs.expectFile(names::kFirmwareDialog, path("big.hash"));
   dialogs.expectMessage("Firmware file too long.", "File open error");
-  click("Button3");
-  dialogs.expectFile("OpenDialog1", path("missing.hash"));
+  click(names::kUploadFirmwareButton);
+  dialogs.expectFile(names::kFirmwareDialog, path("missing.hash"));
   dialogs.expectMessage("File open error.", "File open error");
-  click("Button3");
-  EXPECT_EQ(form().ProgressBar1->maximum(), 100);
+  click(names::kUploadFirmwareButton);
+  EXPECT_EQ(progressBar()->maximum(), 100);
 
   writeFile("fw.hash", 300);
-  dialogs.expectFile("OpenDialog1", path("fw.hash"));
-  click("Button3");
-  EXPECT_EQ(form().ProgressBar1->minimum(), 0);
-  EXPECT_EQ(form().ProgressBar1->maximum(), 3);
-  EXPECT_EQ(form().ProgressBar1->value(), 0);
+  dialogs.expectFile(names::kFirmwareDialog, path("fw.hash"));
+  click(names::kUploadFirmwareButton);
+  EXPECT_EQ(progressBar()->minimum(), 0);
+  EXPECT_EQ(progressBar()->maximum(), 3);
+  EXPECT_EQ(progressBar()->value(), 0);
 }
 
 TEST_F(FileCommands, RemoteUpdateFileIsBuiltOnlyFromAValidConfiguration) {
   type("WU_rapidfirerate", "61");
   dialogs.expectMessage("WeatherUnderground \"Rapid fire\" send rate range error (5 - 60).", "Information");
-  trigger("Buildremoteupdatefile1");  // no dialog follows a refused encode
+  trigger(names::kBuildRemoteUpdateFileAction);  // no dialog follows a refused encode
   type("WU_rapidfirerate", "60");
 
-  dialogs.expectFile("RUF_OpenDialog", path("missing.hash"));
+  dialogs.expectFile(names::kRemoteFirmwareDialog, path("missing.hash"));
   dialogs.expectMessage("Could not open firmware file", "File open error");
-  trigger("Buildremoteupdatefile1");  // and no save dialog after that
+  trigger(names::kBuildRemoteUpdateFileAction);  // and no save dialog after that
 
   writeFile("fw.hash", 300);
-  dialogs.expectFile("RUF_OpenDialog", path("fw.hash"));
-  dialogs.expectFile("RUF_SaveDialog", path("out.ruf"));
-  trigger("Buildremoteupdatefile1");
+  dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
+  dialogs.expectFile(names::kRemoteSaveDialog, path("out.ruf"));
+  trigger(names::kBuildRemoteUpdateFileAction);
   EXPECT_EQ(QFileInfo(path("out.ruf")).size(), 2560 + 300);
   EXPECT_EQ(dialogs.fileRequests.back().filter, "Zorbel remote update files (*.ruf)|*.ruf");
   EXPECT_TRUE(dialogs.fileRequests.back().save);
@@ -146,19 +146,19 @@ TEST_F(FileCommands, RemoteUpdateFileIsBuiltOnlyFromAValidConfiguration) {
 TEST_F(FileCommands, DialogsStartInTheProgramsSubfolderOrTheHomeFolder) {
   const QDir program(QCoreApplication::applicationDirPath());
   for (const char* sub : {"config", "firmware", "remote"}) program.rmdir(sub);
-  dialogs.expectFile("OpenDialog2", std::nullopt);
-  trigger("Readfromfile1");
-  dialogs.expectFile("OpenDialog1", std::nullopt);
-  click("Button3");
+  dialogs.expectFile(names::kConfigOpenDialog, std::nullopt);
+  trigger(names::kReadFromFileAction);
+  dialogs.expectFile(names::kFirmwareDialog, std::nullopt);
+  click(names::kUploadFirmwareButton);
   for (const auto& request : dialogs.fileRequests) EXPECT_EQ(request.folder, QDir::homePath());
 
   ASSERT_TRUE(program.mkpath("config") && program.mkpath("firmware") && program.mkpath("remote"));
-  dialogs.expectFile("SaveDialog1", std::nullopt);
-  trigger("Savetofile1");
-  dialogs.expectFile("OpenDialog1", std::nullopt);
-  click("Button3");
-  dialogs.expectFile("RUF_OpenDialog", std::nullopt);
-  trigger("Buildremoteupdatefile1");
+  dialogs.expectFile(names::kConfigSaveDialog, std::nullopt);
+  trigger(names::kSaveToFileAction);
+  dialogs.expectFile(names::kFirmwareDialog, std::nullopt);
+  click(names::kUploadFirmwareButton);
+  dialogs.expectFile(names::kRemoteFirmwareDialog, std::nullopt);
+  trigger(names::kBuildRemoteUpdateFileAction);
   const auto& r = dialogs.fileRequests;
   ASSERT_EQ(r.size(), 5U);
   EXPECT_EQ(r[2].folder, program.filePath("config"));

@@ -38,61 +38,63 @@ bool hasAncestor(const QWidget* w, const QString& name) {
 using StartUp = WindowTest;
 
 TEST_F(StartUp, CaptionTitleAndHiddenParts) {
-  form().show();
-  EXPECT_EQ(form().windowTitle(), "ZORBEL Configurator v1.32");
+  mainWindow().show();
+  EXPECT_EQ(mainWindow().windowTitle(), "ZORBEL Configurator v1.32");
   EXPECT_EQ(QApplication::applicationName(), "Zorbel Configurator");
-  EXPECT_FALSE(form().windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_TRUE(form().windowFlags() & Qt::WindowMinimizeButtonHint);
-  EXPECT_EQ(form().minimumSize(), form().maximumSize()) << "fixed border";
+  EXPECT_FALSE(mainWindow().windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(mainWindow().windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_EQ(mainWindow().minimumSize(), mainWindow().maximumSize()) << "fixed border";
 
-  QTabWidget* pages = form().PageControl1;
-  EXPECT_EQ(pages->currentWidget()->objectName(), "TabSheet1");
+  QTabWidget* pages = settingsTabs();
+  EXPECT_EQ(pages->currentWidget()->objectName(), "radioPage");
   EXPECT_EQ(tabCaptions(pages, false),
-            QStringList({"TabSheet1=Radio", "TabSheet6=Digipeater", "TabSheet2=Beacons", "TabSheet9=Network",
-                         "TabSheet3=APRS-IS", "TabSheet17=I-Gate", "TabSheet4=Weather", "TabSheet5=RTC/NTP time",
-                         "TabSheet7=WWW", "TabSheet10=Telnet", "TabSheet8=Telemetry reports",
-                         "TabSheet11=WUnderground"}));
-  EXPECT_FALSE(pages->isTabVisible(pages->indexOf(form().findChild<QWidget*>("TabSheet7"))));
-  auto* inner = control<QTabWidget>("PageControl2");
+            QStringList({"radioPage=Radio", "digipeaterPage=Digipeater", "beaconsPage=Beacons",
+                         "networkPage=Network", "aprsIsPage=APRS-IS", "igatePage=I-Gate", "weatherPage=Weather",
+                         "clockPage=RTC/NTP time", "webServerPage=WWW", "telnetPage=Telnet",
+                         "telemetryPage=Telemetry reports", "wundergroundPage=WUnderground"}));
+  EXPECT_FALSE(pages->isTabVisible(pages->indexOf(mainWindow().findChild<QWidget*>("webServerPage"))));
+  auto* inner = control<QTabWidget>("telemetryTabs");
   EXPECT_EQ(tabCaptions(inner, true),
-            QStringList({"TabSheet14=Report settings", "TabSheet12=Analog channels", "TabSheet13=Digital channels 1-4",
-                         "TabSheet15=Digital channels 5-8"}));
-  EXPECT_EQ(inner->tabText(inner->indexOf(form().findChild<QWidget*>("TabSheet16"))), "Quodra outputs");
+            QStringList({"telemetryReportPage=Report settings", "analogChannelsPage=Analog channels",
+                         "digitalChannels1to4Page=Digital channels 1-4",
+                         "digitalChannels5to8Page=Digital channels 5-8"}));
+  EXPECT_EQ(inner->tabText(inner->indexOf(mainWindow().findChild<QWidget*>("quodraOutputsPage"))), "Quodra outputs");
 
   // The module selectors stay hidden even on their own page.
-  pages->setCurrentWidget(form().findChild<QWidget*>("TabSheet8"));
-  for (const char* name : {"Label93", "Telemodule_enable", "Label94", "Bitsmodule_enable"}) {
+  pages->setCurrentWidget(mainWindow().findChild<QWidget*>("telemetryPage"));
+  for (const char* name : {"telemoduleCaption", "Telemodule_enable", "bitsmoduleCaption", "Bitsmodule_enable"}) {
     EXPECT_FALSE(control<QWidget>(name)->isVisible()) << name;
   }
-  EXPECT_EQ(control<QLabel>("Label93")->text(), "Vondrake module (analog):");
+  EXPECT_EQ(control<QLabel>("telemoduleCaption")->text(), "Vondrake module (analog):");
 
   QStringList menus;
-  for (QAction* a : form().menuBar()->actions()) menus << a->text() + (a->isVisible() ? "" : " (hidden)");
+  for (QAction* a : mainWindow().menuBar()->actions()) menus << a->text() + (a->isVisible() ? "" : " (hidden)");
   EXPECT_EQ(menus, QStringList({"Configuration import/export", "Remote update (hidden)"}));
-  EXPECT_EQ(form().Remoteupdate1->objectName(), "Remoteupdate1");
-  for (const char* action : {"Savetofile1", "Readfromfile1", "README1", "Buildremoteupdatefile1"}) {
-    EXPECT_NE(form().findChild<QAction*>(action), nullptr) << action;
+  EXPECT_EQ(remoteUpdateMenu()->objectName(), names::kRemoteUpdateMenu);
+  for (const char* action : {names::kSaveToFileAction, names::kReadFromFileAction, names::kRemoteUpdateHelpAction, names::kBuildRemoteUpdateFileAction}) {
+    EXPECT_NE(mainWindow().findChild<QAction*>(action), nullptr) << action;
   }
 }
 
 TEST_F(StartUp, ConnectionGroupLogAndProgress) {
-  QComboBox* port = form().ComboBox2;
+  QComboBox* port = portBox();
   EXPECT_TRUE(port->isEditable());
   EXPECT_EQ(port->currentText(), "COM1");
   EXPECT_EQ(port->currentIndex(), -1);
   ASSERT_GE(port->count(), 9);
   for (int i = 0; i < 9; ++i) EXPECT_EQ(port->itemText(i), QString("COM%1").arg(i + 1));
-  EXPECT_EQ(form().portName(), "COM1");
+  EXPECT_EQ(mainWindow().portName(), "COM1");
 
   QStringList buttons;
   for (QPushButton* b : port->parentWidget()->findChildren<QPushButton*>()) buttons << b->objectName() + "=" + b->text();
-  EXPECT_EQ(buttons, QStringList({"Button1=Open port", "Button2=Close port", "Button4=Read config",
-                                  "Button5=Write config", "Button3=Upload firmware"}));
-  EXPECT_TRUE(form().Memo1->isReadOnly());
-  EXPECT_TRUE(form().Memo1->toPlainText().isEmpty());
-  EXPECT_EQ(form().ProgressBar1->minimum(), 0);
-  EXPECT_EQ(form().ProgressBar1->maximum(), 100);
-  EXPECT_EQ(form().ProgressBar1->value(), 0);
+  EXPECT_EQ(buttons, QStringList({"openPortButton=Open port", "closePortButton=Close port",
+                                  "readConfigButton=Read config", "writeConfigButton=Write config",
+                                  "uploadFirmwareButton=Upload firmware"}));
+  EXPECT_TRUE(logView()->isReadOnly());
+  EXPECT_TRUE(logView()->toPlainText().isEmpty());
+  EXPECT_EQ(progressBar()->minimum(), 0);
+  EXPECT_EQ(progressBar()->maximum(), 100);
+  EXPECT_EQ(progressBar()->value(), 0);
 }
 
 TEST_F(StartUp, ClockEditsShowUtcAndAreDisabled) {
@@ -107,19 +109,19 @@ TEST_F(StartUp, ClockEditsShowUtcAndAreDisabled) {
   };
   QStringList texts;
   for (const char* name : {"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin"}) {
-    auto* e = fresh.Form1->findChild<QLineEdit*>(name);
+    auto* e = fresh.mainWindow->findChild<QLineEdit*>(name);
     texts << e->text();
     EXPECT_FALSE(e->isEnabled()) << name;
   }
   EXPECT_TRUE(texts == shown(before) || texts == shown(after)) << texts.join(' ').toStdString();
-  EXPECT_TRUE(fresh.Form1->findChild<QCheckBox*>("Uploadpctime")->isChecked());
+  EXPECT_TRUE(fresh.mainWindow->findChild<QCheckBox*>("Uploadpctime")->isChecked());
 }
 
 // Every setting has its control, made from its declaration and placed on its page, once.
 TEST_F(StartUp, EveryControlFollowsItsDeclaration) {
   for (const settings::Setting& s : settings::allSettings()) {
     const QString name = QString::fromStdString(s.name);
-    const auto found = form().findChildren<QWidget*>(name);
+    const auto found = mainWindow().findChildren<QWidget*>(name);
     ASSERT_EQ(found.size(), 1) << s.name;
     QWidget* w = found.front();
     EXPECT_TRUE(hasAncestor(w, QString::fromStdString(s.page))) << s.name << " not on " << s.page;
@@ -149,7 +151,7 @@ TEST_F(StartUp, EveryControlFollowsItsDeclaration) {
 // On every page each control, label and button lies whole inside the window and
 // overlaps no other.
 TEST_F(StartUp, EveryPageShowsItsControlsWholeWithoutOverlap) {
-  form().show();
+  mainWindow().show();
   auto checkPage = [&](QWidget* page) {
     QApplication::processEvents();
     std::vector<std::pair<QWidget*, QRect>> leaves;
@@ -159,11 +161,11 @@ TEST_F(StartUp, EveryPageShowsItsControlsWholeWithoutOverlap) {
           w->inherits("QStackedWidget") || w->inherits("QTabBar") || w->parentWidget()->inherits("QTabBar")) {
         continue;
       }
-      if (!w->objectName().startsWith("TabSheet") && w->findChildren<QLabel*>().isEmpty()) {
-        leaves.push_back({w, QRect(w->mapTo(&form(), QPoint(0, 0)), w->size())});
+      if (!w->objectName().endsWith("Page") && w->findChildren<QLabel*>().isEmpty()) {
+        leaves.push_back({w, QRect(w->mapTo(&mainWindow(), QPoint(0, 0)), w->size())});
       }
     }
-    const QRect inside(page->mapTo(&form(), QPoint(0, 0)), page->size());
+    const QRect inside(page->mapTo(&mainWindow(), QPoint(0, 0)), page->size());
     for (std::size_t i = 0; i < leaves.size(); ++i) {
       EXPECT_TRUE(inside.contains(leaves[i].second))
           << page->objectName().toStdString() << ": " << leaves[i].first->objectName().toStdString();
@@ -176,13 +178,13 @@ TEST_F(StartUp, EveryPageShowsItsControlsWholeWithoutOverlap) {
     }
     return leaves.size();
   };
-  QTabWidget* pages = form().PageControl1;
-  auto* inner = control<QTabWidget>("PageControl2");
+  QTabWidget* pages = settingsTabs();
+  auto* inner = control<QTabWidget>("telemetryTabs");
   std::size_t placed = 0;
   for (int i = 0; i < pages->count(); ++i) {
     if (!pages->isTabVisible(i)) continue;
     pages->setCurrentIndex(i);
-    if (pages->widget(i)->objectName() != "TabSheet8") {
+    if (pages->widget(i)->objectName() != "telemetryPage") {
       placed += checkPage(pages->widget(i));
       continue;
     }
@@ -198,26 +200,26 @@ TEST_F(StartUp, EveryPageShowsItsControlsWholeWithoutOverlap) {
 }
 
 TEST_F(StartUp, AuxiliaryWindowsStartHiddenWithTheirContent) {
-  EXPECT_FALSE(windows->Form2->isVisible());
-  EXPECT_FALSE(windows->Form3->isVisible());
-  EXPECT_FALSE(windows->Form4->isVisible());
-  EXPECT_EQ(windows->Form2->windowTitle(), "Beacon special strings");
-  EXPECT_EQ(windows->Form3->windowTitle(), "Zorbel+ remote firmware upload procedure");
-  EXPECT_TRUE(windows->Form4->windowTitle().startsWith("APRS-IS packets to RF filter ("));
-  EXPECT_TRUE(windows->Form4->windowTitle().endsWith("):"));
+  EXPECT_FALSE(windows->specialStringsWindow->isVisible());
+  EXPECT_FALSE(windows->remoteUpdateHelpWindow->isVisible());
+  EXPECT_FALSE(windows->filterWindow->isVisible());
+  EXPECT_EQ(windows->specialStringsWindow->windowTitle(), "Beacon special strings");
+  EXPECT_EQ(windows->remoteUpdateHelpWindow->windowTitle(), "Zorbel+ remote firmware upload procedure");
+  EXPECT_TRUE(windows->filterWindow->windowTitle().startsWith("APRS-IS packets to RF filter ("));
+  EXPECT_TRUE(windows->filterWindow->windowTitle().endsWith("):"));
   QStringList lines;
-  for (QLabel* l : windows->Form2->findChildren<QLabel*>()) lines << l->text();
+  for (QLabel* l : windows->specialStringsWindow->findChildren<QLabel*>()) lines << l->text();
   EXPECT_EQ(lines, QStringList({"<date> - inserts current time in format: DDHHMM. ",
                                 "<lat> - inserts latitude defined on  \"Radio\" Tab.",
                                 "<long> - inserts longitude defined on  \"Radio\" Tab.", "Example:",
                                 "@<date>z<lat>/<long>-ZORBEL Test."}));
   for (int k = 1; k <= 12; ++k) {
     const QString id = QString("%1").arg(k, 2, 10, QLatin1Char('0'));
-    EXPECT_EQ(windows->Form4->findChild<QLineEdit*>("Packet2rf_filter_callsign" + id)->text(), "");
-    EXPECT_EQ(windows->Form4->findChild<QLineEdit*>("Packet2rf_filter_ssid" + id)->text(), "*");
-    EXPECT_EQ(windows->Form4->findChild<QComboBox*>("Packet2rf_filter_type" + id)->currentText(), "Not used");
+    EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign" + id)->text(), "");
+    EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_ssid" + id)->text(), "*");
+    EXPECT_EQ(windows->filterWindow->findChild<QComboBox*>("Packet2rf_filter_type" + id)->currentText(), "Not used");
   }
-  EXPECT_EQ(windows->Form4->findChild<QPushButton*>("BitBtn1")->text(), "OK");
+  EXPECT_EQ(windows->filterWindow->findChild<QPushButton*>(names::kFilterOkButton)->text(), "OK");
 }
 
 TEST_F(StartUp, ScreenshotOptionWritesEveryPageAndWindow) {
@@ -227,14 +229,14 @@ TEST_F(StartUp, ScreenshotOptionWritesEveryPageAndWindow) {
   EXPECT_TRUE(error.isEmpty()) << error.toStdString();
   // Eleven visible main pages (the telemetry tab by its four visible pages), three windows, the splash.
   EXPECT_EQ(files.size(), 10 + 4 + 3 + 1);
-  EXPECT_TRUE(files.contains(dir.filePath("Form1_TabSheet8_TabSheet12.png")));
-  EXPECT_FALSE(files.contains(dir.filePath("Form1_TabSheet7.png")));
-  EXPECT_EQ(QImage(dir.filePath("Form1_TabSheet1.png")).size(), form().size() * form().devicePixelRatio());
-  EXPECT_EQ(QImage(dir.filePath("Form4.png")).size(), windows->Form4->size() * windows->Form4->devicePixelRatio());
+  EXPECT_TRUE(files.contains(dir.filePath("mainWindow_telemetryPage_analogChannelsPage.png")));
+  EXPECT_FALSE(files.contains(dir.filePath("mainWindow_webServerPage.png")));
+  EXPECT_EQ(QImage(dir.filePath("mainWindow_radioPage.png")).size(), mainWindow().size() * mainWindow().devicePixelRatio());
+  EXPECT_EQ(QImage(dir.filePath("filterWindow.png")).size(), windows->filterWindow->size() * windows->filterWindow->devicePixelRatio());
 }
 
 TEST(Splash, PictureIsDecodedByLibjpegAndFillsABorderlessWindow) {
-  TSplashScreen_notplus splash;
+  SplashScreen splash;
   EXPECT_EQ(splash.picture().size(), QSize(254, 254));
   EXPECT_EQ(splash.size(), QSize(254, 254));
   EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
@@ -242,9 +244,6 @@ TEST(Splash, PictureIsDecodedByLibjpegAndFillsABorderlessWindow) {
   // Not a blank picture: the sky at the top is darker than the name's letters.
   const QImage& p = splash.picture();
   EXPECT_LT(qGray(p.pixel(5, 5)), 80);
-  TSplashScreen_plus plus;
-  EXPECT_EQ(plus.picture().size(), QSize(254, 254));
-  EXPECT_NE(plus.picture(), splash.picture());
 }
 
 TEST(Latin1, TextsAreEightBitAndUnmappableCharactersAreRefusedNotReplaced) {

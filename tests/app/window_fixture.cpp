@@ -6,7 +6,7 @@
 
 namespace zorbel::app::test_support {
 
-void WindowTest::type(const char* name, const QString& value) {
+void WindowTest::type(const QString& name, const QString& value) {
   QLineEdit* e = edit(name);
   e->selectAll();
   QTest::keyClick(e, Qt::Key_Delete);

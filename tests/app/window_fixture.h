@@ -3,12 +3,17 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "object_names.h"
 #include "scripted_dialogs.h"
 #include "windows.h"
 
@@ -20,23 +25,31 @@ class WindowTest : public ::testing::Test {
   ScriptedDialogs dialogs;
   std::unique_ptr<Windows> windows = std::make_unique<Windows>(dialogs);
 
-  TForm1& form() { return *windows->Form1; }
+  MainWindow& mainWindow() { return *windows->mainWindow; }
 
   template <class W>
-  W* control(const char* name) {
-    auto* w = form().findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
+  W* control(const QString& name) {
+    auto* w = mainWindow().findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name.toStdString();
     return w;
   }
-  QLineEdit* edit(const char* name) { return control<QLineEdit>(name); }
-  QComboBox* combo(const char* name) { return control<QComboBox>(name); }
-  QCheckBox* check(const char* name) { return control<QCheckBox>(name); }
-  QString text(const char* name) { return edit(name)->text(); }
+  QLineEdit* edit(const QString& name) { return control<QLineEdit>(name); }
+  QComboBox* combo(const QString& name) { return control<QComboBox>(name); }
+  QCheckBox* check(const QString& name) { return control<QCheckBox>(name); }
+  QString text(const QString& name) { return edit(name)->text(); }
+
+  // The main window's own widgets, by their object names.
+  QComboBox* portBox() { return control<QComboBox>(names::kPortBox); }
+  QTabWidget* settingsTabs() { return control<QTabWidget>(names::kSettingsTabs); }
+  QPlainTextEdit* logView() { return control<QPlainTextEdit>(names::kLogView); }
+  QProgressBar* progressBar() { return control<QProgressBar>(names::kProgressBar); }
+  QLabel* statusLine() { return control<QLabel>(names::kStatusLine); }
+  QMenu* remoteUpdateMenu() { return control<QMenu>(names::kRemoteUpdateMenu); }
 
   // What a user does: replace an edit's text by typing, press a button, pick a menu item.
-  void type(const char* name, const QString& value);
-  void click(const char* button) { control<QPushButton>(button)->click(); }
-  void trigger(const char* action) { control<QAction>(action)->trigger(); }
+  void type(const QString& name, const QString& value);
+  void click(const QString& button) { control<QPushButton>(button)->click(); }
+  void trigger(const QString& action) { control<QAction>(action)->trigger(); }
 
   // Runs queued calls (the link's reports) until `done` holds or `ms` pass.
   static bool waitFor(const std::function<bool()>& done, int ms = 5000);

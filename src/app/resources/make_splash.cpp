@@ -1,6 +1,6 @@
-// Draws the two splash pictures (a radio mast sending APRS waves under a night
-// sky, with the product name) and writes them as JPEG files with libjpeg.
-// Run once by hand: zorbel-make-splash <folder>; the pictures are committed.
+// Draws the splash picture (a radio mast sending APRS waves under a night
+// sky, with the product name) and writes it as a JPEG file with libjpeg.
+// Run once by hand: zorbel-make-splash <folder>; the picture is committed.
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -106,8 +106,7 @@ bool writeJpeg(const QImage& image, const char* path) {
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".");
-  const bool ok = writeJpeg(draw("ZORBEL"), qPrintable(folder + "/splash.jpg")) &&
-                  writeJpeg(draw("ZORBEL+"), qPrintable(folder + "/splash_plus.jpg"));
-  if (!ok) std::fprintf(stderr, "cannot write the pictures into %s\n", qPrintable(folder));
+  const bool ok = writeJpeg(draw("ZORBEL"), qPrintable(folder + "/splash.jpg"));
+  if (!ok) std::fprintf(stderr, "cannot write the picture into %s\n", qPrintable(folder));
   return ok ? 0 : 1;
 }

@@ -14,9 +14,10 @@
 #include <QLabel>
 
 #include "cfgfile/config_file.h"
-#include "form1.h"
+#include "main_window.h"
 #include "latin1.h"
 #include "link_adapter.h"
+#include "object_names.h"
 #include "settings/codec.h"
 #include "update/firmware.h"
 #include "update/remote_update.h"
@@ -78,7 +79,7 @@ QString dialogFolder(const QString& subfolder) {
 
 // ---- Connection group -------------------------------------------------------
 
-void TForm1::Button1Click() {
+void MainWindow::openPort() {
   const link::OpenResult result = link_->device().open(toBytes(portName()));
   if (result.ok) {
     information(kInformation, QString::fromStdString(result.message));
@@ -93,21 +94,21 @@ void TForm1::Button1Click() {
   information(kInformation, QString::fromStdString(result.message), details);
 }
 
-void TForm1::Button2Click() { link_->device().close(); }
+void MainWindow::closePort() { link_->device().close(); }
 
-void TForm1::Button4Click() {
+void MainWindow::readConfiguration() {
   link_->device().readConfiguration();
   setStatus(link_->device().workerRunning() ? "Waiting for the device" : "Read config starts when a port is open");
 }
 
-void TForm1::Button5Click() {
+void MainWindow::writeConfiguration() {
   if (!encodeForDevice()) return;
   link_->device().writeConfiguration(image_);
   setStatus(link_->device().workerRunning() ? "Waiting for the device" : "Write config starts when a port is open");
 }
 
-void TForm1::Button3Click() {
-  const auto path = chooseFile("OpenDialog1", false, "firmware", kHashFilter);
+void MainWindow::uploadFirmware() {
+  const auto path = chooseFile(names::kFirmwareDialog, false, "firmware", kHashFilter);
   if (!path) return;
   if (notAPlainFile(*path)) {
     information(update::kFileOpenErrorTitle, "File open error.", kNotAFile);
@@ -121,8 +122,8 @@ void TForm1::Button3Click() {
   }
   // The bar runs to the page count; an empty file still sends one page, so
   // the bar never gets an empty range (which would show as "busy").
-  ProgressBar1->setRange(0, std::max<int>(1, static_cast<int>(firmware_->pageCount())));
-  ProgressBar1->setValue(0);
+  progressBar_->setRange(0, std::max<int>(1, static_cast<int>(firmware_->pageCount())));
+  progressBar_->setValue(0);
   link_->device().uploadFirmware(*firmware_);
   setStatus(link_->device().workerRunning() ? "Waiting for the device"
                                             : "Upload firmware starts when a port is open");
@@ -130,58 +131,46 @@ void TForm1::Button3Click() {
 
 // ---- Pages ------------------------------------------------------------------
 
-void TForm1::Button11Click() { dialogs_.showModal(*form2_); }
-void TForm1::Button20Click() { dialogs_.showModal(*form4_); }
-void TForm1::README1Click() { dialogs_.showModal(*form3_); }
+void MainWindow::showSpecialStrings() { dialogs_.showModal(*specialStringsWindow_); }
+void MainWindow::showFilterSetup() { dialogs_.showModal(*filterWindow_); }
+void MainWindow::showRemoteUpdateHelp() { dialogs_.showModal(*remoteUpdateHelpWindow_); }
 
-void TForm1::UploadpctimeClick() {
+void MainWindow::uploadPcTimeClicked() {
   binder_.toModel();
   model_.uploadPcTimeClick();
   binder_.toWidgets();
 }
 
-void TForm1::FillRtcFromPcClock() {
+void MainWindow::fillClockFromPc() {
   binder_.toModel();
   model_.fillRtcFromPcClock();
   binder_.toWidgets();
 }
 
-void TForm1::channelDefaults(bool analog, int channel) {
+void MainWindow::restoreAnalogDefaults(int channel) {
   binder_.toModel();
-  if (analog) {
-    model_.analogChannelDefaults(channel);
-  } else {
-    model_.digitalChannelDefaults(channel);
-  }
+  model_.analogChannelDefaults(channel);
   binder_.toWidgets();
 }
 
-void TForm1::Button6Click() { channelDefaults(true, 1); }
-void TForm1::Button7Click() { channelDefaults(true, 2); }
-void TForm1::Button8Click() { channelDefaults(true, 3); }
-void TForm1::Button9Click() { channelDefaults(true, 4); }
-void TForm1::Button10Click() { channelDefaults(true, 5); }
-void TForm1::Button13Click() { channelDefaults(false, 1); }
-void TForm1::Button12Click() { channelDefaults(false, 2); }
-void TForm1::Button14Click() { channelDefaults(false, 3); }
-void TForm1::Button15Click() { channelDefaults(false, 4); }
-void TForm1::Button16Click() { channelDefaults(false, 5); }
-void TForm1::Button17Click() { channelDefaults(false, 6); }
-void TForm1::Button18Click() { channelDefaults(false, 7); }
-void TForm1::Button19Click() { channelDefaults(false, 8); }
+void MainWindow::restoreDigitalDefaults(int channel) {
+  binder_.toModel();
+  model_.digitalChannelDefaults(channel);
+  binder_.toWidgets();
+}
 
 // ---- Menus ------------------------------------------------------------------
 
-void TForm1::Savetofile1Click() {
-  const auto path = chooseFile("SaveDialog1", true, "config", kConfigFilter, "zorbel.cfg");
+void MainWindow::saveToFile() {
+  const auto path = chooseFile(names::kConfigSaveDialog, true, "config", kConfigFilter, "zorbel.cfg");
   if (!path) return;
   binder_.toModel();
   const cfgfile::SaveResult saved = cfgfile::saveConfigFile(model_, localPath(*path));
   if (!saved.ok()) showError(fromBytes(saved.message()), QString::fromLocal8Bit(saved.reason));
 }
 
-void TForm1::Readfromfile1Click() {
-  const auto path = chooseFile("OpenDialog2", false, "config", kConfigFilter);
+void MainWindow::readFromFile() {
+  const auto path = chooseFile(names::kConfigOpenDialog, false, "config", kConfigFilter);
   if (!path) return;
   if (notAPlainFile(*path)) {
     showError("Unable to read from " + *path, kNotAFile);
@@ -197,9 +186,9 @@ void TForm1::Readfromfile1Click() {
   binder_.toWidgets();
 }
 
-void TForm1::BuildRemoteUpdateFile1Click() {
+void MainWindow::buildRemoteUpdateFile() {
   if (!encodeForDevice()) return;
-  const auto firmware = chooseFile("RUF_OpenDialog", false, "remote", kHashFilter);
+  const auto firmware = chooseFile(names::kRemoteFirmwareDialog, false, "remote", kHashFilter);
   if (!firmware) return;
   // A firmware file that cannot be read is reported before the destination is asked for.
   QFile probe(*firmware);
@@ -208,7 +197,7 @@ void TForm1::BuildRemoteUpdateFile1Click() {
     return;
   }
   probe.close();
-  const auto out = chooseFile("RUF_SaveDialog", true, "remote", kRemoteFilter);
+  const auto out = chooseFile(names::kRemoteSaveDialog, true, "remote", kRemoteFilter);
   if (!out) return;
   const update::RemoteUpdateResult built =
       update::buildRemoteUpdateFile(image_, localPath(*firmware), localPath(*out));
@@ -222,7 +211,7 @@ void TForm1::BuildRemoteUpdateFile1Click() {
 
 // "Write config" and "Build remote update file": the PC clock first when
 // Uploadpctime is checked, then the encoder into the window's image.
-bool TForm1::encodeForDevice() {
+bool MainWindow::encodeForDevice() {
   binder_.toModel();
   if (model_.checked("Uploadpctime")) model_.fillRtcFromPcClock();
   binder_.toWidgets();
@@ -231,7 +220,7 @@ bool TForm1::encodeForDevice() {
   return result.ok();
 }
 
-void TForm1::showEncodeFailure(const settings::EncodeResult& result) {
+void MainWindow::showEncodeFailure(const settings::EncodeResult& result) {
   if (result.status == settings::EncodeResult::Status::RangeError) {
     information(kInformation, fromBytes(result.message()));
   } else {
@@ -239,7 +228,7 @@ void TForm1::showEncodeFailure(const settings::EncodeResult& result) {
   }
 }
 
-std::optional<QString> TForm1::chooseFile(const QString& dialog, bool save, const QString& subfolder,
+std::optional<QString> MainWindow::chooseFile(const QString& dialog, bool save, const QString& subfolder,
                                           const QString& filter, const QString& preset) {
   FileDialogRequest request;
   request.name = dialog;
@@ -253,29 +242,29 @@ std::optional<QString> TForm1::chooseFile(const QString& dialog, bool save, cons
   return path;
 }
 
-void TForm1::information(const QString& title, const QString& text, const QString& details) {
+void MainWindow::information(const QString& title, const QString& text, const QString& details) {
   dialogs_.message(UserDialogs::Icon::Information, title, text, details, this);
 }
 
 // The application's general error box: an exception, or a text that is not an integer.
-void TForm1::showError(const QString& text, const QString& details) {
+void MainWindow::showError(const QString& text, const QString& details) {
   dialogs_.message(UserDialogs::Icon::Error, kApplicationTitle, text, details, this);
 }
 
-void TForm1::setStatus(const QString& text) { StatusLine->setText(text); }
+void MainWindow::setStatus(const QString& text) { statusLine_->setText(text); }
 
 // ---- The link's reports, queued onto the GUI thread in the worker's order ----
 
-void TForm1::appendLog(const std::string& line) { Memo1->appendPlainText(fromBytes(line)); }
+void MainWindow::appendLog(const std::string& line) { logView_->appendPlainText(fromBytes(line)); }
 
-void TForm1::showProgress(link::TransferKind kind, std::uint32_t done, std::uint32_t total) {
+void MainWindow::showProgress(link::TransferKind kind, std::uint32_t done, std::uint32_t total) {
   // A firmware upload keeps the range its load set; the others run to their 16 pages.
-  if (kind != link::TransferKind::Firmware) ProgressBar1->setRange(0, static_cast<int>(total));
-  ProgressBar1->setValue(std::min(static_cast<int>(done), ProgressBar1->maximum()));
+  if (kind != link::TransferKind::Firmware) progressBar_->setRange(0, static_cast<int>(total));
+  progressBar_->setValue(std::min(static_cast<int>(done), progressBar_->maximum()));
   setStatus(QString("%1, page %2 of %3").arg(transferName(kind)).arg(std::min(done + 1, total)).arg(total));
 }
 
-void TForm1::showPortState(link::PortState state, const std::string& text) {
+void MainWindow::showPortState(link::PortState state, const std::string& text) {
   const QString what = QString::fromLocal8Bit(text);
   switch (state) {
     case link::PortState::Open:  // "Port /dev/ttyUSB0 open"
@@ -284,9 +273,9 @@ void TForm1::showPortState(link::PortState state, const std::string& text) {
   }
 }
 
-void TForm1::showTransferEnd(link::TransferKind kind, link::TransferEnd end) {
+void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end) {
   if (end == link::TransferEnd::Finished) {
-    ProgressBar1->setValue(ProgressBar1->maximum());
+    progressBar_->setValue(progressBar_->maximum());
     setStatus(transferName(kind) + ": finished");
   } else {
     setStatus(transferName(kind) + ": stopped, see the log");
@@ -294,7 +283,7 @@ void TForm1::showTransferEnd(link::TransferKind kind, link::TransferEnd end) {
 }
 
 // The end of a good configuration read: the worker waits until the decoder has run.
-void TForm1::decodeReceivedImage(std::shared_ptr<link::ImageHandOver> hand) {
+void MainWindow::decodeReceivedImage(std::shared_ptr<link::ImageHandOver> hand) {
   binder_.toModel();
   const settings::DecodeResult decoded = settings::decodeSettings(hand->image(), model_);
   binder_.toWidgets();
@@ -302,7 +291,7 @@ void TForm1::decodeReceivedImage(std::shared_ptr<link::ImageHandOver> hand) {
   if (!decoded.ok) information(kInformation, fromBytes(decoded.message));
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // The worker reports to this window: it must be gone before the window is.
   link_->device().stopAndJoin();
   QMainWindow::closeEvent(event);

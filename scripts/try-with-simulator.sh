@@ -6,7 +6,7 @@
 # the build folder between runs; it stops when the configurator exits.
 # Arguments go to the configurator (e.g. --screenshots FOLDER).
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 scripts/build.sh
 

@@ -3,24 +3,25 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "aux_windows.h"
+#include "auxiliary_windows.h"
+#include "object_names.h"
 #include "settings_binder.h"
 #include "settings_pages.h"
 
 namespace zorbel::app {
 
-TForm4::TForm4(SettingsBinder& binder, QWidget* parent)
+FilterWindow::FilterWindow(SettingsBinder& binder, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
-  setObjectName("Form4");
+  setObjectName("filterWindow");
   setWindowTitle("APRS-IS packets to RF filter (first matching entry decides):");
 
   // The entries start as their declarations say: empty callsign, "*", "Not used".
-  binder.createControls([](std::string_view page) { return page == "Form4"; });
+  binder.createControls([](std::string_view page) { return page == "filterWindow"; });
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(buildFilterEntries(binder));
 
   auto* ok = new QPushButton("OK");
-  ok->setObjectName("BitBtn1");
+  ok->setObjectName(names::kFilterOkButton);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   auto* okRow = new QHBoxLayout;

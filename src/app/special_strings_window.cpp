@@ -1,13 +1,14 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "aux_windows.h"
+#include "auxiliary_windows.h"
+#include "object_names.h"
 
 namespace zorbel::app {
 
-TForm2::TForm2(QWidget* parent)
+SpecialStringsWindow::SpecialStringsWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
-  setObjectName("Form2");
+  setObjectName(names::kSpecialStringsWindow);
   setWindowTitle("Beacon special strings");
   auto* layout = new QVBoxLayout(this);
   layout->setSpacing(2);

@@ -8,26 +8,26 @@ namespace zorbel::app {
 class SettingsBinder;
 
 // "Beacon special strings": what the beacon text tokens stand for.
-class TForm2 : public QDialog {
+class SpecialStringsWindow : public QDialog {
   Q_OBJECT
  public:
-  explicit TForm2(QWidget* parent = nullptr);
+  explicit SpecialStringsWindow(QWidget* parent = nullptr);
 };
 
 // "Zorbel+ remote firmware upload procedure": how a remote update is done.
-class TForm3 : public QDialog {
+class RemoteUpdateHelpWindow : public QDialog {
   Q_OBJECT
  public:
-  explicit TForm3(QWidget* parent = nullptr);
+  explicit RemoteUpdateHelpWindow(QWidget* parent = nullptr);
 };
 
 // The twelve APRS-IS to RF filter entries. Its controls are settings: they are
 // made from their declarations, kept by the binder and keep what was typed
 // between showings (there is no cancel).
-class TForm4 : public QDialog {
+class FilterWindow : public QDialog {
   Q_OBJECT
  public:
-  TForm4(SettingsBinder& binder, QWidget* parent = nullptr);
+  FilterWindow(SettingsBinder& binder, QWidget* parent = nullptr);
 };
 
 // A fixed-size window: the designed client area, larger only where the

@@ -1,5 +1,5 @@
 // The main window's construction: controls, pages, menus and start-up state.
-#include "form1.h"
+#include "main_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,6 +18,7 @@
 #include <exception>
 
 #include "link_adapter.h"
+#include "object_names.h"
 #include "settings_pages.h"
 #include "update/firmware.h"
 
@@ -34,7 +35,7 @@ constexpr QSize kClientArea(735, 416);
 class PortComboBox : public QComboBox {
  public:
   PortComboBox() {
-    setObjectName("ComboBox2");
+    setObjectName(names::kPortBox);
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     refresh();
@@ -78,13 +79,13 @@ QPushButton* commandButton(const char* name, const QString& caption) {
 
 }  // namespace
 
-TForm1::TForm1(UserDialogs& dialogs, QWidget* parent)
+MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       dialogs_(dialogs),
       binder_(model_),
       firmware_(std::make_unique<update::FirmwarePages>()) {
-  setObjectName("Form1");
+  setObjectName(names::kMainWindow);
 
   GuiLinkHandlers handlers;
   handlers.log = [this](const std::string& line) { appendLog(line); };
@@ -100,34 +101,34 @@ TForm1::TForm1(UserDialogs& dialogs, QWidget* parent)
   layout->setSpacing(4);
   layout->addWidget(buildConnectionGroup());
 
-  PageControl1 = new QTabWidget;
-  PageControl1->setObjectName("PageControl1");
+  settingsTabs_ = new QTabWidget;
+  settingsTabs_->setObjectName(names::kSettingsTabs);
   // Every tab caption stays in view: the window is made wide enough for them.
-  PageControl1->setUsesScrollButtons(false);
+  settingsTabs_->setUsesScrollButtons(false);
   // Every settings control but the filter window's is made from its declaration here.
-  binder_.createControls([](std::string_view page) { return page != "Form4"; });
-  buildSettingsPages(PageControl1, binder_);
-  PageControl1->setCurrentIndex(0);
-  layout->addWidget(PageControl1, 1);
+  binder_.createControls([](std::string_view page) { return page != "filterWindow"; });
+  buildSettingsPages(settingsTabs_, binder_);
+  settingsTabs_->setCurrentIndex(0);
+  layout->addWidget(settingsTabs_, 1);
 
-  Memo1 = new QPlainTextEdit;
-  Memo1->setObjectName("Memo1");
-  Memo1->setReadOnly(true);
-  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 4 + 2 * Memo1->frameWidth() + 8);
-  layout->addWidget(Memo1);
+  logView_ = new QPlainTextEdit;
+  logView_->setObjectName(names::kLogView);
+  logView_->setReadOnly(true);
+  logView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  logView_->setFixedHeight(logView_->fontMetrics().lineSpacing() * 4 + 2 * logView_->frameWidth() + 8);
+  layout->addWidget(logView_);
 
   // The bottom edge: what the link is doing, and the transfer's progress.
-  StatusLine = new QLabel;
-  StatusLine->setObjectName("StatusLine");
-  ProgressBar1 = new QProgressBar;
-  ProgressBar1->setObjectName("ProgressBar1");
-  ProgressBar1->setRange(0, 100);
-  ProgressBar1->setValue(0);
-  ProgressBar1->setTextVisible(false);
+  statusLine_ = new QLabel;
+  statusLine_->setObjectName(names::kStatusLine);
+  progressBar_ = new QProgressBar;
+  progressBar_->setObjectName(names::kProgressBar);
+  progressBar_->setRange(0, 100);
+  progressBar_->setValue(0);
+  progressBar_->setTextVisible(false);
   auto* bottom = new QHBoxLayout;
-  bottom->addWidget(StatusLine, 1);
-  bottom->addWidget(ProgressBar1, 1);
+  bottom->addWidget(statusLine_, 1);
+  bottom->addWidget(progressBar_, 1);
   layout->addLayout(bottom);
   setCentralWidget(central);
 
@@ -142,15 +143,15 @@ TForm1::TForm1(UserDialogs& dialogs, QWidget* parent)
 
   // Hidden from start-up on; nothing shows them again. Their settings are
   // still encoded, and a read still sets the module selectors.
-  for (const char* name : {"Label93", "Telemodule_enable", "Label94", "Bitsmodule_enable"}) {
+  for (const char* name : {"telemoduleCaption", "Telemodule_enable", "bitsmoduleCaption", "Bitsmodule_enable"}) {
     findChild<QWidget*>(name)->hide();
   }
-  auto* pageControl2 = findChild<QTabWidget*>("PageControl2");
-  pageControl2->setTabVisible(pageControl2->indexOf(findChild<QWidget*>("TabSheet16")), false);
-  pageControl2->setCurrentIndex(0);
+  auto* telemetryTabs = findChild<QTabWidget*>("telemetryTabs");
+  telemetryTabs->setTabVisible(telemetryTabs->indexOf(findChild<QWidget*>("quodraOutputsPage")), false);
+  telemetryTabs->setCurrentIndex(0);
   setWindowTitle(QString("ZORBEL Configurator %1").arg(kProgramVersion));
-  PageControl1->setTabVisible(PageControl1->indexOf(findChild<QWidget*>("TabSheet7")), false);
-  Remoteupdate1->menuAction()->setVisible(false);
+  settingsTabs_->setTabVisible(settingsTabs_->indexOf(findChild<QWidget*>("webServerPage")), false);
+  remoteUpdateMenu_->menuAction()->setVisible(false);
 
   // Fixed single border: the smallest size that shows every page whole, at
   // least the designed client area below the menu bar.
@@ -161,87 +162,90 @@ TForm1::TForm1(UserDialogs& dialogs, QWidget* parent)
 }
 
 // The worker reports into this window's members: it stops before they go.
-TForm1::~TForm1() { link_->device().stopAndJoin(); }
+MainWindow::~MainWindow() { link_->device().stopAndJoin(); }
 
-void TForm1::setAuxiliaryWindows(QDialog* form2, QDialog* form3, QDialog* form4) {
-  form2_ = form2;
-  form3_ = form3;
-  form4_ = form4;
+void MainWindow::setAuxiliaryWindows(QDialog* specialStrings, QDialog* remoteUpdateHelp, QDialog* filter) {
+  specialStringsWindow_ = specialStrings;
+  remoteUpdateHelpWindow_ = remoteUpdateHelp;
+  filterWindow_ = filter;
 }
 
-QString TForm1::portName() const { return ComboBox2->currentText().trimmed(); }
+QString MainWindow::portName() const { return portBox_->currentText().trimmed(); }
 
-QWidget* TForm1::buildConnectionGroup() {
+QWidget* MainWindow::buildConnectionGroup() {
   auto* box = new QGroupBox("Connection:");
   auto* row = new QHBoxLayout(box);
   row->setContentsMargins(6, 2, 6, 4);
   auto* label = new QLabel("COM Port:");
-  ComboBox2 = new PortComboBox;
-  ComboBox2->setMinimumContentsLength(12);
-  label->setBuddy(ComboBox2);
+  portBox_ = new PortComboBox;
+  portBox_->setMinimumContentsLength(12);
+  label->setBuddy(portBox_);
   row->addWidget(label);
-  row->addWidget(ComboBox2);
-  row->addWidget(commandButton("Button1", "Open port"));
-  row->addWidget(commandButton("Button2", "Close port"));
-  row->addWidget(commandButton("Button4", "Read config"));
-  row->addWidget(commandButton("Button5", "Write config"));
-  row->addWidget(commandButton("Button3", "Upload firmware"));
+  row->addWidget(portBox_);
+  row->addWidget(commandButton(names::kOpenPortButton, "Open port"));
+  row->addWidget(commandButton(names::kClosePortButton, "Close port"));
+  row->addWidget(commandButton(names::kReadConfigButton, "Read config"));
+  row->addWidget(commandButton(names::kWriteConfigButton, "Write config"));
+  row->addWidget(commandButton(names::kUploadFirmwareButton, "Upload firmware"));
   row->addStretch();
   return box;
 }
 
-void TForm1::buildMenus() {
-  menuBar()->setObjectName("MainMenu1");
+void MainWindow::buildMenus() {
+  menuBar()->setObjectName(names::kMainMenu);
   auto addAction = [this](QMenu* menu, const char* name, const QString& caption) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     return action;
   };
   QMenu* files = menuBar()->addMenu("Configuration import/export");
-  addAction(files, "Savetofile1", "Save to file");
-  addAction(files, "Readfromfile1", "Read from file");
-  Remoteupdate1 = menuBar()->addMenu("Remote update");
-  Remoteupdate1->setObjectName("Remoteupdate1");
-  addAction(Remoteupdate1, "README1", "README!");
-  addAction(Remoteupdate1, "Buildremoteupdatefile1", "Build remote update file");
+  addAction(files, names::kSaveToFileAction, "Save to file");
+  addAction(files, names::kReadFromFileAction, "Read from file");
+  remoteUpdateMenu_ = menuBar()->addMenu("Remote update");
+  remoteUpdateMenu_->setObjectName(names::kRemoteUpdateMenu);
+  addAction(remoteUpdateMenu_, names::kRemoteUpdateHelpAction, "README!");
+  addAction(remoteUpdateMenu_, names::kBuildRemoteUpdateFileAction, "Build remote update file");
 }
 
-void TForm1::connectCommands() {
-  const std::pair<const char*, Handler> buttons[] = {
-      {"Button1", &TForm1::Button1Click},   {"Button2", &TForm1::Button2Click},
-      {"Button3", &TForm1::Button3Click},   {"Button4", &TForm1::Button4Click},
-      {"Button5", &TForm1::Button5Click},   {"Button11", &TForm1::Button11Click},
-      {"Button20", &TForm1::Button20Click}, {"Button6", &TForm1::Button6Click},
-      {"Button7", &TForm1::Button7Click},   {"Button8", &TForm1::Button8Click},
-      {"Button9", &TForm1::Button9Click},   {"Button10", &TForm1::Button10Click},
-      {"Button13", &TForm1::Button13Click}, {"Button12", &TForm1::Button12Click},
-      {"Button14", &TForm1::Button14Click}, {"Button15", &TForm1::Button15Click},
-      {"Button16", &TForm1::Button16Click}, {"Button17", &TForm1::Button17Click},
-      {"Button18", &TForm1::Button18Click}, {"Button19", &TForm1::Button19Click},
+void MainWindow::connectCommands() {
+  const auto onClick = [this](const QString& name, std::function<void()> command) {
+    connect(findChild<QPushButton*>(name), &QPushButton::clicked, this,
+            [this, command = std::move(command)] { runCommand(command); });
   };
-  for (const auto& [name, handler] : buttons) {
-    connect(findChild<QPushButton*>(name), &QPushButton::clicked, this, [this, h = handler] { runCommand(h); });
+  onClick(names::kOpenPortButton, [this] { openPort(); });
+  onClick(names::kClosePortButton, [this] { closePort(); });
+  onClick(names::kUploadFirmwareButton, [this] { uploadFirmware(); });
+  onClick(names::kReadConfigButton, [this] { readConfiguration(); });
+  onClick(names::kWriteConfigButton, [this] { writeConfiguration(); });
+  onClick(names::kSpecialStringsButton, [this] { showSpecialStrings(); });
+  onClick(names::kFilterSetupButton, [this] { showFilterSetup(); });
+  for (int channel = 1; channel <= 5; ++channel) {
+    onClick(names::analogDefaultsButton(channel), [this, channel] { restoreAnalogDefaults(channel); });
+  }
+  for (int channel = 1; channel <= 8; ++channel) {
+    onClick(names::digitalDefaultsButton(channel), [this, channel] { restoreDigitalDefaults(channel); });
   }
   // One handler serves both boxes; it looks only at Uploadpctime.
   for (const char* name : {"Uploadpctime", "Ntp_enable"}) {
     connect(binder_.control<QCheckBox>(name), &QCheckBox::clicked, this,
-            [this] { runCommand(&TForm1::UploadpctimeClick); });
+            [this] { runCommand([this] { uploadPcTimeClicked(); }); });
   }
-  const std::pair<const char*, Handler> menus[] = {
-      {"Savetofile1", &TForm1::Savetofile1Click},
-      {"Readfromfile1", &TForm1::Readfromfile1Click},
-      {"README1", &TForm1::README1Click},
-      {"Buildremoteupdatefile1", &TForm1::BuildRemoteUpdateFile1Click},
+  const std::pair<const char*, void (MainWindow::*)()> menus[] = {
+      {names::kSaveToFileAction, &MainWindow::saveToFile},
+      {names::kReadFromFileAction, &MainWindow::readFromFile},
+      {names::kRemoteUpdateHelpAction, &MainWindow::showRemoteUpdateHelp},
+      {names::kBuildRemoteUpdateFileAction, &MainWindow::buildRemoteUpdateFile},
   };
   for (const auto& [name, handler] : menus) {
-    connect(findChild<QAction*>(name), &QAction::triggered, this, [this, h = handler] { runCommand(h); });
+    connect(findChild<QAction*>(name), &QAction::triggered, this,
+            [this, h = handler] { runCommand([this, h] { (this->*h)(); }); });
   }
 }
 
 // An exception escaping a command is shown and the window stays usable.
-void TForm1::runCommand(Handler handler) {
+void MainWindow::runCommand(const std::function<void()>& command) {
   try {
-    (this->*handler)();
+    command();
   } catch (const std::exception& e) {
     showError(QString::fromLocal8Bit(e.what()));
   } catch (...) {

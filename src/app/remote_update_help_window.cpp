@@ -1,7 +1,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "aux_windows.h"
+#include "auxiliary_windows.h"
+#include "object_names.h"
 
 namespace zorbel::app {
 
@@ -21,9 +22,9 @@ void addText(QVBoxLayout* layout, const QString& text, bool bold = false) {
 
 }  // namespace
 
-TForm3::TForm3(QWidget* parent)
+RemoteUpdateHelpWindow::RemoteUpdateHelpWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
-  setObjectName("Form3");
+  setObjectName(names::kRemoteUpdateHelpWindow);
   setWindowTitle("Zorbel+ remote firmware upload procedure");
   auto* layout = new QVBoxLayout(this);
   layout->setSpacing(3);

@@ -1,0 +1,54 @@
+#pragma once
+// The object names of the windows' own widgets: the buttons, menus, log,
+// progress bar, port box and windows. Tests find widgets by these names.
+// The settings controls are named by their control names (`Callsign`), which
+// are the settings model's keys.
+#include <QString>
+
+namespace zorbel::app::names {
+
+// Windows
+inline constexpr const char* kMainWindow = "mainWindow";
+inline constexpr const char* kSpecialStringsWindow = "specialStringsWindow";
+inline constexpr const char* kRemoteUpdateHelpWindow = "remoteUpdateHelpWindow";
+inline constexpr const char* kFilterWindow = "filterWindow";
+inline constexpr const char* kFilterOkButton = "filterOkButton";
+inline constexpr const char* kSplashScreen = "splashScreen";
+
+// The connection group
+inline constexpr const char* kPortBox = "portBox";
+inline constexpr const char* kOpenPortButton = "openPortButton";
+inline constexpr const char* kClosePortButton = "closePortButton";
+inline constexpr const char* kReadConfigButton = "readConfigButton";
+inline constexpr const char* kWriteConfigButton = "writeConfigButton";
+inline constexpr const char* kUploadFirmwareButton = "uploadFirmwareButton";
+
+// The body of the main window
+inline constexpr const char* kSettingsTabs = "settingsTabs";
+inline constexpr const char* kLogView = "logView";
+inline constexpr const char* kStatusLine = "statusLine";
+inline constexpr const char* kProgressBar = "progressBar";
+
+// Buttons on the settings pages
+inline constexpr const char* kSpecialStringsButton = "specialStringsButton";
+inline constexpr const char* kFilterSetupButton = "filterSetupButton";
+// "Default parameters" of analog channel 1..5 and digital channel 1..8.
+inline QString analogDefaultsButton(int channel) { return QString("analogDefaultsButton%1").arg(channel); }
+inline QString digitalDefaultsButton(int channel) { return QString("digitalDefaultsButton%1").arg(channel); }
+
+// Menus and their commands
+inline constexpr const char* kMainMenu = "mainMenu";
+inline constexpr const char* kSaveToFileAction = "saveToFileAction";
+inline constexpr const char* kReadFromFileAction = "readFromFileAction";
+inline constexpr const char* kRemoteUpdateMenu = "remoteUpdateMenu";
+inline constexpr const char* kRemoteUpdateHelpAction = "remoteUpdateHelpAction";
+inline constexpr const char* kBuildRemoteUpdateFileAction = "buildRemoteUpdateFileAction";
+
+// File dialogs: each remembers the name chosen last.
+inline constexpr const char* kFirmwareDialog = "firmwareDialog";
+inline constexpr const char* kConfigSaveDialog = "configSaveDialog";
+inline constexpr const char* kConfigOpenDialog = "configOpenDialog";
+inline constexpr const char* kRemoteFirmwareDialog = "remoteFirmwareDialog";
+inline constexpr const char* kRemoteSaveDialog = "remoteSaveDialog";
+
+}  // namespace zorbel::app::names
