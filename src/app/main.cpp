@@ -57,7 +57,10 @@ int main(int argc, char** argv) {
 
     zorbel::app::QtDialogs dialogs;
     zorbel::app::Windows windows(dialogs);
-    // The splash stays up while the windows are made and for the pause after.
+    // The splash stays up while the windows are made and for three seconds
+    // after, as users of the device's configurator have always seen it start:
+    // long enough to read which program (and picture) they started. The event
+    // loop is held on purpose; nothing can be pressed before the window shows.
     if (screenshots.isEmpty()) QThread::msleep(3000);
     splash.reset();
 

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "common/version.h"
 #include "link_adapter.h"
 #include "object_names.h"
 #include "settings_pages.h"

@@ -40,8 +40,6 @@ namespace zorbel::app {
 
 class LinkAdapter;
 
-// The program version string, also written into every configuration image.
-inline constexpr const char* kProgramVersion = "v1.32";
 inline constexpr const char* kApplicationTitle = "Zorbel Configurator";
 
 class MainWindow : public QMainWindow {
