@@ -11,13 +11,10 @@ declare -A runs_of=([integer_text]=1000000 [frame_parser]=1000000 [settings_code
                     [cfgfile]=50000)
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
 # Coverage hooks stay out of the standard library's templates and the cipher
-# (fuzz/coverage_ignore.txt); ccache must see that file's content too.
-ignore_list=$PWD/fuzz/coverage_ignore.txt
-export CCACHE_EXTRAFILES=$ignore_list
-CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZORBEL_FUZZ=ON -DZORBEL_BUILD_GUI=OFF -DZORBEL_BUILD_TESTS=OFF -DZORBEL_BUILD_BENCH=OFF \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fsanitize-coverage-ignorelist=$ignore_list" \
-  >/dev/null
+# (fuzz/coverage_ignore.txt, named by the fuzz preset); ccache must see that
+# file's content too.
+export CCACHE_EXTRAFILES=$PWD/fuzz/coverage_ignore.txt
+[ -f "$build_dir/build.ninja" ] || cmake --preset fuzz -B "$build_dir" >/dev/null
 cmake --build "$build_dir"
 
 passed=0
