@@ -78,12 +78,12 @@ void checkThroughFiles(std::span<const std::uint8_t> firmware, std::time_t now,
   writeFile(firmwarePath, firmware);
   static const std::uint8_t kOld[] = {'o', 'l', 'd'};
   writeFile(outPath, kOld);
-  const update::RemoteUpdateResult result = update::buildRemoteUpdateFile(encodedImage(), firmwarePath, outPath, now);
+  const Result<void> result = update::buildRemoteUpdateFile(encodedImage(), firmwarePath, outPath, now);
   const std::vector<std::uint8_t> written = readFile(outPath);
   if (expected) {
     if (!result.ok() || written != *expected) __builtin_trap();
   } else {
-    if (result.status != update::RemoteUpdateResult::Status::FirmwareTooLong) __builtin_trap();
+    if (result.ok() || result.error().kind != ErrorKind::TooLong) __builtin_trap();
     if (written != std::vector<std::uint8_t>(std::begin(kOld), std::end(kOld))) __builtin_trap();
   }
 }
@@ -118,18 +118,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   if (firmware.size() > update::kRemoteFirmwareLimit) {
-    bool refused = false;
-    try {
-      (void)update::assembleRemoteUpdate(encodedImage(), firmware, now);
-    } catch (const std::length_error&) {
-      refused = true;
-    }
-    if (!refused) __builtin_trap();
+    const auto refused = update::assembleRemoteUpdate(encodedImage(), firmware, now);
+    if (refused.ok() || refused.error().kind != ErrorKind::TooLong) __builtin_trap();
     if ((firmware.size() & 63) == 0) checkThroughFiles(firmware, now, nullptr);
     return 0;
   }
 
-  const std::vector<std::uint8_t> file = update::assembleRemoteUpdate(encodedImage(), firmware, now);
+  const auto assembled = update::assembleRemoteUpdate(encodedImage(), firmware, now);
+  if (!assembled) __builtin_trap();
+  const std::vector<std::uint8_t>& file = assembled.value();
   if (file.size() != update::kRemoteFirmwareOffset + firmware.size()) __builtin_trap();
   if (le32(file.data() + update::kRemoteLengthOffset) != firmware.size()) __builtin_trap();
   const std::span<const std::uint8_t> covered(file.data() + update::kRemoteImageOffset,

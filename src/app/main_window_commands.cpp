@@ -14,6 +14,7 @@
 #include <QLabel>
 
 #include "cfgfile/config_file.h"
+#include "common/whole_file.h"
 #include "main_window.h"
 #include "latin1.h"
 #include "link_adapter.h"
@@ -30,19 +31,9 @@ const QString kHashFilter = "Zorbel firmware hash files (*.hash)|*.hash";
 const QString kConfigFilter = "Zorbel config files (*.cfg)|*.cfg";
 const QString kRemoteFilter = "Zorbel remote update files (*.ruf)|*.ruf";
 const QString kInformation = "Information";
+const QString kFileOpenError = "File open error";
 
 std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-// What the file readers say of a path that is not a plain file.
-const QString kNotAFile = "not a regular file";
-
-// A chosen path that exists but is no plain file (a named pipe, a terminal) is
-// refused before anything opens it: opening one can wait for a writer or a
-// carrier for ever, and the window with it.
-bool notAPlainFile(const QString& path) {
-  const QFileInfo info(path);
-  return info.exists() && !info.isFile();
-}
 
 QString transferName(link::TransferKind kind) {
   switch (kind) {
@@ -110,14 +101,12 @@ void MainWindow::writeConfiguration() {
 void MainWindow::uploadFirmware() {
   const auto path = chooseFile(names::kFirmwareDialog, false, "firmware", kHashFilter);
   if (!path) return;
-  if (notAPlainFile(*path)) {
-    information(update::kFileOpenErrorTitle, "File open error.", kNotAFile);
-    return;
-  }
-  const update::FirmwareLoadResult loaded = firmware_->load(localPath(*path));
-  if (!loaded.ok()) {
-    information(QString::fromStdString(loaded.title), QString::fromStdString(loaded.message),
-                QString::fromLocal8Bit(loaded.reason));
+  // The load refuses a path that is no plain file (a named pipe, a terminal)
+  // without waiting for a writer or a carrier.
+  const Result<void> loaded = firmware_->load(localPath(*path));
+  if (!loaded) {
+    information(kFileOpenError, QString::fromStdString(loaded.error().message),
+                QString::fromLocal8Bit(loaded.error().reason));
     return;
   }
   // The bar runs to the page count; an empty file still sends one page, so
@@ -172,10 +161,6 @@ void MainWindow::saveToFile() {
 void MainWindow::readFromFile() {
   const auto path = chooseFile(names::kConfigOpenDialog, false, "config", kConfigFilter);
   if (!path) return;
-  if (notAPlainFile(*path)) {
-    showError("Unable to read from " + *path, kNotAFile);
-    return;
-  }
   binder_.toModel();
   const cfgfile::ImportResult imported = cfgfile::importConfigFile(model_, localPath(*path));
   if (!imported.ok()) {
@@ -191,19 +176,16 @@ void MainWindow::buildRemoteUpdateFile() {
   const auto firmware = chooseFile(names::kRemoteFirmwareDialog, false, "remote", kHashFilter);
   if (!firmware) return;
   // A firmware file that cannot be read is reported before the destination is asked for.
-  QFile probe(*firmware);
-  if (!QFileInfo(*firmware).isFile() || !probe.open(QIODevice::ReadOnly)) {
-    information("File open error", "Could not open firmware file", probe.errorString());
+  if (const Result<void> readable = checkReadable(localPath(*firmware)); !readable) {
+    information(kFileOpenError, "Could not open firmware file", QString::fromLocal8Bit(readable.error().reason));
     return;
   }
-  probe.close();
   const auto out = chooseFile(names::kRemoteSaveDialog, true, "remote", kRemoteFilter);
   if (!out) return;
-  const update::RemoteUpdateResult built =
-      update::buildRemoteUpdateFile(image_, localPath(*firmware), localPath(*out));
-  if (!built.ok()) {
-    information(QString::fromStdString(built.title), QString::fromStdString(built.message),
-                QString::fromLocal8Bit(built.reason));
+  const Result<void> built = update::buildRemoteUpdateFile(image_, localPath(*firmware), localPath(*out));
+  if (!built) {
+    information(kFileOpenError, QString::fromStdString(built.error().message),
+                QString::fromLocal8Bit(built.error().reason));
   }
 }
 

@@ -8,7 +8,7 @@
 
 #include <sys/stat.h>
 
-#include "common/atomic_file.h"
+#include "common/whole_file.h"
 #include "config_keys.h"
 #include "ini_document.h"
 #include "settings/image.h"
@@ -67,17 +67,6 @@ SaveResult writeError(const std::string& path, std::string reason) {
   return SaveResult{SaveResult::Status::WriteError, {}, path, std::move(reason)};
 }
 
-// A symbolic link stays a link: the file it points to is the one rewritten.
-std::string resolveLink(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  char* real = ::realpath(path.c_str(), nullptr);
-  if (real == nullptr) return path;  // a dangling link is replaced like a missing file
-  std::string resolved(real);
-  std::free(real);
-  return resolved;
-}
-
 ImportResult readError(const std::string& path, std::string reason) {
   ImportResult r;
   r.status = ImportResult::Status::ReadError;
@@ -116,28 +105,13 @@ SaveResult saveConfigFile(const SettingsModel& model, const std::string& path) {
   std::vector<std::string> values;
   if (SaveResult result = convertValues(model, values); !result.ok()) return result;
 
-  // The old file is read whole so that everything in it but our values stays.
-  const std::string target = resolveLink(path);
-  std::vector<unsigned char> old;
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return writeError(path, std::strerror(EISDIR));
-    // Renaming over a device or a pipe would replace it; a configuration file is a plain file.
-    if (!S_ISREG(st.st_mode)) return writeError(path, "not a regular file");
-    std::string error;
-    switch (readWholeFile(target, kMaxFileSize, old, error)) {
-      case ReadStatus::Ok: break;
-      case ReadStatus::TooLong: return writeError(path, kTooLong);
-      default: return writeError(path, error);
-    }
-  } else if (errno != ENOENT) {
-    return writeError(path, std::strerror(errno));
-  }
-
-  const std::string content =
-      composeFrom(std::string_view(reinterpret_cast<const char*>(old.data()), old.size()), values);
-  std::string error;
-  if (!writeFileAtomically(target, content.data(), content.size(), error)) return writeError(path, error);
+  // The old file is read under the writers' lock: everything in it but our values stays.
+  WriteOptions options;
+  options.oldLimit = kMaxFileSize;
+  const Result<void> written =
+      updateFile(path, [&](std::string_view old) { return composeFrom(old, values); }, options);
+  if (!written)
+    return writeError(path, written.error().kind == ErrorKind::TooLong ? kTooLong : written.error().reason);
   return {};
 }
 
@@ -183,14 +157,11 @@ ImportResult importConfigFile(SettingsModel& model, const std::string& path) {
     result.fileFound = false;
     return result;
   }
-  std::vector<unsigned char> bytes;
-  std::string error;
-  switch (readWholeFile(path, kMaxFileSize, bytes, error)) {
-    case ReadStatus::Ok: break;
-    case ReadStatus::TooLong: return readError(path, kTooLong);
-    default: return readError(path, error);
-  }
-  return importConfigBytes(model, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  const auto bytes = readWholeFile(path, kMaxFileSize);
+  if (!bytes)
+    return readError(path, bytes.error().kind == ErrorKind::TooLong ? kTooLong : bytes.error().reason);
+  return importConfigBytes(model,
+                           std::string_view(reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size()));
 }
 
 }  // namespace zorbel::cfgfile

@@ -2,42 +2,30 @@
 
 #include <algorithm>
 
-#include "common/atomic_file.h"
+#include "common/whole_file.h"
 
 namespace zorbel::update {
 
 FirmwarePages::FirmwarePages() : buffer_(kFirmwareBufferSize, 0) {}
 
-FirmwareLoadResult FirmwarePages::load(const std::string& path) {
-  FirmwareLoadResult result;
-  result.title = kFileOpenErrorTitle;
-  std::vector<unsigned char> bytes;
-  switch (readWholeFile(path, kFirmwareBufferSize, bytes, result.reason)) {
-    case ReadStatus::Ok:
-      break;
-    case ReadStatus::CannotOpen:
-      result.status = FirmwareLoadResult::Status::CannotOpen;
-      result.message = "File open error.";
-      return result;
-    case ReadStatus::TooLong:
-      result.status = FirmwareLoadResult::Status::TooLong;
-      result.message = "Firmware file too long.";
-      return result;
-    case ReadStatus::ShortRead:
-      // Sending the part that did arrive would flash a truncated firmware.
-      result.status = FirmwareLoadResult::Status::ShortRead;
-      result.message = "Could not read the whole firmware file.";
-      return result;
+Result<void> FirmwarePages::load(const std::string& path) {
+  const auto read = readWholeFile(path, kFirmwareBufferSize);
+  if (!read) {
+    const Error& e = read.error();
+    if (e.kind == ErrorKind::TooLong) return makeError(ErrorKind::TooLong, "Firmware file too long.");
+    // Sending the part that did arrive would flash a truncated firmware.
+    if (e.message == kReadIncomplete)
+      return makeError(ErrorKind::CannotRead, "Could not read the whole firmware file.", e.reason);
+    return makeError(ErrorKind::CannotRead, "File open error.", e.reason);
   }
+  const std::vector<unsigned char>& bytes = read.value();
 
   // Only now, with the whole file in hand, does the buffer change.
   std::fill(buffer_.begin(), buffer_.end(), std::uint8_t{0});
   std::copy(bytes.begin(), bytes.end(), buffer_.begin());
   length_ = bytes.size();
   pageCount_ = static_cast<std::uint32_t>((length_ + kFirmwarePageSize - 1) / kFirmwarePageSize);
-  pageCounter_ = 0;
-  result.title.clear();
-  return result;
+  return {};
 }
 
 std::array<std::uint8_t, kFirmwarePageSize> FirmwarePages::page(std::uint32_t n) const {

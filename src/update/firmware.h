@@ -5,23 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
+
 namespace zorbel::update {
 
 inline constexpr std::size_t kFirmwarePageSize = 128;
 inline constexpr std::size_t kFirmwareBufferSize = 237568;  // 1856 pages: the upload limit
 inline constexpr std::size_t kRemoteFirmwareLimit = 245760;  // the remote update file's limit
-
-inline constexpr const char* kFileOpenErrorTitle = "File open error";
-
-struct FirmwareLoadResult {
-  enum class Status { Ok, CannotOpen, TooLong, ShortRead };
-  Status status = Status::Ok;
-  std::string title;    // message box title ("File open error")
-  std::string message;  // "File open error.", "Firmware file too long.", or a short-read message
-  std::string reason;   // the operating system's reason, when there is one
-
-  bool ok() const { return status == Status::Ok; }
-};
 
 // The loaded firmware hash file as 128-byte pages. A load clears the whole
 // buffer before the file's bytes go in, so no byte of an earlier file ever
@@ -35,14 +25,13 @@ class FirmwarePages {
   FirmwarePages();
 
   // Loads the whole file or nothing. The caller sets the transfer request
-  // only after an ok() result.
-  FirmwareLoadResult load(const std::string& path);
+  // only after an ok() result. Errors: CannotRead "File open error." (or
+  // "Could not read the whole firmware file." when it ended early), TooLong
+  // "Firmware file too long.".
+  Result<void> load(const std::string& path);
 
   // The file's length in pages, rounded up (0 for an empty file).
   std::uint32_t pageCount() const { return pageCount_; }
-  // The number of the page sent last; a load sets it to 0.
-  std::uint32_t pageCounter() const { return pageCounter_; }
-  void setPageCounter(std::uint32_t n) { pageCounter_ = n; }
   std::size_t length() const { return length_; }
 
   // Page n's 128 bytes; the bytes behind the file's end, and pages past the
@@ -57,7 +46,6 @@ class FirmwarePages {
   std::vector<std::uint8_t> buffer_;  // on the heap: 232 KiB is too much for a stack
   std::size_t length_ = 0;
   std::uint32_t pageCount_ = 0;
-  std::uint32_t pageCounter_ = 0;
 };
 
 }  // namespace zorbel::update

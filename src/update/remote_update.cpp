@@ -1,17 +1,9 @@
 #include "remote_update.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <random>
-#include <stdexcept>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "common/atomic_file.h"
+#include "common/whole_file.h"
 #include "update/crc32.h"
 #include "update/xtea.h"
 
@@ -22,47 +14,11 @@ void storeLe32(std::uint8_t* p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-RemoteUpdateResult failure(RemoteUpdateResult::Status status, std::string message, std::string reason = {}) {
-  RemoteUpdateResult r;
-  r.status = status;
-  r.title = kFileOpenErrorTitle;
-  r.message = std::move(message);
-  r.reason = std::move(reason);
-  return r;
-}
-
-// The atomic write replaces the destination by rename, which would get past
-// a read-only file and only fails late in a folder we may not write. Refuse
-// both up front, as opening the destination for writing would.
-bool destinationWritable(const std::string& outPath, std::string& reason) {
-  struct stat st {};
-  if (::stat(outPath.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) {
-      reason = std::strerror(EISDIR);
-      return false;
-    }
-    if (::faccessat(AT_FDCWD, outPath.c_str(), W_OK, AT_EACCESS) != 0) {
-      reason = std::strerror(errno);
-      return false;
-    }
-  } else if (errno != ENOENT) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  std::filesystem::path folder = std::filesystem::path(outPath).parent_path();
-  if (folder.empty()) folder = ".";
-  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
-std::vector<std::uint8_t> assembleRemoteUpdate(const settings::Image& encodedImage,
-                                               std::span<const std::uint8_t> firmware, std::time_t now) {
-  if (firmware.size() > kRemoteFirmwareLimit) throw std::length_error("firmware longer than 245760 bytes");
+Result<std::vector<std::uint8_t>> assembleRemoteUpdate(const settings::Image& encodedImage,
+                                                       std::span<const std::uint8_t> firmware, std::time_t now) {
+  if (firmware.size() > kRemoteFirmwareLimit) return makeError(ErrorKind::TooLong, "Firmware file too long");
   std::vector<std::uint8_t> file(kRemoteFirmwareOffset + firmware.size(), 0);
   std::copy(firmware.begin(), firmware.end(), file.begin() + kRemoteFirmwareOffset);
 
@@ -82,25 +38,31 @@ std::vector<std::uint8_t> assembleRemoteUpdate(const settings::Image& encodedIma
   return file;
 }
 
-RemoteUpdateResult buildRemoteUpdateFile(const settings::Image& encodedImage, const std::string& firmwarePath,
-                                         const std::string& outPath, std::time_t now) {
-  using Status = RemoteUpdateResult::Status;
-  std::vector<unsigned char> firmware;
-  std::string reason;
-  switch (readWholeFile(firmwarePath, kRemoteFirmwareLimit, firmware, reason)) {
-    case ReadStatus::Ok: break;
-    case ReadStatus::CannotOpen: return failure(Status::CannotOpenFirmware, "Could not open firmware file", reason);
-    case ReadStatus::TooLong: return failure(Status::FirmwareTooLong, "Firmware file too long");
-    case ReadStatus::ShortRead:
-      return failure(Status::FirmwareShortRead, "Could not read the whole firmware file.", reason);
+Result<void> buildRemoteUpdateFile(const settings::Image& encodedImage, const std::string& firmwarePath,
+                                   const std::string& outPath, std::time_t now) {
+  const auto firmware = readWholeFile(firmwarePath, kRemoteFirmwareLimit);
+  if (!firmware) {
+    const Error& e = firmware.error();
+    if (e.kind == ErrorKind::TooLong) return makeError(ErrorKind::TooLong, "Firmware file too long");
+    if (e.message == kReadIncomplete)
+      return makeError(ErrorKind::CannotRead, "Could not read the whole firmware file.", e.reason);
+    return makeError(ErrorKind::CannotRead, "Could not open firmware file", e.reason);
   }
+  auto file = assembleRemoteUpdate(encodedImage, firmware.value(), now);
+  if (!file) return file.error();
 
-  if (!destinationWritable(outPath, reason))
-    return failure(Status::CannotOpenDestination, "Could not open destination file.", reason);
-
-  const std::vector<std::uint8_t> file = assembleRemoteUpdate(encodedImage, firmware, now);
-  if (!writeFileAtomically(outPath, file.data(), file.size(), reason))
-    return failure(Status::WriteFailed, "Could not write the remote update file.", reason);
+  // The firmware file is an input: writing over it would destroy it.
+  WriteOptions options;
+  options.inputs.push_back(firmwarePath);
+  const std::vector<std::uint8_t>& bytes = file.value();
+  const auto written =
+      writeFile(outPath, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), options);
+  if (!written) {
+    const Error& e = written.error();
+    return makeError(e.kind, e.message == kWriteRefused ? "Could not open destination file."
+                                                        : "Could not write the remote update file.",
+                     e.reason);
+  }
   return {};
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "settings/image.h"
 #include "update/firmware.h"
 
@@ -27,27 +28,22 @@ inline constexpr std::size_t kRemoteImageOffset = 512;
 inline constexpr std::size_t kRemoteFirmwareOffset = kRemoteImageOffset + settings::kImageSize;  // 2560
 inline constexpr std::size_t kRemoteMaxFileSize = kRemoteFirmwareOffset + kRemoteFirmwareLimit;   // 248320
 
-struct RemoteUpdateResult {
-  enum class Status { Ok, CannotOpenFirmware, FirmwareTooLong, FirmwareShortRead, CannotOpenDestination, WriteFailed };
-  Status status = Status::Ok;
-  std::string title;    // message box title: "File open error"
-  std::string message;  // what the box says
-  std::string reason;   // the operating system's reason, when there is one
-
-  bool ok() const { return status == Status::Ok; }
-};
-
 // Builds the file's bytes in memory: 2560 + firmware.size() bytes. The filler
-// comes from a generator seeded with `now` in whole seconds. Throws
-// std::length_error for firmware longer than kRemoteFirmwareLimit.
-std::vector<std::uint8_t> assembleRemoteUpdate(const settings::Image& encodedImage,
+// comes from a generator seeded with `now` in whole seconds. Firmware longer
+// than kRemoteFirmwareLimit is a TooLong error, "Firmware file too long".
+Result<std::vector<std::uint8_t>> assembleRemoteUpdate(const settings::Image& encodedImage,
                                                std::span<const std::uint8_t> firmware, std::time_t now);
 
 // "Build remote update file" after the encoder has run: reads the firmware
 // hash file whole (refusing one over 245760 bytes) before the destination is
 // touched, then writes the destination whole or not at all. On any failure
-// the destination is exactly as it was.
-RemoteUpdateResult buildRemoteUpdateFile(const settings::Image& encodedImage, const std::string& firmwarePath,
+// the destination is exactly as it was. Errors, each with the system's
+// reason where there is one: CannotRead "Could not open firmware file" (or
+// "Could not read the whole firmware file."), TooLong "Firmware file too
+// long", CannotWrite or SameFile "Could not open destination file." (nothing
+// written: the destination may not be written, or is the firmware file),
+// CannotWrite "Could not write the remote update file." (the write failed).
+Result<void> buildRemoteUpdateFile(const settings::Image& encodedImage, const std::string& firmwarePath,
                                          const std::string& outPath, std::time_t now = std::time(nullptr));
 
 }  // namespace zorbel::update

@@ -77,12 +77,11 @@ TEST(ZorbelctlConfig, ConfigImportsInCommandLineOrderAndGoesOnAfterTheVersionMes
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(readFile(dir.file("a.cfg")), readFile(dir.file("b.cfg")));
 
-  // A missing file is no error, but the command line says what happened.
+  // A missing file is a mistake on the command line, never the load defaults.
   r = zorbelctl(dir, "--set Ptt=1 --config none.cfg show");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.err.find("\nzorbelctl: none.cfg does not exist: the settings took their load defaults\n"),
-            std::string::npos) << r.err;
-  EXPECT_NE(r.out.find("\nPtt=0\n"), std::string::npos);
+  EXPECT_EQ(r.status, 4);
+  EXPECT_EQ(r.err, "zorbelctl: Unable to read from none.cfg: No such file or directory\n");
+  EXPECT_EQ(r.out, "");
 
   fs::create_directory(dir.file("folder.cfg"));
   r = zorbelctl(dir, "--config folder.cfg show");

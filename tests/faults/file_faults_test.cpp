@@ -141,16 +141,16 @@ TEST(FileFaults, AFirmwareFileThatVanishesAfterItWasChosenChangesNothing) {
     fs::remove_all(chosen);
     if (folder) fs::create_directory(chosen);
     const auto result = firmware.load(chosen);
-    EXPECT_EQ(result.status, update::FirmwareLoadResult::Status::CannotOpen);
-    EXPECT_EQ(result.message, "File open error.");
-    EXPECT_EQ(result.title, "File open error");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().kind, ErrorKind::CannotRead);
+    EXPECT_EQ(result.error().message, "File open error.");
     EXPECT_EQ(firmware.pageCount(), 8u);
     EXPECT_EQ(firmware.length(), loadedBytes.size());
     EXPECT_TRUE(std::equal(loadedBytes.begin(), loadedBytes.end(), firmware.data()));
 
     const auto ruf = update::buildRemoteUpdateFile(encoded("DL1RUF"), chosen, dir.write("out.ruf", std::string("old")));
-    EXPECT_EQ(ruf.status, update::RemoteUpdateResult::Status::CannotOpenFirmware);
-    EXPECT_EQ(ruf.message, "Could not open firmware file");
+    ASSERT_FALSE(ruf.ok());
+    EXPECT_EQ(ruf.error().message, "Could not open firmware file");
     EXPECT_EQ(readFile(dir.path("out.ruf")), "old");
   }
   outcome("firmware file removed (or replaced by a folder) after it was chosen",

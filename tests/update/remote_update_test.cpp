@@ -63,25 +63,35 @@ void expectLayout(const std::vector<std::uint8_t>& file, const settings::Image& 
   EXPECT_EQ(std::count(file.begin() + 8, file.begin() + 512, std::uint8_t{255}), 0);
 }
 
+std::vector<std::uint8_t> assembled(const settings::Image& image, std::span<const std::uint8_t> firmware,
+                                    std::time_t now) {
+  auto file = assembleRemoteUpdate(image, firmware, now);
+  if (!file) throw std::runtime_error(file.error().message);
+  return file.value();
+}
+
 TEST(AssembleRemoteUpdate, LayoutForSeveralLengths) {
   const auto image = encodedAt(kNow);
   for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{129}, kFirmwareBufferSize + 1, kRemoteFirmwareLimit}) {
     SCOPED_TRACE(length);
     const auto firmware = pattern(length, 7);
-    expectLayout(assembleRemoteUpdate(image, firmware, kNow), image, firmware);
+    expectLayout(assembled(image, firmware, kNow), image, firmware);
   }
 }
 
 TEST(AssembleRemoteUpdate, RefusesFirmwarePastTheLimit) {
   const std::vector<std::uint8_t> firmware(kRemoteFirmwareLimit + 1);
-  EXPECT_THROW(assembleRemoteUpdate(encodedAt(kNow), firmware, kNow), std::length_error);
+  const auto result = assembleRemoteUpdate(encodedAt(kNow), firmware, kNow);
+  ASSERT_FALSE(result.ok());
+  EXPECT_EQ(result.error().kind, ErrorKind::TooLong);
+  EXPECT_EQ(result.error().message, "Firmware file too long");
 }
 
 TEST(AssembleRemoteUpdate, FillerIsNever255AndSpansTheRest) {
   const settings::Image image{};
   std::set<int> seen;
   for (std::time_t t = kNow; t < kNow + 200; ++t) {
-    const auto file = assembleRemoteUpdate(image, {}, t);
+    const auto file = assembled(image, {}, t);
     seen.insert(file.begin() + 8, file.begin() + 512);
   }
   EXPECT_EQ(seen.count(255), 0u);
@@ -91,11 +101,11 @@ TEST(AssembleRemoteUpdate, FillerIsNever255AndSpansTheRest) {
 TEST(AssembleRemoteUpdate, BuildsASecondApartDiffer) {
   const auto firmware = pattern(3000);
   // Same second, same settings: the same file.
-  EXPECT_EQ(assembleRemoteUpdate(encodedAt(kNow), firmware, kNow), assembleRemoteUpdate(encodedAt(kNow), firmware, kNow));
+  EXPECT_EQ(assembled(encodedAt(kNow), firmware, kNow), assembled(encodedAt(kNow), firmware, kNow));
 
   // A second later the filler, the write stamp in the image and so the cipher text and CRC all change.
-  const auto a = assembleRemoteUpdate(encodedAt(kNow), firmware, kNow);
-  const auto b = assembleRemoteUpdate(encodedAt(kNow + 1), firmware, kNow + 1);
+  const auto a = assembled(encodedAt(kNow), firmware, kNow);
+  const auto b = assembled(encodedAt(kNow + 1), firmware, kNow + 1);
   EXPECT_FALSE(std::equal(a.begin() + 8, a.begin() + 512, b.begin() + 8)) << "filler";
   EXPECT_FALSE(std::equal(a.begin() + 512, a.begin() + 2560, b.begin() + 512)) << "enciphered image";
   EXPECT_NE(le32(a, 4), le32(b, 4));
@@ -123,7 +133,7 @@ class RemoteUpdateFile : public ::testing::Test {
 
 TEST_F(RemoteUpdateFile, EmptyFirmwareGivesTheImageOnly) {
   const auto result = buildRemoteUpdateFile(image, firmwareOf(0), out, kNow);
-  ASSERT_TRUE(result.ok()) << result.message << " " << result.reason;
+  ASSERT_TRUE(result.ok()) << result.error().message << " " << result.error().reason;
   const auto file = readBytes(out);
   EXPECT_EQ(file.size(), 2560u);
   expectLayout(file, image, {});
@@ -132,11 +142,11 @@ TEST_F(RemoteUpdateFile, EmptyFirmwareGivesTheImageOnly) {
 TEST_F(RemoteUpdateFile, FullSizeFirmwareIsAcceptedAndReplacesTheDestination) {
   previous();
   const auto result = buildRemoteUpdateFile(image, firmwareOf(kRemoteFirmwareLimit), out, kNow);
-  ASSERT_TRUE(result.ok()) << result.message << " " << result.reason;
+  ASSERT_TRUE(result.ok()) << result.error().message << " " << result.error().reason;
   const auto file = readBytes(out);
   EXPECT_EQ(file.size(), 248320u);
   expectLayout(file, image, pattern(kRemoteFirmwareLimit));
-  EXPECT_EQ(file, assembleRemoteUpdate(image, pattern(kRemoteFirmwareLimit), kNow));
+  EXPECT_EQ(file, assembled(image, pattern(kRemoteFirmwareLimit), kNow));
   // Nothing but the destination is left in the folder.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
@@ -144,23 +154,23 @@ TEST_F(RemoteUpdateFile, FullSizeFirmwareIsAcceptedAndReplacesTheDestination) {
 TEST_F(RemoteUpdateFile, TooLongFirmwareLeavesTheDestinationAsItWas) {
   const auto old = previous();
   const auto result = buildRemoteUpdateFile(image, firmwareOf(kRemoteFirmwareLimit + 1), out, kNow);
-  EXPECT_EQ(result.status, RemoteUpdateResult::Status::FirmwareTooLong);
-  EXPECT_EQ(result.message, "Firmware file too long");
-  EXPECT_EQ(result.title, "File open error");
+  ASSERT_FALSE(result.ok());
+  EXPECT_EQ(result.error().kind, ErrorKind::TooLong);
+  EXPECT_EQ(result.error().message, "Firmware file too long");
   EXPECT_EQ(readBytes(out), old);
 
   const std::string fresh = dir.file("never.ruf");
-  buildRemoteUpdateFile(image, firmwareOf(kRemoteFirmwareLimit + 1), fresh, kNow);
+  EXPECT_FALSE(buildRemoteUpdateFile(image, firmwareOf(kRemoteFirmwareLimit + 1), fresh, kNow).ok());
   EXPECT_FALSE(std::filesystem::exists(fresh));
 }
 
 TEST_F(RemoteUpdateFile, MissingFirmwareLeavesTheDestinationAsItWas) {
   const auto old = previous();
   const auto result = buildRemoteUpdateFile(image, dir.file("absent.hash"), out, kNow);
-  EXPECT_EQ(result.status, RemoteUpdateResult::Status::CannotOpenFirmware);
-  EXPECT_EQ(result.message, "Could not open firmware file");
-  EXPECT_EQ(result.title, "File open error");
-  EXPECT_FALSE(result.reason.empty());
+  ASSERT_FALSE(result.ok());
+  EXPECT_EQ(result.error().kind, ErrorKind::CannotRead);
+  EXPECT_EQ(result.error().message, "Could not open firmware file");
+  EXPECT_FALSE(result.error().reason.empty());
   EXPECT_EQ(readBytes(out), old);
 }
 
@@ -168,9 +178,9 @@ TEST_F(RemoteUpdateFile, DestinationThatCannotBeOpened) {
   const std::string firmware = firmwareOf(100);
   for (const std::string& path : {dir.file("no-such-folder/out.ruf"), dir.path()}) {
     const auto result = buildRemoteUpdateFile(image, firmware, path, kNow);
-    EXPECT_EQ(result.status, RemoteUpdateResult::Status::CannotOpenDestination) << path;
-    EXPECT_EQ(result.message, "Could not open destination file.");
-    EXPECT_EQ(result.title, "File open error");
+    ASSERT_FALSE(result.ok()) << path;
+    EXPECT_EQ(result.error().kind, ErrorKind::CannotWrite) << path;
+    EXPECT_EQ(result.error().message, "Could not open destination file.");
   }
 }
 
@@ -180,14 +190,14 @@ TEST_F(RemoteUpdateFile, ReadOnlyDestinationOrFolderIsRefused) {
   const auto old = previous();
   ::chmod(out.c_str(), 0444);
   auto result = buildRemoteUpdateFile(image, firmware, out, kNow);
-  EXPECT_EQ(result.message, "Could not open destination file.");
+  EXPECT_EQ(result.error().message, "Could not open destination file.");
   EXPECT_EQ(readBytes(out), old);
 
   ::chmod(out.c_str(), 0644);
   ::chmod(dir.path().c_str(), 0555);
   result = buildRemoteUpdateFile(image, firmware, out, kNow);
   ::chmod(dir.path().c_str(), 0755);
-  EXPECT_EQ(result.message, "Could not open destination file.");
+  EXPECT_EQ(result.error().message, "Could not open destination file.");
   EXPECT_EQ(readBytes(out), old);
 }
 

@@ -18,7 +18,7 @@
 #include <mutex>
 #include <thread>
 
-#include "common/atomic_file.h"
+#include "common/whole_file.h"
 
 namespace zorbel::sim {
 
@@ -252,11 +252,13 @@ struct Simulator::Impl {
       image = eeprom;
       fw = firmware;
     }
-    std::string error;
-    if (writeEeprom && !writeFileAtomically(options.eepromFile, image.data(), image.size(), error))
-      std::fprintf(stderr, "zorbel-sim: cannot write %s: %s\n", options.eepromFile.c_str(), error.c_str());
-    if (writeFirmware && !writeFileAtomically(options.firmwareOut, fw.data(), fw.size(), error))
-      std::fprintf(stderr, "zorbel-sim: cannot write %s: %s\n", options.firmwareOut.c_str(), error.c_str());
+    const auto save = [](const std::string& path, const void* bytes, std::size_t size) {
+      const auto written = writeFile(path, std::string_view(static_cast<const char*>(bytes), size));
+      if (!written)
+        std::fprintf(stderr, "zorbel-sim: cannot write %s: %s\n", path.c_str(), written.error().reason.c_str());
+    };
+    if (writeEeprom) save(options.eepromFile, image.data(), image.size());
+    if (writeFirmware) save(options.firmwareOut, fw.data(), fw.size());
   }
 
   // --- the serving loop
@@ -351,16 +353,14 @@ bool Simulator::start(std::string& error) {
     return false;
   }
   if (!s.options.eepromFile.empty() && ::access(s.options.eepromFile.c_str(), F_OK) == 0) {
-    std::vector<unsigned char> bytes;
-    std::string reason;
-    const auto status = readWholeFile(s.options.eepromFile, settings::kImageSize, bytes, reason);
-    if (status != ReadStatus::Ok || bytes.size() != settings::kImageSize) {
+    const auto read = readWholeFile(s.options.eepromFile, settings::kImageSize);
+    if (!read || read.value().size() != settings::kImageSize) {
       error = s.options.eepromFile + ": " +
-              (status == ReadStatus::Ok || status == ReadStatus::TooLong ? "not a 2048-byte configuration memory"
-                                                                         : reason);
+              (read.ok() || read.error().kind == ErrorKind::TooLong ? "not a 2048-byte configuration memory"
+                                                                     : read.error().reason);
       return false;
     }
-    std::copy(bytes.begin(), bytes.end(), s.eeprom.begin());
+    std::copy(read.value().begin(), read.value().end(), s.eeprom.begin());
   }
   if (::openpty(&s.master, &s.slave, nullptr, nullptr, nullptr) != 0) {
     error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);

@@ -2,11 +2,19 @@
 #include <iostream>
 
 #include "cfgfile/config_file.h"
+#include "common/whole_file.h"
 #include "ctl.h"
 
 namespace zorbel::ctl {
 
 int applyConfig(Context& ctx, const std::string& path) {
+  // A file that is not there is a mistake on the command line (a typo), not a
+  // wish for the load defaults: they would reach the device, default
+  // passwords included.
+  if (const auto readable = checkReadable(path); !readable) {
+    std::cerr << "zorbelctl: Unable to read from " << path << ": " << readable.error().reason << "\n";
+    return kExitFile;
+  }
   const auto result = cfgfile::importConfigFile(ctx.model, path);
   if (!result.ok()) {
     std::cerr << "zorbelctl: " << result.message() << ": " << result.reason << "\n";
@@ -14,7 +22,6 @@ int applyConfig(Context& ctx, const std::string& path) {
   }
   // The window shows these in a box and goes on; so does the command line.
   if (!result.versionMessage.empty()) std::cerr << result.versionMessage << "\n";
-  if (!result.fileFound) std::cerr << "zorbelctl: " << path << " does not exist: the settings took their load defaults\n";
   return kExitOk;
 }
 

@@ -185,9 +185,9 @@ int cmdRead(Context& ctx, const Args& args) {
 int cmdUpload(Context& ctx, const Args& args) {
   auto firmware = std::make_unique<update::FirmwarePages>();
   const auto loaded = firmware->load(args[1]);
-  if (!loaded.ok()) {
-    std::cerr << loaded.message;
-    if (!loaded.reason.empty()) std::cerr << " (" << args[1] << ": " << loaded.reason << ")";
+  if (!loaded) {
+    std::cerr << loaded.error().message;
+    if (!loaded.error().reason.empty()) std::cerr << " (" << args[1] << ": " << loaded.error().reason << ")";
     std::cerr << "\n";
     return kExitFile;
   }

@@ -1,9 +1,13 @@
 // --set, --image, show and encode.
+#include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <sstream>
 #include <vector>
 
-#include "common/atomic_file.h"
+#include <unistd.h>
+
+#include "common/whole_file.h"
 #include "ctl.h"
 #include "settings/catalog.h"
 #include "settings/codec.h"
@@ -28,7 +32,15 @@ int applySet(Context& ctx, std::string_view nameValue) {
   }
   const settings::Setting& s = settings::allSettings()[*index];
   switch (s.kind) {
-    case ControlKind::Edit: ctx.model.setText(name, value); break;
+    case ControlKind::Edit:
+      // The edit box takes no more than this; cutting the text would send
+      // something else than asked (a password the user then does not know).
+      if (s.maxLength > 0 && value.size() > static_cast<std::size_t>(s.maxLength)) {
+        std::cerr << "zorbelctl: " << s.name << ": at most " << s.maxLength << " characters\n";
+        return kExitUsage;
+      }
+      ctx.model.setText(name, value);
+      break;
     case ControlKind::Combo: {
       const auto n = settings::parseInteger(value);
       if (!n || value.find_first_not_of("-0123456789") != std::string::npos) {
@@ -52,17 +64,15 @@ int applySet(Context& ctx, std::string_view nameValue) {
 int applyImage(Context& ctx, const std::string& path) {
   // Read with a limit, and only from a plain file: a device such as /dev/zero
   // would otherwise be read for ever, and a folder ends the program.
-  std::vector<unsigned char> bytes;
-  std::string error;
-  switch (readWholeFile(path, settings::kImageSize, bytes, error)) {
-    case ReadStatus::Ok: break;
-    case ReadStatus::TooLong:
+  const auto read = readWholeFile(path, settings::kImageSize);
+  if (!read) {
+    if (read.error().kind == ErrorKind::TooLong)
       std::cerr << "zorbelctl: " << path << " holds more than 2048 bytes, not a 2048-byte image\n";
-      return kExitFile;
-    default:
-      std::cerr << "zorbelctl: cannot open " << path << ": " << error << "\n";
-      return kExitFile;
+    else
+      std::cerr << "zorbelctl: cannot open " << path << ": " << read.error().reason << "\n";
+    return kExitFile;
   }
+  const std::vector<unsigned char>& bytes = read.value();
   settings::Image image{};
   if (bytes.size() != image.size()) {
     std::cerr << "zorbelctl: " << path << " holds " << bytes.size() << " bytes, not a 2048-byte image\n";
@@ -77,13 +87,30 @@ int applyImage(Context& ctx, const std::string& path) {
   return kExitOk;
 }
 
+namespace {
+
+// A control character inside a value would start a new NAME= line or reach
+// the terminal as an escape sequence: it is shown as \xNN instead.
+void printValue(std::ostream& out, const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F)
+      out << "\\x" << kHex[byte >> 4] << kHex[byte & 0x0F];
+    else
+      out << c;
+  }
+}
+
+}  // namespace
+
 void printSettings(const settings::SettingsModel& model, std::ostream& out) {
   const auto all = settings::allSettings();
   for (std::size_t i = 0; i < all.size(); ++i) {
     const auto& st = model.at(i);
     out << all[i].name << '=';
     switch (all[i].kind) {
-      case ControlKind::Edit: out << st.text; break;
+      case ControlKind::Edit: printValue(out, st.text); break;
       case ControlKind::Combo: out << st.index; break;
       case ControlKind::Check: out << (st.checked ? 1 : 0); break;
     }
@@ -92,7 +119,20 @@ void printSettings(const settings::SettingsModel& model, std::ostream& out) {
 }
 
 int cmdShow(Context& ctx, const Args&) {
-  printSettings(ctx.model, std::cout);
+  std::ostringstream text;
+  printSettings(ctx.model, text);
+  // Written straight to the descriptor, so a full disk or a closed pipe is
+  // seen here with its reason rather than lost in a stream's buffer.
+  const std::string bytes = text.str();
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      std::cerr << "zorbelctl: cannot write to standard output: " << std::strerror(n < 0 ? errno : EIO) << "\n";
+      return kExitFile;
+    }
+    done += static_cast<std::size_t>(n);
+  }
   return kExitOk;
 }
 
@@ -107,9 +147,10 @@ int encodeForWrite(Context& ctx, settings::Image& image) {
 int cmdEncode(Context& ctx, const Args& args) {
   settings::Image image{};
   if (int status = encodeForWrite(ctx, image); status != kExitOk) return status;
-  std::string error;
-  if (!writeFileAtomically(args[0], image.data(), image.size(), error)) {
-    std::cerr << "zorbelctl: Unable to write to " << args[0] << ": " << error << "\n";
+  const auto written =
+      writeFile(args[0], std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+  if (!written) {
+    std::cerr << "zorbelctl: Unable to write to " << args[0] << ": " << written.error().reason << "\n";
     return kExitFile;
   }
   return kExitOk;
