@@ -1,13 +1,10 @@
 // zorbelctl save and --config, run as the real program.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include <sys/wait.h>
-
+#include "support/program_run.h"
 #include "test_support.h"
 
 namespace zorbel::cfgfile {
@@ -24,20 +21,12 @@ struct CtlRun {
   std::string err;
 };
 
-// Runs zorbelctl with `args` (already quoted for the shell) from inside `dir`.
+// Runs zorbelctl with `args` (split at blanks) from inside `dir`.
 CtlRun zorbelctl(const TempDir& dir, const std::string& args) {
-  const std::string errFile = dir.file("stderr.txt");
-  const std::string command = "cd '" + dir.file("") + "' && '" + ZORBELCTL_PATH + "' " + args + " 2>'" + errFile + "'";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  CtlRun run;
-  if (pipe == nullptr) return run;
-  std::array<char, 4096> buf{};
-  while (const std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe)) run.out.append(buf.data(), n);
-  const int raw = ::pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.err = readFile(errFile);
-  fs::remove(errFile);
-  return run;
+  zorbel::test::RunOptions options;
+  options.workDir = dir.path();
+  const zorbel::test::ProgramRun run = zorbel::test::runZorbelctl(zorbel::test::words(args), options);
+  return {run.status, run.out, run.err};
 }
 
 TEST(ZorbelctlConfig, SaveWritesTheFileOrFailsWithItsMessageAndStatus) {

@@ -187,16 +187,11 @@ TEST_F(CtlFaults, APortHeldByAnotherProgramExitsFourUntilItIsFree) {
 // and its memory in a file: what a user reproducing a report would run.
 TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {
   const std::string eeprom = dir.path("eeprom.bin");
-  const std::string out = dir.path("sim.out");
-  const std::string command = std::string("exec '") + ZORBEL_SIM_PATH + "' --no-link --eeprom '" + eeprom +
-                              "' --drop-answer 3 >'" + out + "' 2>/dev/null";
-  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-  pid_t pid = -1;
-  ASSERT_EQ(::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0);
+  test::RunningProgram simProgram({ZORBEL_SIM_PATH, "--no-link", "--eeprom", eeprom, "--drop-answer", "3"});
   std::string path;
   const auto start = Clock::now();
   while (path.empty() && Clock::now() - start < 10s) {
-    const std::string printed = readFile(out);
+    const std::string printed = simProgram.output();
     if (printed.find('\n') != std::string::npos) path = firstLine(printed);
     std::this_thread::sleep_for(10ms);
   }
@@ -210,9 +205,7 @@ TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\nCallsign=DF1SIM\n"), std::string::npos);
 
-  ::kill(pid, SIGTERM);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+  const int status = simProgram.stop(SIGTERM);
   EXPECT_TRUE(WIFEXITED(status)) << status;
   // The memory the simulator kept on disk decodes to what was written.
   const std::string bytes = readFile(eeprom);

@@ -1,12 +1,11 @@
 // zorbelctl write, read and upload: the real program against the simulator.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "link_test_support.h"
 #include "simulator.h"
+#include "support/program_run.h"
 
 namespace zorbel::link {
 namespace {
@@ -19,11 +18,9 @@ struct CtlRun {
   std::string err;
 };
 
-CtlRun zorbelctl(const TempDir& dir, const std::string& args) {
-  const std::string command =
-      std::string(ZORBELCTL_PATH) + " " + args + " >" + dir.path("out") + " 2>" + dir.path("err");
-  const int rc = std::system(command.c_str());
-  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, dir.read("out"), dir.read("err")};
+CtlRun zorbelctl(const TempDir&, const std::string& args) {
+  const zorbel::test::ProgramRun run = zorbel::test::runZorbelctl(zorbel::test::words(args));
+  return {run.status, run.out, run.err};
 }
 
 std::string joined(const std::vector<std::string>& lines) {

@@ -1,15 +1,14 @@
 // zorbelctl's settings commands, run as the real program.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-#include <sys/wait.h>
 #include <unistd.h>
+
+#include "support/program_run.h"
 
 namespace fs = std::filesystem;
 
@@ -21,20 +20,12 @@ struct CtlRun {
   std::string err;
 };
 
-CtlRun zorbelctl(const std::string& args) {
-  const fs::path err = fs::temp_directory_path() / ("zorbelctl-err-" + std::to_string(::getpid()));
-  const std::string command = std::string(ZORBELCTL_PATH) + " " + args + " 2>" + err.string();
-  FILE* pipe = ::popen(command.c_str(), "r");
-  CtlRun run{};
-  std::array<char, 4096> buf{};
-  while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe)) run.out.append(buf.data(), n);
-  const int raw = ::pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  std::ifstream in(err);
-  run.err.assign(std::istreambuf_iterator<char>(in), {});
-  fs::remove(err);
-  return run;
+CtlRun zorbelctl(const std::vector<std::string>& args) {
+  const zorbel::test::ProgramRun run = zorbel::test::runZorbelctl(args);
+  return {run.status, run.out, run.err};
 }
+
+CtlRun zorbelctl(const std::string& args) { return zorbelctl(zorbel::test::words(args)); }
 
 std::string readFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -60,8 +51,8 @@ TEST_F(Zorbelctl, ShowListsEveryControlInEncoderOrder) {
 
 TEST_F(Zorbelctl, EncodeThenImageShowRoundTrips) {
   const fs::path image = dir / "a.img";
-  CtlRun r = zorbelctl("--set Callsign=sp1abc --set Quiettime_randomize=9 --set Uploadpctime=0 --set Rtcyear=2020 "
-                    "--set 'Beacon2_msg=hello world' encode " + image.string());
+  CtlRun r = zorbelctl({"--set", "Callsign=sp1abc", "--set", "Quiettime_randomize=9", "--set", "Uploadpctime=0",
+                        "--set", "Rtcyear=2020", "--set", "Beacon2_msg=hello world", "encode", image.string()});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string bytes = readFile(image);
   ASSERT_EQ(bytes.size(), 2048u);

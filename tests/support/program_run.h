@@ -94,6 +94,68 @@ inline ProgramRun runProgram(const std::vector<std::string>& argv, const RunOpti
   return run;
 }
 
+// Arguments written as one string, split at blanks (there is no quoting).
+inline std::vector<std::string> words(const std::string& text) {
+  std::vector<std::string> out;
+  std::size_t at = 0;
+  while ((at = text.find_first_not_of(' ', at)) != std::string::npos) {
+    const std::size_t end = text.find(' ', at);
+    out.push_back(text.substr(at, end - at));
+    at = end;
+  }
+  return out;
+}
+
+// A program left running (a simulator, a command held up on purpose) until
+// stop(); output() is what it has printed on its standard output so far.
+class RunningProgram {
+ public:
+  explicit RunningProgram(const std::vector<std::string>& argv) {
+    char scratchName[] = "/tmp/zorbel-run-XXXXXX";
+    if (::mkdtemp(scratchName) == nullptr) throw std::runtime_error("cannot make a scratch folder");
+    scratch_ = scratchName;
+    std::string command = "exec";
+    for (const auto& a : argv) command += " " + shellQuoted(a);
+    command += " >" + shellQuoted((scratch_ / "out").string()) + " 2>" + shellQuoted((scratch_ / "err").string()) +
+               " </dev/null";
+    const char* args[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    if (::posix_spawn(&pid_, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(args), environ) != 0)
+      throw std::runtime_error("cannot start /bin/sh");
+  }
+  ~RunningProgram() {
+    stop(SIGKILL);
+    std::filesystem::remove_all(scratch_);
+  }
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  pid_t pid() const { return pid_; }
+  std::string output() const {
+    std::ifstream in(scratch_ / "out", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // Whether it has ended on its own; `status` gets its wait status then.
+  bool ended(int& status) {
+    if (pid_ >= 0 && ::waitpid(pid_, &status_, WNOHANG) != pid_) return false;
+    pid_ = -1;
+    status = status_;
+    return true;
+  }
+  // Sends `sig` (unless it has ended) and waits for it; returns the wait status.
+  int stop(int sig = SIGTERM) {
+    if (pid_ < 0) return status_;
+    ::kill(pid_, sig);
+    ::waitpid(pid_, &status_, 0);
+    pid_ = -1;
+    return status_;
+  }
+
+ private:
+  std::filesystem::path scratch_;
+  pid_t pid_ = -1;
+  int status_ = 0;
+};
+
 #ifdef ZORBELCTL_PATH
 inline ProgramRun runZorbelctl(const std::vector<std::string>& args, const RunOptions& options = {}) {
   std::vector<std::string> argv{ZORBELCTL_PATH};

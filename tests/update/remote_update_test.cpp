@@ -7,13 +7,13 @@
 #include <stdexcept>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include "settings/codec.h"
+#include "support/program_run.h"
 #include "settings/model.h"
 #include "temp_dir.h"
 #include "update/crc32.h"
@@ -210,12 +210,8 @@ struct CtlRun {
 class ZorbelctlRuf : public RemoteUpdateFile {
  protected:
   CtlRun ctl(const std::string& args) {
-    const std::string errFile = dir.file("stderr.txt");
-    const std::string command = std::string(ZORBELCTL_PATH) + " " + args + " 2>" + errFile;
-    const int raw = std::system(command.c_str());
-    const auto err = readBytes(errFile);
-    std::filesystem::remove(errFile);
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(err.begin(), err.end())};
+    const zorbel::test::ProgramRun run = zorbel::test::runZorbelctl(zorbel::test::words(args));
+    return {run.status, run.err};
   }
 };
 
