@@ -294,15 +294,22 @@ Renamed replaceByRename(const std::string& target, std::string_view content, con
     fd.reset();
     ::unlink(temp.c_str());
   };
-  if (old.exists ? !keepAttributes(old.fd.get(), fd.get(), old.st)
-                 : ::fchmod(fd.get(), 0666 & ~currentUmask()) != 0) {
+  // The content goes in while the file is still 0600; the target's own
+  // owner, mode and attributes come just before the rename.
+  if (!writeAllAt(fd.get(), content, 0)) {
+    error = failed(reasonOf(errno));
     drop();
-    if (old.exists) return Renamed::CannotKeep;
-    error = refused(reasonOf(errno));
     return Renamed::Failed;
   }
-  if (!writeAllAt(fd.get(), content, 0) || ::fsync(fd.get()) != 0 || !fd.reset() ||
-      ::rename(temp.c_str(), target.c_str()) != 0) {
+  if (old.exists ? !keepAttributes(old.fd.get(), fd.get(), old.st)
+                 : ::fchmod(fd.get(), 0666 & ~currentUmask()) != 0) {
+    const int err = errno;
+    drop();
+    if (old.exists) return Renamed::CannotKeep;
+    error = refused(reasonOf(err));
+    return Renamed::Failed;
+  }
+  if (::fsync(fd.get()) != 0 || !fd.reset() || ::rename(temp.c_str(), target.c_str()) != 0) {
     error = failed(reasonOf(errno));
     drop();
     return Renamed::Failed;

@@ -104,3 +104,24 @@ TEST_F(Zorbelctl, FailedEncodeLeavesAnExistingFileUntouched) {
   EXPECT_EQ(zorbelctl("--set Callsign= encode " + out.string()).status, 1);
   EXPECT_EQ(readFile(out), "precious");
 }
+
+TEST_F(Zorbelctl, RefusesWhatItCannotDoExactly) {
+  // A text longer than its edit box takes is refused, never cut.
+  CtlRun r = zorbelctl("--set www_password=averylongpassword123 show");
+  EXPECT_EQ(r.status, 64);
+  EXPECT_EQ(r.err, "zorbelctl: www_password: at most 12 characters\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(zorbelctl("--set www_password=exactly12chr show").status, 0);
+
+  // A control character in a value cannot start a line of its own or reach the terminal.
+  r = zorbelctl({"--set", "Beacon2_msg=a\nCallsign=EVIL\x1b[2J\x7f", "show"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\nBeacon2_msg=a\\x0ACallsign=EVIL\\x1B[2J\\x7F\n"), std::string::npos);
+  EXPECT_EQ(r.out.find("\nCallsign=EVIL"), std::string::npos);
+
+  // Output that cannot be written is an error with its reason.
+  const auto full =
+      zorbel::test::runProgram({"/bin/sh", "-c", std::string("exec '") + ZORBELCTL_PATH + "' show >/dev/full"});
+  EXPECT_EQ(full.status, 4);
+  EXPECT_EQ(full.err, "zorbelctl: cannot write to standard output: No space left on device\n");
+}
