@@ -5,7 +5,7 @@ packages=(
   g++ cmake ninja-build ccache pkg-config
   qt6-base-dev libgl-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
-  clang libclang-rt-dev dpkg-dev file
+  clang libclang-rt-dev clang-format clang-tidy dpkg-dev file strace
 )
 missing=()
 for p in "${packages[@]}"; do

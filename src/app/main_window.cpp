@@ -92,7 +92,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   handlers.log = [this](const std::string& line) { appendLog(line); };
   handlers.progress = [this](auto kind, auto done, auto total) { showProgress(kind, done, total); };
   handlers.status = [this](auto state, const std::string& text) { showPortState(state, text); };
-  handlers.imageReceived = [this](auto hand) { decodeReceivedImage(std::move(hand)); };
+  handlers.imageReceived = [this](const auto& hand) { decodeReceivedImage(hand); };
   handlers.transferEnded = [this](auto kind, auto end) { showTransferEnd(kind, end); };
   link_ = new LinkAdapter(std::move(handlers), this);
 
@@ -194,7 +194,7 @@ QWidget* MainWindow::buildConnectionGroup() {
 
 void MainWindow::buildMenus() {
   menuBar()->setObjectName(names::kMainMenu);
-  auto addAction = [this](QMenu* menu, const char* name, const QString& caption) {
+  auto addAction = [](QMenu* menu, const char* name, const QString& caption) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     return action;

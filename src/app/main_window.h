@@ -90,7 +90,7 @@ class MainWindow : public QMainWindow {
   void appendLog(const std::string& line);
   void showProgress(link::TransferKind kind, std::uint32_t done, std::uint32_t total);
   void showPortState(link::PortState state, const std::string& text);
-  void decodeReceivedImage(std::shared_ptr<link::ImageHandOver> hand);
+  void decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>& hand);
   void showTransferEnd(link::TransferKind kind, link::TransferEnd end);
 
   // main_window_commands.cpp: helpers of the commands

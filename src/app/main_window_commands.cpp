@@ -265,7 +265,7 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
 }
 
 // The end of a good configuration read: the worker waits until the decoder has run.
-void MainWindow::decodeReceivedImage(std::shared_ptr<link::ImageHandOver> hand) {
+void MainWindow::decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>& hand) {
   binder_.toModel();
   const settings::DecodeResult decoded = settings::decodeSettings(hand->image(), model_);
   binder_.toWidgets();
