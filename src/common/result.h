@@ -18,7 +18,9 @@ enum class ErrorKind {
   UnknownSetting,  // a control name no setting has
   TooLong,         // a text or file longer than allowed
   CannotRead,      // a file or port that cannot be opened or read
-  CannotWrite,     // a file that cannot be written; the old one is untouched
+  ShortRead,       // a file that gave fewer bytes than its size
+  CannotWrite,     // a file that may not or cannot be written: nothing was written
+  WriteFailed,     // a write that failed part-way: the old file is whole
   SameFile,        // an output that is also an input
   NoAnswer,        // the device stopped answering
   Checksum,        // a page or image checksum error on read

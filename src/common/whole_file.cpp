@@ -23,10 +23,10 @@ constexpr const char* kNotRegular = "not a regular file";
 
 std::string reasonOf(int err) { return std::strerror(err); }
 Error refused(std::string reason) {
-  return makeError(ErrorKind::CannotWrite, std::string(kWriteRefused), std::move(reason));
+  return makeError(ErrorKind::CannotWrite, {}, std::move(reason));
 }
 Error failed(std::string reason) {
-  return makeError(ErrorKind::CannotWrite, std::string(kWriteFailed), std::move(reason));
+  return makeError(ErrorKind::WriteFailed, {}, std::move(reason));
 }
 
 class Fd {
@@ -221,7 +221,7 @@ Result<std::string> readFrom(int fd, std::size_t size) {
     const ssize_t n = ::read(fd, bytes.data() + got, size - got);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
-      return makeError(ErrorKind::CannotRead, std::string(kReadIncomplete),
+      return makeError(ErrorKind::ShortRead, {},
                        n < 0 ? reasonOf(errno) : "the file ended early");
     got += static_cast<std::size_t>(n);
   }
@@ -394,7 +394,7 @@ Result<void> commit(const std::string& path, const std::function<std::string(std
   for (const std::string& input : options.inputs) {
     struct stat in {};
     if (old.exists && ::stat(input.c_str(), &in) == 0 && in.st_dev == old.st.st_dev && in.st_ino == old.st.st_ino)
-      return makeError(ErrorKind::SameFile, std::string(kWriteRefused), "it is the input " + input);
+      return makeError(ErrorKind::SameFile, {}, "it is the input " + input);
   }
 
   std::string oldContent;
@@ -402,9 +402,9 @@ Result<void> commit(const std::string& path, const std::function<std::string(std
   const auto readOld = [&]() -> Result<void> {
     if (oldRead || !old.exists) return {};
     if (static_cast<std::size_t>(old.st.st_size) > options.oldLimit)
-      return makeError(ErrorKind::TooLong, std::string(kWriteRefused), reasonOf(EFBIG));
+      return makeError(ErrorKind::TooLong, {}, reasonOf(EFBIG));
     Result<std::string> read = readFrom(old.fd.get(), static_cast<std::size_t>(old.st.st_size));
-    if (!read) return makeError(ErrorKind::CannotWrite, std::string(kWriteRefused), read.error().reason);
+    if (!read) return makeError(ErrorKind::CannotWrite, {}, read.error().reason);
     oldContent = std::move(read.value());
     oldRead = true;
     return {};

@@ -36,12 +36,10 @@
 
 namespace zorbel {
 
-// Error::message of a failed write: nothing written (the target may not or
-// cannot be written), or the write failed part-way and the old file is whole.
-inline constexpr std::string_view kWriteRefused = "refused";
-inline constexpr std::string_view kWriteFailed = "failed";
-// Error::message of a read that got fewer bytes than the file's size.
-inline constexpr std::string_view kReadIncomplete = "incomplete";
+// Errors carry no message of their own (the caller knows what the file is
+// for and says so); their kind tells what happened and their reason why:
+// CannotWrite (refused, nothing written), WriteFailed (failed part-way, the
+// old file is whole), SameFile, TooLong, CannotRead, ShortRead.
 
 struct WriteOptions {
   // Files the output must not be: their st_dev/st_ino are compared with the

@@ -14,7 +14,7 @@ Result<void> FirmwarePages::load(const std::string& path) {
     const Error& e = read.error();
     if (e.kind == ErrorKind::TooLong) return makeError(ErrorKind::TooLong, "Firmware file too long.");
     // Sending the part that did arrive would flash a truncated firmware.
-    if (e.message == kReadIncomplete)
+    if (e.kind == ErrorKind::ShortRead)
       return makeError(ErrorKind::CannotRead, "Could not read the whole firmware file.", e.reason);
     return makeError(ErrorKind::CannotRead, "File open error.", e.reason);
   }

@@ -44,7 +44,7 @@ Result<void> buildRemoteUpdateFile(const settings::Image& encodedImage, const st
   if (!firmware) {
     const Error& e = firmware.error();
     if (e.kind == ErrorKind::TooLong) return makeError(ErrorKind::TooLong, "Firmware file too long");
-    if (e.message == kReadIncomplete)
+    if (e.kind == ErrorKind::ShortRead)
       return makeError(ErrorKind::CannotRead, "Could not read the whole firmware file.", e.reason);
     return makeError(ErrorKind::CannotRead, "Could not open firmware file", e.reason);
   }
@@ -59,8 +59,8 @@ Result<void> buildRemoteUpdateFile(const settings::Image& encodedImage, const st
       writeFile(outPath, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), options);
   if (!written) {
     const Error& e = written.error();
-    return makeError(e.kind, e.message == kWriteRefused ? "Could not open destination file."
-                                                        : "Could not write the remote update file.",
+    return makeError(e.kind, e.kind == ErrorKind::WriteFailed ? "Could not write the remote update file."
+                                                              : "Could not open destination file.",
                      e.reason);
   }
   return {};
