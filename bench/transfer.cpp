@@ -94,7 +94,7 @@ bool runAll(unsigned baud) {
   link::DeviceLink device_link(bench.callbacks());
   const auto opened = device_link.open(device.slavePath());
   if (!opened.ok) {
-    std::fprintf(stderr, "transfer: %s\n", opened.reason.c_str());
+    std::fprintf(stderr, "transfer: %s\n", opened.error.reason.c_str());
     return false;
   }
   std::printf("%s:\n", baud ? ("paced at " + std::to_string(baud) + " baud").c_str() : "unpaced");

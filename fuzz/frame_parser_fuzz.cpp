@@ -31,17 +31,17 @@ class Events : public link::FrameEvents {
   Events(const link::FrameParser& parser, const settings::Image& image, settings::Image& shadow)
       : parser_(parser), image_(image), shadow_(shadow) {}
 
-  void OnFirmwarePageAck() override {}
-  void OnConfigurationPageAck() override {}
-  void OnPageReceived(std::uint16_t page) override {
+  void onFirmwarePageAck() override {}
+  void onConfigurationPageAck() override {}
+  void onPageReceived(std::uint16_t page) override {
     check(page < settings::kPageCount);
     check(page == parser_.expectedPage());
     const std::uint8_t* stored = image_.data() + std::size_t{page} * link::kPageSize;
     check(link::pageSum({stored, link::kPageSize}) == parser_.expectedSum());
     std::memcpy(shadow_.data() + std::size_t{page} * link::kPageSize, stored, link::kPageSize);
   }
-  void OnPageRefused(bool) override {}
-  void Log(const std::string& line) override { check(!line.empty()); }
+  void onPageRefused(bool) override {}
+  void log(const std::string& line) override { check(!line.empty()); }
 
  private:
   const link::FrameParser& parser_;
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += n;
     check(stored == std::min(n, link::ReceiveRing::kCapacity - before));
     check(ring.available() <= link::ReceiveRing::kCapacity);
-    parser.Parse(ring, events);
+    parser.parse(ring, events);
     check(ring.available() <= link::ReceiveRing::kCapacity);
     check(g.image == shadow);
   }

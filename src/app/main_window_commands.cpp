@@ -73,16 +73,16 @@ QString dialogFolder(const QString& subfolder) {
 void MainWindow::openPort() {
   const link::OpenResult result = link_->device().open(toBytes(portName()));
   if (result.ok) {
-    information(kInformation, QString::fromStdString(result.message));
+    information(kInformation, QString::fromStdString(link::kOpenedMessage));
     return;
   }
-  const QString reason = QString::fromLocal8Bit(result.reason);
-  QString details = reason;
-  if (!result.hint.empty()) details += "\n" + QString::fromLocal8Bit(result.hint);
+  // The reason, then on a line of its own the hint when there is one.
+  const QString details = QString::fromLocal8Bit(result.error.reason);
+  const QString reason = details.section('\n', 0, 0);
   // The port this open let go reports its closing through the queue; the
   // reason goes through it too, after that report, so that it stays in view.
   QMetaObject::invokeMethod(this, [this, reason] { setStatus(reason); }, Qt::QueuedConnection);
-  information(kInformation, QString::fromStdString(result.message), details);
+  information(kInformation, QString::fromStdString(result.error.message), details);
 }
 
 void MainWindow::closePort() { link_->device().close(); }
@@ -113,7 +113,10 @@ void MainWindow::uploadFirmware() {
   // the bar never gets an empty range (which would show as "busy").
   progressBar_->setRange(0, std::max<int>(1, static_cast<int>(firmware_->pageCount())));
   progressBar_->setValue(0);
-  link_->device().uploadFirmware(*firmware_);
+  // The file's pages, the last one padded with the buffer's zeros.
+  const std::size_t size = std::min(std::size_t{firmware_->pageCount()} * update::kFirmwarePageSize,
+                                    update::kFirmwareBufferSize);
+  link_->device().uploadFirmware({firmware_->data(), size});
   setStatus(link_->device().workerRunning() ? "Waiting for the device"
                                             : "Upload firmware starts when a port is open");
 }

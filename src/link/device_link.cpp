@@ -1,4 +1,4 @@
-// The link state, the worker TCommThread and its transfers.
+// The link state, the serial worker and its table of transfers.
 #include "device_link.h"
 
 #include <sys/eventfd.h>
@@ -19,7 +19,6 @@
 #include "frames.h"
 #include "receive_ring.h"
 #include "serial_port.h"
-#include "update/firmware.h"
 
 namespace zorbel::link {
 
@@ -48,8 +47,9 @@ struct ImageHandOver::Waiter {
   }
 };
 
-ImageHandOver::ImageHandOver(const settings::Image& image, std::shared_ptr<Waiter> waiter)
-    : image_(image), waiter_(std::move(waiter)) {}
+ImageHandOver::ImageHandOver(const settings::Image& image, std::shared_ptr<Waiter> waiter,
+                             ReadPurpose purpose)
+    : image_(image), waiter_(std::move(waiter)), purpose_(purpose) {}
 
 ImageHandOver::~ImageHandOver() { done(); }
 
@@ -62,8 +62,6 @@ void ImageHandOver::done() {
 
 namespace {
 
-constexpr std::uint32_t kLastConfigurationPage = settings::kPageCount - 1;  // 15
-
 using Clock = std::chrono::steady_clock;
 
 // A transfer asked for again while its last page or request is still
@@ -75,22 +73,59 @@ using Clock = std::chrono::steady_clock;
 // one never comes, and the transfer starts over after this wait.
 constexpr auto kRestartHold = std::chrono::milliseconds(SerialPort::kIdleReadMs);
 
-enum Kind { kFirmwareKind = 0, kWriteKind = 1, kReadKind = 2 };
+constexpr std::size_t kKinds = 3;
+constexpr std::array<TransferKind, kKinds> kAllKinds{
+    TransferKind::Firmware, TransferKind::ConfigurationWrite, TransferKind::ConfigurationRead};
 
-// The pages of one firmware upload, copied when the upload was asked for.
-struct FirmwareSnapshot {
-  std::vector<std::uint8_t> bytes;  // the file's pages; shorter than a page past the end
-  std::uint32_t pageCount = 0;
+constexpr std::size_t slot(TransferKind kind) { return static_cast<std::size_t>(kind); }
 
+// What tells the kinds apart on the line and in the log.
+struct KindTraits {
+  std::uint8_t frameType;  // the frame that carries a page or asks for one
+  const char* sentLine;    // logged with the page number and "]."
+  const char* answerLine;  // logged when the answer a transfer awaits arrives
+};
+constexpr std::array<KindTraits, kKinds> kTraits{{
+    {kFirmwarePageHeader, "Firmware page sent [", "Page receive ack."},
+    {kConfigurationPageHeader, "Eeprom page sent [", "Page receive ack."},
+    {kPageReadRequest, "Eeprom read request, page [", "Eeprom page received."},
+}};
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A transfer asked for by the owner, waiting for the worker to take it up.
+struct Request {
+  bool posted = false;
+  std::shared_ptr<const Bytes> pages;  // the pages to send, copied when asked; none for a read
+  std::uint32_t lastPage = 0;
+  ReadPurpose purpose = ReadPurpose::Settings;
+  std::uint64_t order = 0;  // posting sequence: requests go out in the order posted
+  Clock::time_point postedAt{};
+};
+
+// One transfer as the worker runs it. Before any transfer a record stands at
+// its end and awaits nothing, so a stray answer never moves anything.
+struct Transfer {
+  std::uint32_t current = 0;  // the page sent or requested last
+  std::uint32_t lastPage = 0;
+  bool awaiting = false;  // the answer to page `current` has not come
+  std::shared_ptr<const Bytes> pages;  // where its pages come from (page n at 128 * n)
+  ReadPurpose purpose = ReadPurpose::Settings;
+
+  std::uint32_t total() const { return lastPage + 1; }
   Page page(std::uint32_t n) const {
-    Page p{};  // past the file (the extra page N): zeros
+    Page p{};  // past the bytes (the extra firmware page): zeros
     const std::size_t begin = std::size_t{n} * kPageSize;
-    if (begin < bytes.size()) std::copy_n(bytes.begin() + begin, std::min(kPageSize, bytes.size() - begin), p.begin());
+    if (pages && begin < pages->size())
+      std::copy_n(pages->begin() + static_cast<std::ptrdiff_t>(begin),
+                  std::min(kPageSize, pages->size() - begin), p.begin());
     return p;
   }
 };
 
-std::string numbered(const char* before, std::uint32_t n) { return before + std::to_string(n) + "]."; }
+std::string numbered(const char* before, std::uint32_t n) {
+  return before + std::to_string(n) + "].";
+}
 
 }  // namespace
 
@@ -113,22 +148,12 @@ struct DeviceLink::State {
   // Owner thread <-> worker.
   std::atomic<bool> stop{false};
   std::atomic<bool> running{false};
+  std::atomic<std::uint64_t> passes{0};
 
-  // Transfer requests, at most one per kind, carried out in the order posted.
-  struct Requests {
-    std::shared_ptr<const FirmwareSnapshot> firmware;
-    std::optional<settings::Image> write;
-    bool read = false;
-    std::array<std::uint64_t, 3> order{};  // posting sequence per kind (firmware, write, read)
-    std::array<Clock::time_point, 3> posted{};  // when each was posted
-    std::uint64_t sequence = 0;
-    bool any() const { return firmware || write || read; }
-    bool has(int kind) const {
-      return kind == kFirmwareKind ? firmware != nullptr : kind == kWriteKind ? write.has_value() : read;
-    }
-  };
+  // Requests, at most one per kind, guarded by requestMutex.
   std::mutex requestMutex;
-  Requests requests;
+  std::array<Request, kKinds> requests;
+  std::uint64_t sequence = 0;
   std::atomic<bool> requestPending{false};
 
   // The worker waiting in an image hand-over, for a stop to release it.
@@ -137,25 +162,9 @@ struct DeviceLink::State {
 
   // Worker's alone (and the owner's between workers, when none runs).
   ReceiveRing ring;
-  settings::Image received{};  // zero at start, kept from one read to the next
+  settings::Image received{};  // cleared at the start of every read
   FrameParser parser{received};
-  struct {
-    std::shared_ptr<const FirmwareSnapshot> firmware;
-    std::uint32_t counter = 0;
-    std::uint32_t count = 0;
-  } upload;
-  // Before any transfer the counters stand at their end, so that a stray
-  // answer never sends pages of an image nobody asked to write.
-  struct {
-    settings::Image image{};
-    std::uint32_t current = kLastConfigurationPage;
-  } write;
-  struct {
-    std::uint32_t current = kLastConfigurationPage;
-  } read;
-
-  // Per kind: a page or read request went out and its answer has not come.
-  std::array<bool, 3> awaiting{};
+  std::array<Transfer, kKinds> transfers;
 
   std::thread thread;
 };
@@ -165,24 +174,25 @@ struct DeviceLink::State {
 
 namespace {
 
-class TCommThread final : public FrameEvents {
+class SerialWorker final : public FrameEvents {
  public:
-  TCommThread(DeviceLink::State& s, SerialPort port) : s_(s), port_(std::move(port)) {}
+  SerialWorker(DeviceLink::State& s, SerialPort port) : s_(s), port_(std::move(port)) {}
 
-  // The thread body: read and parse, carry out the requests, until stopped.
-  void Execute() {
+  // The thread body: read and parse, start what was asked for, until stopped.
+  void run() {
     status(PortState::Open, port_.path() + " open");
     while (!lost_) {
-      ReadRoutine();
+      readPort();
       if (lost_) break;
-      Dispatch();
+      startRequested();
+      s_.passes.fetch_add(1);
       if (s_.stop.load()) break;
     }
     const std::string device = port_.path();
     port_.close();
     s_.running.store(false);
     if (lost_) {
-      Log("Serial port lost: " + lostReason_ + ". Reconnect the device and open the port again.");
+      log("Serial port lost: " + lostReason_ + ". Reconnect the device and open the port again.");
       status(PortState::Lost, lostReason_);
     } else {
       status(PortState::Closed, device + " closed");
@@ -191,13 +201,14 @@ class TCommThread final : public FrameEvents {
 
  private:
   // Read what the port has into the ring, then parse.
-  void ReadRoutine() {
+  void readPort() {
     std::array<std::uint8_t, SerialPort::kReadSize> buffer;
     // A request posted meanwhile has woken us or will: don't sit out an idle
     // read, unless all that is pending is a restart held for its answer.
     int timeout = s_.requestPending.load() ? 0 : SerialPort::kIdleReadMs;
     if (timeout == 0 && heldUntil_) {
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(*heldUntil_ - Clock::now()).count();
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(*heldUntil_ - Clock::now()).count();
       timeout = static_cast<int>(std::clamp<long long>(left, 0, SerialPort::kIdleReadMs));
     }
     const auto result = port_.read(buffer.data(), buffer.size(), s_.wakeFd, timeout);
@@ -209,89 +220,85 @@ class TCommThread final : public FrameEvents {
       trace(TraceDirection::Received, buffer.data(), result.count);
       s_.ring.store(buffer.data(), result.count);
     }
-    s_.parser.Parse(s_.ring, *this);
+    s_.parser.parse(s_.ring, *this);
   }
 
-  void Dispatch() {
+  // Takes up the requests posted, in the order posted. A restart of a
+  // transfer that awaits its answer stays posted until that answer is in.
+  void startRequested() {
     heldUntil_.reset();
     if (!s_.requestPending.load()) return;
-    DeviceLink::State::Requests taken;
+    std::array<Request, kKinds> taken;
     {
       std::lock_guard lock(s_.requestMutex);
-      taken = std::move(s_.requests);
-      s_.requests = {};
-      // A restart of a transfer that awaits its answer stays posted for now.
       const auto now = Clock::now();
-      for (int kind : {kFirmwareKind, kWriteKind, kReadKind}) {
-        if (!taken.has(kind) || !s_.awaiting[kind] || now - taken.posted[kind] >= kRestartHold) continue;
-        if (kind == kFirmwareKind) s_.requests.firmware = std::move(taken.firmware);
-        if (kind == kWriteKind) s_.requests.write = std::exchange(taken.write, std::nullopt);
-        if (kind == kReadKind) s_.requests.read = std::exchange(taken.read, false);
-        s_.requests.order[kind] = taken.order[kind];
-        s_.requests.posted[kind] = taken.posted[kind];
-        heldUntil_ = std::min(heldUntil_.value_or(Clock::time_point::max()), taken.posted[kind] + kRestartHold);
+      bool stillPending = false;
+      for (TransferKind kind : kAllKinds) {
+        Request& request = s_.requests[slot(kind)];
+        if (!request.posted) continue;
+        if (transfer(kind).awaiting && now - request.postedAt < kRestartHold) {
+          heldUntil_ = std::min(heldUntil_.value_or(Clock::time_point::max()),
+                                request.postedAt + kRestartHold);
+          stillPending = true;
+          continue;
+        }
+        taken[slot(kind)] = std::exchange(request, Request{});
       }
-      s_.requests.sequence = taken.sequence;
-      s_.requestPending.store(s_.requests.any());
+      s_.requestPending.store(stillPending);
     }
-    std::array<int, 3> kinds{kFirmwareKind, kWriteKind, kReadKind};
-    std::sort(kinds.begin(), kinds.end(), [&](int a, int b) { return taken.order[a] < taken.order[b]; });
-    for (int kind : kinds) {
+    std::array<TransferKind, kKinds> kinds = kAllKinds;
+    std::sort(kinds.begin(), kinds.end(), [&](TransferKind a, TransferKind b) {
+      return taken[slot(a)].order < taken[slot(b)].order;
+    });
+    for (TransferKind kind : kinds) {
       if (lost_) return;
-      if (kind == kFirmwareKind && taken.firmware) {
-        s_.upload.firmware = std::move(taken.firmware);
-        s_.upload.count = s_.upload.firmware->pageCount;
-        s_.upload.counter = 0;
-        emptyRingFor(kFirmwareKind);
-        progress(TransferKind::Firmware, 0, s_.upload.count + 1);
-        s_.awaiting[kFirmwareKind] = true;
-        SendFirmwarePage(s_.upload.counter);
-        Log(numbered("Firmware page sent [", s_.upload.counter));
-      } else if (kind == kWriteKind && taken.write) {
-        s_.write.image = *taken.write;
-        s_.write.current = 0;
-        emptyRingFor(kWriteKind);
-        progress(TransferKind::ConfigurationWrite, 0, settings::kPageCount);
-        s_.awaiting[kWriteKind] = true;
-        SendConfigurationPage(s_.write.current);
-        Log(numbered("Eeprom page sent [", s_.write.current));
-      } else if (kind == kReadKind && taken.read) {
-        // Each read starts from a blank image, so a page the device never sent in
-        // this read can't pass an earlier read's bytes off as the device's.
-        s_.received.fill(0);
-        s_.read.current = 0;
-        progress(TransferKind::ConfigurationRead, 0, settings::kPageCount);
-        s_.awaiting[kReadKind] = true;
-        SendPageReadRequest(s_.read.current);
-        Log(numbered("Eeprom read request, page [", s_.read.current));
-      }
+      if (taken[slot(kind)].posted) start(kind, taken[slot(kind)]);
     }
   }
 
-  // --- senders: a header frame, then for pages the 128 bytes (one write)
-
-  void SendFirmwarePage(std::uint32_t n) {
-    const Page page = s_.upload.firmware ? s_.upload.firmware->page(n) : Page{};
-    sendPage(kFirmwarePageHeader, n, page);
+  void start(TransferKind kind, const Request& request) {
+    Transfer& t = transfer(kind);
+    t.pages = request.pages;
+    t.lastPage = request.lastPage;
+    t.purpose = request.purpose;
+    t.current = 0;
+    // Each read starts from a blank image, so a page the device never sent in
+    // this read can't pass an earlier read's bytes off as the device's.
+    if (kind == TransferKind::ConfigurationRead) s_.received.fill(0);
+    discardStaleInput(kind);
+    progress(kind, 0, t.total());
+    sendAndLog(kind);
   }
 
-  void SendConfigurationPage(std::uint32_t n) {
-    Page page{};
-    if (n < settings::kPageCount) std::copy_n(s_.write.image.begin() + n * kPageSize, kPageSize, page.begin());
-    sendPage(kConfigurationPageHeader, n, page);
+  // A transfer starts on an empty line, so that nothing left from before
+  // moves it on; but not while another transfer awaits its answer, whose
+  // bytes may be among those not yet parsed.
+  void discardStaleInput(TransferKind kind) {
+    for (TransferKind other : kAllKinds)
+      if (other != kind && transfer(other).awaiting) return;
+    port_.discardInput();
+    s_.ring.clear();
+    // A page cut short by the emptying must not swallow the new transfer's answers.
+    s_.parser.reset();
   }
 
-  void SendPageReadRequest(std::uint32_t n) {
-    const Frame frame = makeFrame(kPageReadRequest, n, 0);
-    send(frame.data(), frame.size());
-  }
-
-  void sendPage(std::uint8_t type, std::uint32_t n, const Page& page) {
-    std::array<std::uint8_t, kFrameSize + kPageSize> out;
-    const Frame frame = makeFrame(type, n, pageSum(page));
-    std::copy(frame.begin(), frame.end(), out.begin());
-    std::copy(page.begin(), page.end(), out.begin() + kFrameSize);
-    send(out.data(), out.size());
+  // Sends the current page (or read request) and awaits its answer.
+  void sendAndLog(TransferKind kind) {
+    Transfer& t = transfer(kind);
+    t.awaiting = true;
+    const Frame header = makeFrame(kTraits[slot(kind)].frameType, t.current,
+                                   kind == TransferKind::ConfigurationRead ? 0 : pageSum(t.page(t.current)));
+    if (kind == TransferKind::ConfigurationRead) {
+      send(header.data(), header.size());
+    } else {
+      // The header frame and the page's 128 bytes, in one write.
+      std::array<std::uint8_t, kFrameSize + kPageSize> out;
+      const Page page = t.page(t.current);
+      std::copy(header.begin(), header.end(), out.begin());
+      std::copy(page.begin(), page.end(), out.begin() + kFrameSize);
+      send(out.data(), out.size());
+    }
+    log(numbered(kTraits[slot(kind)].sentLine, t.current));
   }
 
   void send(const std::uint8_t* bytes, std::size_t count) {
@@ -301,102 +308,69 @@ class TCommThread final : public FrameEvents {
     if (!port_.write(bytes, count, reason)) portLost(reason);
   }
 
-  // --- what the parser found
+  // --- what the parser found: one handler for every answer
 
-  // The answer a held restart of `kind` waited for is in: the old transfer
-  // goes no further, and this pass's dispatch starts the new one.
-  bool superseded(int kind) {
-    const bool was = s_.awaiting[kind];
-    s_.awaiting[kind] = false;
-    if (!was || !s_.requestPending.load()) return false;
-    std::lock_guard lock(s_.requestMutex);
-    return s_.requests.has(kind);
-  }
+  void onFirmwarePageAck() override { onAnswer(TransferKind::Firmware); }
+  void onConfigurationPageAck() override { onAnswer(TransferKind::ConfigurationWrite); }
+  void onPageReceived(std::uint16_t) override { onAnswer(TransferKind::ConfigurationRead); }
 
-  // A page transfer starts on an empty ring, so that nothing left from before
-  // moves it on; but not while another transfer awaits its answer, whose
-  // bytes may be among those not yet parsed.
-  void emptyRingFor(int kind) {
-    for (int other : {kFirmwareKind, kWriteKind, kReadKind})
-      if (other != kind && s_.awaiting[other]) return;
-    s_.ring.clear();
-    // A page cut short by the emptying must not swallow the new transfer's answers.
-    s_.parser.reset();
-  }
-
-  void OnFirmwarePageAck() override {
-    Log("Page receive ack.");
-    if (superseded(kFirmwareKind)) return;
-    auto& u = s_.upload;
-    if (u.counter < u.count) {
-      progress(TransferKind::Firmware, u.counter + 1, u.count + 1);
-      ++u.counter;
-      s_.awaiting[kFirmwareKind] = true;
-      SendFirmwarePage(u.counter);
-      Log(numbered("Firmware page sent [", u.counter));
+  void onAnswer(TransferKind kind) {
+    Transfer& t = transfer(kind);
+    if (!t.awaiting) return;  // nobody awaits it: dropped without a line
+    t.awaiting = false;
+    log(kTraits[slot(kind)].answerLine);
+    if (restartPosted(kind)) return;  // this pass's startRequested() starts it over
+    progress(kind, t.current + 1, t.total());
+    if (t.current < t.lastPage) {
+      ++t.current;
+      sendAndLog(kind);
+    } else if (kind == TransferKind::ConfigurationRead) {
+      finishRead(t);
     } else {
-      progress(TransferKind::Firmware, u.count + 1, u.count + 1);
-      Log("Send finished.");
-      ended(TransferKind::Firmware, TransferEnd::Finished);
+      log("Send finished.");
+      ended(kind, TransferEnd::Finished);
     }
   }
 
-  void OnConfigurationPageAck() override {
-    Log("Page receive ack.");
-    if (superseded(kWriteKind)) return;
-    auto& w = s_.write;
-    progress(TransferKind::ConfigurationWrite, std::min(w.current, kLastConfigurationPage) + 1, settings::kPageCount);
-    if (w.current < kLastConfigurationPage) {
-      ++w.current;
-      s_.awaiting[kWriteKind] = true;
-      SendConfigurationPage(w.current);
-      Log(numbered("Eeprom page sent [", w.current));
-    } else {
-      Log("Send finished.");
-      ended(TransferKind::ConfigurationWrite, TransferEnd::Finished);
-    }
-  }
-
-  void OnPageReceived(std::uint16_t) override {
-    Log("Eeprom page received.");
-    if (superseded(kReadKind)) return;
-    auto& r = s_.read;
-    progress(TransferKind::ConfigurationRead, std::min(r.current, kLastConfigurationPage) + 1, settings::kPageCount);
-    if (r.current < kLastConfigurationPage) {
-      ++r.current;
-      s_.awaiting[kReadKind] = true;
-      SendPageReadRequest(r.current);
-      Log(numbered("Eeprom read request, page [", r.current));
-      return;
-    }
-    Log("Eeprom read finished.");
-    if (!CheckReceivedImage(s_.received)) {
-      Log("Eeprom read checksum error. Please upload new eeprom data to device.");
+  void finishRead(const Transfer& t) {
+    log("Eeprom read finished.");
+    if (!checkReceivedImage(s_.received)) {
+      log("Eeprom read checksum error. Please upload new eeprom data to device.");
       ended(TransferKind::ConfigurationRead, TransferEnd::ImageChecksumError);
       return;
     }
-    if (handOver()) ended(TransferKind::ConfigurationRead, TransferEnd::Finished);
+    if (handOver(t.purpose)) ended(TransferKind::ConfigurationRead, TransferEnd::Finished);
   }
 
-  void OnPageRefused(bool badSum) override {
-    s_.awaiting[kReadKind] = false;
-    ended(TransferKind::ConfigurationRead, badSum ? TransferEnd::PageChecksumError : TransferEnd::PageNumberError);
+  void onPageRefused(bool badSum) override {
+    Transfer& t = transfer(TransferKind::ConfigurationRead);
+    if (!t.awaiting) return;
+    t.awaiting = false;
+    ended(TransferKind::ConfigurationRead,
+          badSum ? TransferEnd::PageChecksumError : TransferEnd::PageNumberError);
   }
 
-  void Log(const std::string& line) override {
+  // A restart of `kind` was held for the answer that just came.
+  bool restartPosted(TransferKind kind) {
+    if (!s_.requestPending.load()) return false;
+    std::lock_guard lock(s_.requestMutex);
+    return s_.requests[slot(kind)].posted;
+  }
+
+  void log(const std::string& line) override {
     if (s_.callbacks.log) s_.callbacks.log(line);
   }
 
-  // The owner runs the decoder on its own thread; wait until it has, or
-  // until the link is stopped. False when the hand-over was abandoned.
-  bool handOver() {
+  // The owner runs the decoder (or its comparison) on its own thread; wait
+  // until it has, or until the link is stopped. False when abandoned.
+  bool handOver(ReadPurpose purpose) {
     if (!s_.callbacks.imageReceived) return true;
     auto waiter = std::make_shared<ImageHandOver::Waiter>();
     {
       std::lock_guard lock(s_.handOverMutex);
       s_.handOverWaiter = waiter;
     }
-    s_.callbacks.imageReceived(std::make_shared<ImageHandOver>(s_.received, waiter));
+    s_.callbacks.imageReceived(std::make_shared<ImageHandOver>(s_.received, waiter, purpose));
     bool released;
     {
       std::unique_lock lock(waiter->mutex);
@@ -413,6 +387,8 @@ class TCommThread final : public FrameEvents {
     lost_ = true;
     lostReason_ = reason;
   }
+
+  Transfer& transfer(TransferKind kind) { return s_.transfers[slot(kind)]; }
 
   void progress(TransferKind kind, std::uint32_t done, std::uint32_t total) const {
     if (s_.callbacks.progress) s_.callbacks.progress(kind, done, total);
@@ -439,7 +415,17 @@ class TCommThread final : public FrameEvents {
 // ---------------------------------------------------------------------------
 // The owner's side
 
-DeviceLink::DeviceLink(LinkCallbacks callbacks) : state_(std::make_unique<State>(std::move(callbacks))) {}
+ImageDifference compareImages(const settings::Image& sent, const settings::Image& received) {
+  ImageDifference difference;
+  for (std::size_t i = 0; i < sent.size(); ++i) {
+    if (sent[i] == received[i]) continue;
+    if (difference.count++ == 0) difference.firstOffset = i;
+  }
+  return difference;
+}
+
+DeviceLink::DeviceLink(LinkCallbacks callbacks)
+    : state_(std::make_unique<State>(std::move(callbacks))) {}
 
 DeviceLink::~DeviceLink() { stopAndJoin(); }
 
@@ -448,27 +434,26 @@ OpenResult DeviceLink::open(const std::string& portName) {
   OpenResult result;
   result.device = devicePath(portName);
   PortError error;
-  auto port = SerialPort::OpenComPort(result.device, error);
+  auto port = SerialPort::openPort(result.device, error);
   if (!port) {
-    result.message = kOpenErrorMessage;
-    result.reason = error.reason;
-    result.hint = error.hint;
+    result.error = makeError(ErrorKind::CannotRead, kOpenErrorMessage,
+                             error.reason + (error.hint.empty() ? "" : "\n" + error.hint));
     if (state_->callbacks.log)
-      state_->callbacks.log("Serial port open error: " + error.reason + (error.hint.empty() ? "" : ". " + error.hint));
+      state_->callbacks.log("Serial port open error: " + error.reason +
+                            (error.hint.empty() ? "" : ". " + error.hint));
     return result;
   }
   // A new port is a new byte stream: nothing half-parsed from the last one carries over.
   state_->ring.clear();
   state_->parser.reset();
-  state_->awaiting = {};  // nothing sent on this port is awaiting an answer
+  for (Transfer& t : state_->transfers) t.awaiting = false;  // nothing sent on this port yet
   state_->stop.store(false);
   state_->running.store(true);
   state_->thread = std::thread([s = state_.get(), p = std::move(*port)]() mutable {
-    TCommThread worker(*s, std::move(p));
-    worker.Execute();
+    SerialWorker worker(*s, std::move(p));
+    worker.run();
   });
   result.ok = true;
-  result.message = kOpenedMessage;
   return result;
 }
 
@@ -482,20 +467,22 @@ void DeviceLink::close() {
 
 void DeviceLink::stopAndJoin() {
   close();
-  if (state_->thread.joinable() && state_->thread.get_id() != std::this_thread::get_id()) state_->thread.join();
+  if (state_->thread.joinable() && state_->thread.get_id() != std::this_thread::get_id())
+    state_->thread.join();
 }
 
 bool DeviceLink::workerRunning() const { return state_->running.load(); }
+std::uint64_t DeviceLink::workerPasses() const { return state_->passes.load(); }
 
 namespace {
 
-template <typename Fill>
-void post(DeviceLink::State& s, int kind, Fill fill) {
+void post(DeviceLink::State& s, TransferKind kind, Request request) {
   {
     std::lock_guard lock(s.requestMutex);
-    fill(s.requests);
-    s.requests.order[kind] = ++s.requests.sequence;
-    s.requests.posted[kind] = Clock::now();
+    request.posted = true;
+    request.order = ++s.sequence;
+    request.postedAt = Clock::now();
+    s.requests[slot(kind)] = std::move(request);
     s.requestPending.store(true);
   }
   s.wake();
@@ -504,27 +491,26 @@ void post(DeviceLink::State& s, int kind, Fill fill) {
 }  // namespace
 
 void DeviceLink::writeConfiguration(const settings::Image& image) {
-  post(*state_, kWriteKind, [&](State::Requests& r) { r.write = image; });
+  Request request;
+  request.pages = std::make_shared<const Bytes>(image.begin(), image.end());
+  request.lastPage = settings::kPageCount - 1;
+  post(*state_, TransferKind::ConfigurationWrite, std::move(request));
 }
 
-void DeviceLink::readConfiguration() {
-  post(*state_, kReadKind, [](State::Requests& r) { r.read = true; });
-}
-
-void DeviceLink::uploadFirmware(const update::FirmwarePages& firmware) {
-  auto snapshot = std::make_shared<FirmwareSnapshot>();
-  snapshot->pageCount = firmware.pageCount();
-  const std::size_t size = std::min(std::size_t{snapshot->pageCount} * kPageSize, update::kFirmwareBufferSize);
-  snapshot->bytes.assign(firmware.data(), firmware.data() + size);
-  post(*state_, kFirmwareKind, [&](State::Requests& r) { r.firmware = std::move(snapshot); });
+void DeviceLink::readConfiguration(ReadPurpose purpose) {
+  Request request;
+  request.lastPage = settings::kPageCount - 1;
+  request.purpose = purpose;
+  post(*state_, TransferKind::ConfigurationRead, std::move(request));
 }
 
 bool DeviceLink::uploadFirmware(std::span<const std::uint8_t> fileBytes) {
-  if (fileBytes.size() > update::kFirmwareBufferSize) return false;
-  auto snapshot = std::make_shared<FirmwareSnapshot>();
-  snapshot->pageCount = static_cast<std::uint32_t>((fileBytes.size() + kPageSize - 1) / kPageSize);
-  snapshot->bytes.assign(fileBytes.begin(), fileBytes.end());
-  post(*state_, kFirmwareKind, [&](State::Requests& r) { r.firmware = std::move(snapshot); });
+  if (fileBytes.size() > kFirmwareMaxBytes) return false;
+  Request request;
+  request.pages = std::make_shared<const Bytes>(fileBytes.begin(), fileBytes.end());
+  // Pages 0..N for a file of N pages: the last one lies wholly past the file.
+  request.lastPage = static_cast<std::uint32_t>((fileBytes.size() + kPageSize - 1) / kPageSize);
+  post(*state_, TransferKind::Firmware, std::move(request));
   return true;
 }
 

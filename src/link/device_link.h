@@ -10,6 +10,24 @@
 // passes what it needs to its own thread (a queued call in the windows). The
 // callbacks must not block for long and must not call stopAndJoin() or open()
 // (they run on the thread those would join).
+//
+// Answers: the device's acks carry no page number, so an answer is taken for
+// the transfer of its kind that awaits one; an answer that arrives while no
+// transfer of its kind awaits one is dropped without a log line. The input
+// waiting on a port is discarded when it is opened and when a transfer starts
+// while no other awaits an answer, so an answer meant for an earlier,
+// interrupted transfer is not taken for a new one.
+//
+// Read-back verify and compare, for the windows (all on the GUI thread):
+//  - verify a write: on transferEnded(ConfigurationWrite, Finished), call
+//    readConfiguration(ReadPurpose::Comparison); on the imageReceived that
+//    follows (its purpose() is Comparison), compare with the image sent:
+//    compareImages(sent, hand->image()), then hand->done(). Any other end of
+//    that read (checksum errors) is the verify's failure.
+//  - compare the device with the window: readConfiguration(Comparison), then
+//    decode hand->image() into a scratch model, never into the window's, and
+//    compare settings there (settings/compare.h); hand->done().
+//  A read for the settings (ReadPurpose::Settings) is decoded into the window.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -18,11 +36,8 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "settings/image.h"
-
-namespace zorbel::update {
-class FirmwarePages;
-}
 
 namespace zorbel::link {
 
@@ -30,7 +45,15 @@ inline constexpr const char* kOpenedMessage = "Serial port opened successfully."
 inline constexpr const char* kOpenErrorMessage =
     "Serial port open error. Try to reconnect the device and reset application.";
 
+// The largest firmware hash file an upload takes: 1856 pages.
+inline constexpr std::size_t kFirmwareMaxBytes = 237568;
+
+// Also the index of a transfer's record in the link.
 enum class TransferKind { Firmware, ConfigurationWrite, ConfigurationRead };
+
+// What a configuration read's image is for: the settings (decoded into the
+// window or printed), or a comparison (handed back undecoded).
+enum class ReadPurpose { Settings, Comparison };
 
 // How a transfer ended. A transfer whose device stops answering does not end:
 // nothing times out in the link (zorbelctl keeps its own time-out).
@@ -49,13 +72,22 @@ enum class PortState {
 
 enum class TraceDirection { Sent, Received };
 
+// On success the message box says kOpenedMessage. On failure `error` holds
+// kind CannotRead, message kOpenErrorMessage (the message box's text) and as
+// reason the operating system's ("/dev/ttyUSB0: Permission denied"), followed
+// on a line of its own by what usually fixes it on Linux when there is a hint.
 struct OpenResult {
   bool ok = false;
-  std::string message;  // kOpenedMessage, or kOpenErrorMessage: the message box's text
-  std::string device;   // the device path that was opened or tried
-  std::string reason;   // on failure: the operating system's reason ("/dev/ttyUSB0: Permission denied")
-  std::string hint;     // on failure: what usually fixes it on Linux; may be empty
+  std::string device;  // the device path that was opened or tried
+  Error error{ErrorKind::CannotRead, {}, {}};
 };
+
+// Where an image read back differs from the one sent.
+struct ImageDifference {
+  std::size_t count = 0;        // bytes that differ; 0 when the images are equal
+  std::size_t firstOffset = 0;  // the first of them
+};
+ImageDifference compareImages(const settings::Image& sent, const settings::Image& received);
 
 // The received image at the end of a good configuration read, handed to the
 // owner, who runs the settings decoder on it (on its own thread) and then calls
@@ -67,19 +99,23 @@ struct OpenResult {
 class ImageHandOver {
  public:
   struct Waiter;  // the worker's side
-  ImageHandOver(const settings::Image& image, std::shared_ptr<Waiter> waiter);
+  ImageHandOver(const settings::Image& image, std::shared_ptr<Waiter> waiter,
+                ReadPurpose purpose = ReadPurpose::Settings);
   ~ImageHandOver();
   ImageHandOver(const ImageHandOver&) = delete;
   ImageHandOver& operator=(const ImageHandOver&) = delete;
 
   // A copy of the received image; stays valid as long as this object.
   const settings::Image& image() const { return image_; }
+  // What the read was asked for.
+  ReadPurpose purpose() const { return purpose_; }
   // The decoder has run: the worker goes on. Later calls do nothing.
   void done();
 
  private:
   settings::Image image_;
   std::shared_ptr<Waiter> waiter_;
+  ReadPurpose purpose_;
 };
 
 struct LinkCallbacks {
@@ -126,23 +162,27 @@ class DeviceLink {
 
   // True from a successful open() until the worker has released the port.
   bool workerRunning() const;
+  // Passes the worker has completed (read, parse, start what was asked for);
+  // two more passes mean every byte read before has been acted on.
+  std::uint64_t workerPasses() const;
 
   // "Write config": sends pages 0..15 of this copy of an encoded image.
   void writeConfiguration(const settings::Image& image);
-  // "Read config": requests pages 0..15 into the received image.
-  void readConfiguration();
-  // "Upload firmware": sends pages 0..N of a copy of the loaded firmware, taken
-  // now (a later load never mixes pages into this upload); N = pageCount().
-  void uploadFirmware(const update::FirmwarePages& firmware);
-  // The same from a firmware hash file's bytes (at most 237568; returns false
-  // and posts nothing when longer).
+  // "Read config": requests pages 0..15 into the received image, which is
+  // cleared first; a good read hands a copy over marked with `purpose`.
+  void readConfiguration(ReadPurpose purpose = ReadPurpose::Settings);
+  // "Upload firmware": sends pages 0..N of a copy of these bytes, taken now (a
+  // later load never mixes pages into this upload), N = the bytes' length in
+  // pages, rounded up; page N and the tail of a short last page are zeros.
+  // At most kFirmwareMaxBytes: returns false and posts nothing when longer.
   bool uploadFirmware(std::span<const std::uint8_t> fileBytes);
   // Each request is carried out by the worker's next pass, at once when a
   // worker runs, else on the first pass of the next one. One request of each
   // kind is held; a newer one of the same kind replaces it, and a transfer of
   // the same kind that runs starts over: once the answer to its last page or
   // read request is in, or a read time-out later when that answer is lost,
-  // so that the old answer is never taken for the new page 0's.
+  // so that the old answer is never taken for the new page 0's. A transfer
+  // that starts while no other awaits an answer discards the input waiting.
 
   // The device a port name stands for: "COM1".."COM9" are /dev/ttyS0../dev/ttyS8;
   // anything else is taken as a device path.

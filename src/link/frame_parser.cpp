@@ -14,27 +14,27 @@ bool checksumHolds(const ReceiveRing& ring) {
 
 }  // namespace
 
-void FrameParser::Parse(ReceiveRing& ring, FrameEvents& events) {
+void FrameParser::parse(ReceiveRing& ring, FrameEvents& events) {
   while (!ring.empty()) {
     if (mode_ == Mode::PageData) {
-      if (ring.available() < expectedLength_) return;
+      if (ring.available() < kPageSize) return;
       unsigned sum = 0;
-      for (std::size_t i = 0; i < expectedLength_; ++i) {
+      for (std::size_t i = 0; i < kPageSize; ++i) {
         staging_[i] = ring.at(i);
         sum += staging_[i];
       }
-      ring.drop(expectedLength_);
+      ring.drop(kPageSize);
       mode_ = Mode::FrameHunt;
       if (static_cast<std::uint16_t>(sum) != expectedSum_) {
-        events.Log("Eeprom page data checksum error.");
-        events.OnPageRefused(true);
+        events.log("Eeprom page data checksum error.");
+        events.onPageRefused(true);
       } else if (expectedPage_ >= settings::kPageCount) {
         // The image has pages 0..15 only: never store past it.
-        events.Log("Eeprom page number error [" + std::to_string(expectedPage_) + "].");
-        events.OnPageRefused(false);
+        events.log("Eeprom page number error [" + std::to_string(expectedPage_) + "].");
+        events.onPageRefused(false);
       } else {
         std::memcpy(received_.data() + kPageSize * expectedPage_, staging_.data(), kPageSize);
-        events.OnPageReceived(expectedPage_);
+        events.onPageReceived(expectedPage_);
       }
       continue;
     }
@@ -50,7 +50,7 @@ void FrameParser::Parse(ReceiveRing& ring, FrameEvents& events) {
       case kFirmwarePageAck:
         if (checksumHolds(ring)) {
           ring.drop(kFrameSize);
-          events.OnFirmwarePageAck();
+          events.onFirmwarePageAck();
         } else {
           ring.drop(1);
         }
@@ -58,7 +58,7 @@ void FrameParser::Parse(ReceiveRing& ring, FrameEvents& events) {
       case kConfigurationPageAck:
         if (checksumHolds(ring)) {
           ring.drop(kFrameSize);
-          events.OnConfigurationPageAck();
+          events.onConfigurationPageAck();
         } else {
           ring.drop(1);
         }
@@ -67,11 +67,10 @@ void FrameParser::Parse(ReceiveRing& ring, FrameEvents& events) {
         if (checksumHolds(ring)) {
           expectedPage_ = static_cast<std::uint16_t>(ring.at(2) << 8 | ring.at(3));
           expectedSum_ = static_cast<std::uint16_t>(ring.at(4) << 8 | ring.at(5));
-          expectedLength_ = kPageSize;
           ring.drop(kFrameSize);
           mode_ = Mode::PageData;
         } else {
-          events.Log("Eeprom frame checksum error.");
+          events.log("Eeprom frame checksum error.");
           ring.drop(1);
         }
         break;

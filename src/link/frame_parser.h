@@ -1,8 +1,8 @@
 #pragma once
 // The frame parser the worker runs over the receive ring after every read:
 // it finds the device's acks and page data headers, collects the 128 bytes
-// that follow a page data header, checks their sum and stores an accepted
-// page into the received image.
+// that follow a page data header, checks their sum and stores
+// an accepted page into the received image.
 #include <cstdint>
 #include <string>
 
@@ -16,14 +16,14 @@ namespace zorbel::link {
 class FrameEvents {
  public:
   virtual ~FrameEvents() = default;
-  virtual void OnFirmwarePageAck() = 0;
-  virtual void OnConfigurationPageAck() = 0;
+  virtual void onFirmwarePageAck() = 0;
+  virtual void onConfigurationPageAck() = 0;
   // An accepted page has been stored in the received image.
-  virtual void OnPageReceived(std::uint16_t page) = 0;
+  virtual void onPageReceived(std::uint16_t page) = 0;
   // A page was refused (its line is already logged): bad sum, or a page
   // number past the image.
-  virtual void OnPageRefused(bool badSum) = 0;
-  virtual void Log(const std::string& line) = 0;
+  virtual void onPageRefused(bool badSum) = 0;
+  virtual void log(const std::string& line) = 0;
 };
 
 class FrameParser {
@@ -34,7 +34,7 @@ class FrameParser {
 
   // Consumes what it can from the ring; a frame or page not yet whole stays
   // there (or, for page data, is collected) until the next call.
-  void Parse(ReceiveRing& ring, FrameEvents& events);
+  void parse(ReceiveRing& ring, FrameEvents& events);
 
   // Back to frame hunt, forgetting a page being collected.
   void reset() { mode_ = Mode::FrameHunt; }
@@ -49,7 +49,6 @@ class FrameParser {
   Page staging_{};
   std::uint16_t expectedPage_ = 0;
   std::uint16_t expectedSum_ = 0;
-  std::size_t expectedLength_ = kPageSize;
 };
 
 }  // namespace zorbel::link

@@ -27,7 +27,7 @@ Frame makeFrame(std::uint8_t type, std::uint32_t page, std::uint16_t sum) {
   return f;
 }
 
-bool CheckReceivedImage(const settings::Image& image) {
+bool checkReceivedImage(const settings::Image& image) {
   return settings::imageSum(image) == settings::storedImageSum(image);
 }
 

@@ -38,6 +38,6 @@ std::uint16_t pageSum(std::span<const std::uint8_t> page);
 Frame makeFrame(std::uint8_t type, std::uint32_t page, std::uint16_t sum);
 
 // The image sum over offsets 4..2007 matches the number stored at 0..3.
-bool CheckReceivedImage(const settings::Image& image);
+bool checkReceivedImage(const settings::Image& image);
 
 }  // namespace zorbel::link

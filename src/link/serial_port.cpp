@@ -1,6 +1,7 @@
 #include "serial_port.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -8,7 +9,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <utility>
 
 namespace zorbel::link {
@@ -39,6 +43,28 @@ PortError makeError(const std::string& path, int error, const char* text = nullp
   return PortError{error, path + ": " + (text ? text : std::strerror(error)), hintFor(error)};
 }
 
+// The latency timer of a USB serial adapter that has one (FTDI), in sysfs.
+std::string latencyTimerFile(const std::string& devicePath) {
+  char resolved[PATH_MAX];
+  if (!::realpath(devicePath.c_str(), resolved)) return {};
+  const std::string name = std::string(resolved).substr(std::string(resolved).rfind('/') + 1);
+  return "/sys/class/tty/" + name + "/device/latency_timer";
+}
+
+std::string readLine(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+bool writeLine(const std::string& path, const std::string& text) {
+  std::ofstream out(path);
+  out << text << '\n';
+  out.flush();
+  return static_cast<bool>(out);
+}
+
 }  // namespace
 
 bool isPortGone(int error) {
@@ -48,7 +74,11 @@ bool isPortGone(int error) {
 SerialPort::SerialPort(SerialPort&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       exclusive_(std::exchange(other.exclusive_, false)),
-      path_(std::move(other.path_)) {}
+      path_(std::move(other.path_)),
+      saved_(std::exchange(other.saved_, std::nullopt)),
+      savedSerialFlags_(std::exchange(other.savedSerialFlags_, std::nullopt)),
+      latencyFile_(std::exchange(other.latencyFile_, {})),
+      savedLatency_(std::move(other.savedLatency_)) {}
 
 SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
   if (this != &other) {
@@ -56,11 +86,15 @@ SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
     fd_ = std::exchange(other.fd_, -1);
     exclusive_ = std::exchange(other.exclusive_, false);
     path_ = std::move(other.path_);
+    saved_ = std::exchange(other.saved_, std::nullopt);
+    savedSerialFlags_ = std::exchange(other.savedSerialFlags_, std::nullopt);
+    latencyFile_ = std::exchange(other.latencyFile_, {});
+    savedLatency_ = std::move(other.savedLatency_);
   }
   return *this;
 }
 
-std::optional<SerialPort> SerialPort::OpenComPort(const std::string& devicePath, PortError& error) {
+std::optional<SerialPort> SerialPort::openPort(const std::string& devicePath, PortError& error) {
   if (devicePath.empty()) {
     error = makeError("(no port)", ENOENT);
     return std::nullopt;
@@ -95,6 +129,7 @@ std::optional<SerialPort> SerialPort::OpenComPort(const std::string& devicePath,
     error = makeError(devicePath, errno);
     return std::nullopt;
   }
+  port.saved_ = tio;
   ::cfmakeraw(&tio);
   tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
   tio.c_cflag |= CS8 | CLOCAL | CREAD;
@@ -110,6 +145,9 @@ std::optional<SerialPort> SerialPort::OpenComPort(const std::string& devicePath,
   // this, which must not stop the open.
   int lines = TIOCM_DTR | TIOCM_RTS;
   (void)::ioctl(port.fd_, TIOCMBIC, &lines);
+  port.lowerLatency();
+  // Whatever waits on the line was meant for someone before us.
+  port.discardInput();
   return port;
 }
 
@@ -183,8 +221,43 @@ bool SerialPort::write(const std::uint8_t* bytes, std::size_t count, std::string
   return true;
 }
 
+void SerialPort::lowerLatency() {
+  // The device answers every page with a short ack; a driver that holds short
+  // input back (an FTDI adapter's 16 ms latency timer) would make each page
+  // wait that long. A driver without these controls is fine as it is.
+  serial_struct serial{};
+  if (::ioctl(fd_, TIOCGSERIAL, &serial) == 0 && !(serial.flags & ASYNC_LOW_LATENCY)) {
+    const int before = serial.flags;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    if (::ioctl(fd_, TIOCSSERIAL, &serial) == 0) savedSerialFlags_ = before;
+  }
+  const std::string file = latencyTimerFile(path_);
+  const std::string before = readLine(file);
+  if (!before.empty() && before != "1" && writeLine(file, "1")) {
+    latencyFile_ = file;
+    savedLatency_ = before;
+  }
+}
+
+void SerialPort::discardInput() {
+  if (fd_ >= 0) (void)::tcflush(fd_, TCIFLUSH);
+}
+
 void SerialPort::close() {
   if (fd_ < 0) return;
+  if (!latencyFile_.empty()) (void)writeLine(latencyFile_, savedLatency_);
+  latencyFile_.clear();
+  if (savedSerialFlags_) {
+    serial_struct serial{};
+    if (::ioctl(fd_, TIOCGSERIAL, &serial) == 0) {
+      serial.flags = *savedSerialFlags_;
+      (void)::ioctl(fd_, TIOCSSERIAL, &serial);
+    }
+  }
+  savedSerialFlags_.reset();
+  // The terminal as we found it (a terminal used as a port must not stay raw).
+  if (saved_) (void)::tcsetattr(fd_, TCSANOW, &*saved_);
+  saved_.reset();
   // Give the port back to everyone: the exclusive flag outlives our descriptor
   // when another descriptor (a simulator's own) keeps the terminal alive.
   if (exclusive_) (void)::ioctl(fd_, TIOCNXCL);

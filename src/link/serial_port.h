@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include <termios.h>
+
 namespace zorbel::link {
 
 struct PortError {
@@ -29,8 +31,11 @@ class SerialPort {
   SerialPort& operator=(const SerialPort&) = delete;
 
   // Opens a terminal device for exclusive use and configures it; no other
-  // program can open it (TIOCEXCL, flock) until close().
-  static std::optional<SerialPort> OpenComPort(const std::string& devicePath, PortError& error);
+  // program can open it (TIOCEXCL, flock) until close(). Input already
+  // waiting on the line is discarded. The terminal settings found are kept
+  // and put back by close(); so is the driver's latency, which is set as low
+  // as the driver allows (a driver or pseudo-terminal that refuses is fine).
+  static std::optional<SerialPort> openPort(const std::string& devicePath, PortError& error);
 
   struct ReadResult {
     std::size_t count = 0;  // bytes read
@@ -46,14 +51,24 @@ class SerialPort {
   // cannot go out otherwise is dropped, as the device answers nothing then.
   bool write(const std::uint8_t* bytes, std::size_t count, std::string& reason);
 
+  // Drops whatever the line has delivered that nobody has read yet.
+  void discardInput();
+
+  // Gives the port back: exclusive use released, settings and latency as found.
   void close();
   bool isOpen() const { return fd_ >= 0; }
   const std::string& path() const { return path_; }
 
  private:
+  void lowerLatency();
+
   int fd_ = -1;
   bool exclusive_ = false;  // we set TIOCEXCL and must clear it
   std::string path_;
+  std::optional<termios> saved_;       // the settings found at open
+  std::optional<int> savedSerialFlags_;  // the driver's flags before low latency was asked for
+  std::string latencyFile_;            // an adapter's latency timer we changed
+  std::string savedLatency_;           // and what it held
 };
 
 // True for the errno values that mean the device has gone away.

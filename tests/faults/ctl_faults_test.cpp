@@ -3,6 +3,8 @@
 // within the command's time-out, and running the command again on a working
 // line puts the right bytes on the device.
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <termios.h>
 
 #include "fault_support.h"
 
@@ -181,6 +183,118 @@ TEST_F(CtlFaults, APortHeldByAnotherProgramExitsFourUntilItIsFree) {
                                                                   "\" and a hint");
   holder->stopAndJoin();
   cleanTransfersComplete("port held by another program");
+}
+
+// A transfer cut short leaves the device's answer to its last page on the
+// line; the next command must not take it for the answer to its own page 0.
+TEST_F(CtlFaults, AnAnswerLeftByAnInterruptedTransferIsNeverTakenForTheNext) {
+  sim::SimOptions options;
+  options.baud = 9600;  // a page takes 140 ms on the line: a time-out of 50 ms cuts it short
+  startSim(options);
+  const std::string firmware = dir.write("fw.hash", pattern(300, 6));
+  const std::vector<std::pair<std::string, std::vector<std::string>>> cases{
+      {"write", settingsArgs("DL1INT") + std::vector<std::string>{"write", port()}},
+      {"upload", {"upload", port(), firmware}},
+  };
+  for (const auto& [name, args] : cases) {
+    SCOPED_TRACE(name);
+    ProgramRun run = zorbelctl(std::vector<std::string>{"--timeout", "0.05"} + args, dir);
+    EXPECT_EQ(run.status, 5) << run.err;
+    // The device answers the page it got after the command has gone.
+    ASSERT_TRUE(eventually([&] { return sim->idle() && sim->bytesSent() == 8 * sim->frameCount(); }));
+    const std::size_t framesBefore = sim->frameCount();
+    run = zorbelctl(args, dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, joined(name == "write" ? writeSequence() : firmwareSequence(3)));
+    // Every page was acknowledged before the command ended.
+    EXPECT_EQ(sim->frameCount() - framesBefore, name == "write" ? 16u : 4u);
+    outcome("zorbelctl " + name + " after one cut short (--timeout 0.05 at 9600 baud)",
+            "the old answer is dropped; all pages sent and acknowledged, " + describe(run));
+  }
+  EXPECT_TRUE(sameSettings(sim->eeprom(), encoded("DL1INT")));
+  EXPECT_TRUE(holdsUpload(*sim, pattern(300, 6)));
+}
+
+TEST_F(CtlFaults, AFloodingDeviceEndsTheCommandWithNoAnswer) {
+  using Flood = sim::SimOptions::Flood;
+  const std::vector<std::pair<std::string, Flood>> floods{
+      {"noise", Flood::Noise}, {"start bytes", Flood::StartBytes}, {"acks", Flood::Acks}};
+  for (const auto& [name, flood] : floods) {
+    SCOPED_TRACE(name);
+    sim::SimOptions options;
+    options.flood = flood;
+    options.dropAnswerTo = 1;  // the flood is all the device sends
+    startSim(options);
+    const ProgramRun run = zorbelctl({"--timeout", "0.5", "read", port()}, dir);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 5) << run.err;
+    EXPECT_EQ(run.err, "No answer from the device.\n");
+    EXPECT_EQ(run.out, joined(readSequence(1)));
+    outcome("zorbelctl read, the device floods " + name, "\"No answer from the device.\", " + describe(run));
+  }
+}
+
+TEST_F(CtlFaults, ASignalClosesThePortAsItWasFound) {
+  for (const auto& [signal, status] :
+       std::vector<std::pair<std::string, int>>{{"INT", 130}, {"TERM", 143}, {"HUP", 129}}) {
+    SCOPED_TRACE(signal);
+    sim::SimOptions options;
+    options.dropAnswerTo = 1;  // the read waits
+    startSim(options);
+    // Settings zorbelctl would not choose, to see them come back.
+    const int line = ::open(port().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(line, 0);
+    termios found{};
+    ASSERT_EQ(::tcgetattr(line, &found), 0);
+    ::cfsetispeed(&found, B9600);
+    ::cfsetospeed(&found, B9600);
+    found.c_lflag |= ICANON;
+    ASSERT_EQ(::tcsetattr(line, TCSANOW, &found), 0);
+    const std::string trace = dir.path("trace-" + signal);
+    // The signal comes once the command has sent its request (its trace shows it).
+    const std::string script = "(while [ ! -s '" + trace + "' ]; do sleep 0.01; done; kill -" + signal +
+                               " $$) & exec '" + ZORBELCTL_PATH + "' --trace '" + trace + "' read '" + port() + "'";
+    const ProgramRun run = runProgram({"/bin/sh", "-c", script}, dir);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, status) << run.err;
+    termios after{};
+    ASSERT_EQ(::tcgetattr(line, &after), 0);
+    EXPECT_EQ(::cfgetispeed(&after), static_cast<speed_t>(B9600));
+    EXPECT_NE(after.c_lflag & ICANON, 0u);
+    ::close(line);
+  }
+  outcome("zorbelctl read stopped by SIGINT, SIGTERM, SIGHUP", "exit 130, 143, 129; the port's settings as found");
+  startSim();
+  cleanTransfersComplete("after a signal");
+}
+
+TEST_F(CtlFaults, ClosedStandardStreamsNeverReachThePort) {
+  startSim();
+  sim->setEeprom(encoded("OK8STD"));
+  const std::string script = std::string("exec '") + ZORBELCTL_PATH + "' read '" + port() + "' <&- >&- 2>&-";
+  const ProgramRun run = runProgram({"/bin/sh", "-c", script}, dir);
+  EXPECT_EQ(run.status, 0);
+  // Sixteen read requests and nothing else.
+  EXPECT_EQ(sim->bytesReceived(), 16u * 8u);
+  outcome("zorbelctl read with standard input, output and error closed", "only frames reach the port");
+}
+
+TEST_F(CtlFaults, TheTraceFileIsMadeOnlyForAnOpenPortAndItsFailuresAreReported) {
+  startSim();
+  sim->setEeprom(encoded("OK9TRC"));
+  const std::string trace = dir.path("trace");
+  ProgramRun run = zorbelctl({"--trace", trace, "read", "/dev/zorbel-no-such-port"}, dir);
+  EXPECT_EQ(run.status, 4);
+  EXPECT_FALSE(std::filesystem::exists(trace));
+  run = zorbelctl({"--trace", trace, "read", port()}, dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  struct stat st {};
+  ASSERT_EQ(::stat(trace.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  run = zorbelctl({"--trace", "/dev/full", "read", port()}, dir);
+  EXPECT_EQ(run.status, 4);
+  EXPECT_EQ(run.err, "zorbelctl: cannot write /dev/full: No space left on device\n");
+  outcome("zorbelctl --trace to a full device", "exit 4: \"" + firstLine(run.err) + "\"");
 }
 
 // The simulator as its own program, with its fault switch on the command line

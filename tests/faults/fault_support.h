@@ -84,7 +84,7 @@ inline settings::Image encoded(const std::string& callsign) {
 // The same settings: equal from the version field on, each with a good image
 // sum. The write stamp (and with it the sum) differs between encodes.
 inline bool sameSettings(const settings::Image& a, const settings::Image& b) {
-  return link::CheckReceivedImage(a) && link::CheckReceivedImage(b) &&
+  return link::checkReceivedImage(a) && link::checkReceivedImage(b) &&
          std::equal(a.begin() + settings::kVersionOffset, a.end(), b.begin() + settings::kVersionOffset);
 }
 

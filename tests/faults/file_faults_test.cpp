@@ -288,7 +288,7 @@ TEST(FileFaults, AOneMegabyteValueIsCutWhereTheReaderStopsAndNothingSpills) {
   settings::Image image{};
   const auto encodedResult = settings::encodeSettings(model, image, kNow);
   if (encodedResult.ok()) {
-    EXPECT_TRUE(link::CheckReceivedImage(image));
+    EXPECT_TRUE(link::checkReceivedImage(image));
     settings::SettingsModel back(kNow);
     ASSERT_TRUE(settings::decodeSettings(image, back).ok);
     EXPECT_EQ(back.text("Beacon2_msg"), "");

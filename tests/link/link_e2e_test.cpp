@@ -25,6 +25,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 using test::encoded;
 using test::kNow;
+using test::loadedPages;
 using test::patternBytes;
 using test::restoreSum;
 using test::TempDir;
@@ -39,8 +40,7 @@ class LinkTest : public ::testing::Test {
   void makeLink(Mode mode = Mode::DoneAtOnce) { link = std::make_unique<DeviceLink>(rec.callbacks(mode)); }
   void openSim() {
     const auto result = link->open(sim->slavePath());
-    ASSERT_TRUE(result.ok) << result.reason;
-    EXPECT_EQ(result.message, "Serial port opened successfully.");
+    ASSERT_TRUE(result.ok) << result.error.reason;
   }
   // Declared so that the link goes first, then the simulator, then the recorder.
   Recorder rec;
@@ -105,7 +105,7 @@ TEST_F(LinkTest, FirmwareOfThreeHundredBytesSendsPagesZeroToThree) {
   update::FirmwarePages firmware;
   ASSERT_TRUE(firmware.load(dir.file("fw.hash", bytes)).ok());
   ASSERT_EQ(firmware.pageCount(), 3u);
-  link->uploadFirmware(firmware);
+  link->uploadFirmware(loadedPages(firmware));
   ASSERT_TRUE(rec.waitForEnd());
   EXPECT_EQ(rec.lines(), test::firmwareSequence(3));
   Bytes expected = bytes;
@@ -305,9 +305,9 @@ TEST_F(LinkTest, ClosePortFreesThePortForAnotherProgram) {
   DeviceLink other(otherRec.callbacks());
   const auto busy = other.open(sim->slavePath());
   EXPECT_FALSE(busy.ok);
-  EXPECT_EQ(busy.message, "Serial port open error. Try to reconnect the device and reset application.");
-  EXPECT_NE(busy.reason.find("busy"), std::string::npos) << busy.reason;
-  EXPECT_NE(busy.hint.find("Another program"), std::string::npos);
+  EXPECT_EQ(busy.error.message, "Serial port open error. Try to reconnect the device and reset application.");
+  EXPECT_NE(busy.error.reason.find("busy"), std::string::npos) << busy.error.reason;
+  EXPECT_NE(busy.error.reason.find("Another program"), std::string::npos);
   ASSERT_EQ(otherRec.lines().size(), 1u);
   EXPECT_EQ(otherRec.lines().front().rfind("Serial port open error: " + sim->slavePath(), 0), 0u);
   EXPECT_FALSE(other.workerRunning());
@@ -316,7 +316,7 @@ TEST_F(LinkTest, ClosePortFreesThePortForAnotherProgram) {
   ASSERT_TRUE(rec.waitForState(PortState::Closed));
   EXPECT_FALSE(link->workerRunning());
   const auto freed = other.open(sim->slavePath());
-  EXPECT_TRUE(freed.ok) << freed.reason;
+  EXPECT_TRUE(freed.ok) << freed.error.reason;
   // And the port works for the new owner.
   other.writeConfiguration(encoded());
   ASSERT_TRUE(otherRec.waitForEnd());
@@ -375,8 +375,9 @@ TEST_F(LinkTest, OpeningAMissingPortGivesTheMessageTheReasonAndALogLine) {
   makeLink();
   const auto result = link->open("/dev/zorbel-no-such-port");
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.message, "Serial port open error. Try to reconnect the device and reset application.");
-  EXPECT_EQ(result.reason, "/dev/zorbel-no-such-port: No such file or directory");
+  EXPECT_EQ(result.error.message, "Serial port open error. Try to reconnect the device and reset application.");
+  EXPECT_EQ(result.error.reason.substr(0, result.error.reason.find('\n')),
+            "/dev/zorbel-no-such-port: No such file or directory");
   EXPECT_FALSE(link->workerRunning());
   ASSERT_EQ(rec.lines().size(), 1u);
   EXPECT_EQ(rec.lines()[0].rfind("Serial port open error: /dev/zorbel-no-such-port: No such file or directory. ", 0),
@@ -384,7 +385,7 @@ TEST_F(LinkTest, OpeningAMissingPortGivesTheMessageTheReasonAndALogLine) {
   // Only terminals are ports.
   const auto notTty = link->open("/dev/null");
   EXPECT_FALSE(notTty.ok);
-  EXPECT_EQ(notTty.reason, "/dev/null: Not a serial port");
+  EXPECT_EQ(notTty.error.reason.substr(0, notTty.error.reason.find('\n')), "/dev/null: Not a serial port");
 }
 
 // --- the hand-over can never hold the owner or the worker
@@ -425,7 +426,7 @@ TEST_F(LinkTest, ALoadDuringAnUploadNeverMixesPagesIntoIt) {
   const Bytes second = patternBytes(40 * 128, 2);
   update::FirmwarePages firmware;
   ASSERT_TRUE(firmware.load(dir.file("a.hash", first)).ok());
-  link->uploadFirmware(firmware);
+  link->uploadFirmware(loadedPages(firmware));
   ASSERT_TRUE(firmware.load(dir.file("b.hash", second)).ok());  // the owner's buffer changes at once
   ASSERT_TRUE(rec.waitForEnd());
   Bytes expected = first;
@@ -435,7 +436,7 @@ TEST_F(LinkTest, ALoadDuringAnUploadNeverMixesPagesIntoIt) {
   // A second upload while one runs starts over with its own pages.
   link->uploadFirmware(first);
   ASSERT_TRUE(rec.waitForLines(rec.lines().size() + 10));
-  link->uploadFirmware(firmware);
+  link->uploadFirmware(loadedPages(firmware));
   ASSERT_TRUE(rec.waitFor([](Recorder& r) {
     const auto lines = r.lines();
     return std::count(lines.begin(), lines.end(), "Send finished.") >= 2;

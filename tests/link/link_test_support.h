@@ -1,7 +1,9 @@
 #pragma once
 // What the link's end-to-end tests share: the callback recorder, the log
 // sequences the transfers must produce and the images they carry.
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <ctime>
 #include <stdexcept>
 #include <string>
@@ -10,6 +12,7 @@
 #include "link/device_link.h"
 #include "settings/codec.h"
 #include "settings/model.h"
+#include "update/firmware.h"
 #include "support/link_recorder.h"
 #include "support/temp_dir.h"
 
@@ -44,6 +47,13 @@ inline std::vector<std::uint8_t> patternBytes(std::size_t size, std::uint8_t see
   std::vector<std::uint8_t> bytes(size);
   for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 13 + i / 251);
   return bytes;
+}
+
+// What the windows and zorbelctl upload from a loaded file: its pages, the
+// last one padded with the buffer's zeros.
+inline std::span<const std::uint8_t> loadedPages(const update::FirmwarePages& firmware) {
+  return {firmware.data(), std::min(std::size_t{firmware.pageCount()} * update::kFirmwarePageSize,
+                                    update::kFirmwareBufferSize)};
 }
 
 }  // namespace zorbel::link::test

@@ -16,11 +16,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 class Events : public FrameEvents {
  public:
-  void OnFirmwarePageAck() override { seen.push_back("firmware ack"); }
-  void OnConfigurationPageAck() override { seen.push_back("configuration ack"); }
-  void OnPageReceived(std::uint16_t page) override { seen.push_back("page " + std::to_string(page)); }
-  void OnPageRefused(bool badSum) override { seen.push_back(badSum ? "refused: sum" : "refused: number"); }
-  void Log(const std::string& line) override { seen.push_back(line); }
+  void onFirmwarePageAck() override { seen.push_back("firmware ack"); }
+  void onConfigurationPageAck() override { seen.push_back("configuration ack"); }
+  void onPageReceived(std::uint16_t page) override { seen.push_back("page " + std::to_string(page)); }
+  void onPageRefused(bool badSum) override { seen.push_back(badSum ? "refused: sum" : "refused: number"); }
+  void log(const std::string& line) override { seen.push_back(line); }
   std::vector<std::string> seen;
 };
 
@@ -53,7 +53,7 @@ class ParserTest : public ::testing::Test {
     for (std::size_t at = 0; at < bytes.size(); at += chunk) {
       const std::size_t n = std::min(chunk, bytes.size() - at);
       ring.store(bytes.data() + at, n);
-      parser.Parse(ring, events);
+      parser.parse(ring, events);
     }
   }
 
@@ -86,12 +86,12 @@ TEST(Frames, ReceivedImageCheckCoversOffsetsFourTo2007) {
   image[10] = 0x20;
   image[2007] = 0x01;
   image[0] = 0x21;  // little-endian image sum
-  EXPECT_TRUE(CheckReceivedImage(image));
+  EXPECT_TRUE(checkReceivedImage(image));
   image[2008] = 0x55;  // outside the sum
   image[2047] = 0x55;
-  EXPECT_TRUE(CheckReceivedImage(image));
+  EXPECT_TRUE(checkReceivedImage(image));
   image[4] = 1;  // inside it
-  EXPECT_FALSE(CheckReceivedImage(image));
+  EXPECT_FALSE(checkReceivedImage(image));
 }
 
 TEST(Ring, HoldsAtMost2047BytesAndDropsTheRestOfARead) {

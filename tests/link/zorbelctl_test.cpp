@@ -1,6 +1,7 @@
 // zorbelctl write, read and upload: the real program against the simulator.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #include "link_test_support.h"
@@ -122,6 +123,53 @@ TEST_F(ZorbelctlTest, PortErrorsExitFour) {
   run = zorbelctl(dir, "upload " + sim->slavePath() + " " + dir.file("fw.hash", test::patternBytes(1000, 1)));
   EXPECT_EQ(run.status, 4);
   EXPECT_NE(run.out.find("Serial port lost: "), std::string::npos) << run.out;
+}
+
+// --- read-back verify and compare
+
+TEST_F(ZorbelctlTest, VerifyReadsBackWhatWasWrittenAndNamesTheFirstDifference) {
+  const std::string settings = "--set Uploadpctime=0 --set Callsign=OK2VFY ";
+  startSim();
+  CtlRun run = zorbelctl(dir, "--verify " + settings + "write " + sim->slavePath());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, joined(test::writeSequence()) + joined(test::readSequence()) + "Verify OK.\n");
+
+  // A device that keeps one byte the image sum does not cover wrong: only verify sees it.
+  sim::SimOptions misstore;
+  misstore.misstoreOffset = 2040;
+  startSim(misstore);
+  run = zorbelctl(dir, "--verify " + settings + "write " + sim->slavePath());
+  EXPECT_EQ(run.status, 7) << run.err;
+  EXPECT_EQ(run.out.substr(run.out.rfind("Send finished.")),
+            "Send finished.\n" + joined(test::readSequence()) +
+                "Verify failed: 1 bytes differ, the first at offset 2040.\n");
+}
+
+TEST_F(ZorbelctlTest, CompareListsExactlyTheSettingsChangedSinceTheWrite) {
+  startSim();
+  const std::string written = "--set Uploadpctime=0 --set Callsign=DL1AB --set Txdelay=300 ";
+  CtlRun run = zorbelctl(dir, written + "write " + sim->slavePath());
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The callsign comes back padded, and the clock is not compared.
+  run = zorbelctl(dir, written + "--set Rtcyear=2031 compare " + sim->slavePath());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  run = zorbelctl(dir, written + "--set Txdelay=450 --set Callsign=DL2XY compare " + sim->slavePath());
+  EXPECT_EQ(run.status, 7) << run.err;
+  std::istringstream lines(run.out);
+  std::vector<std::string> differences;
+  for (std::string line; std::getline(lines, line);) differences.push_back(line);
+  ASSERT_EQ(differences.size(), 2u) << run.out;
+  EXPECT_EQ(differences[0].rfind("Callsign\tDL2XY\tDL1AB", 0), 0u) << differences[0];
+  EXPECT_EQ(differences[1], "Txdelay\t450\t300");
+}
+
+TEST_F(ZorbelctlTest, TimeOutsOutsideZeroToAnHourAreUsageErrors) {
+  for (const char* timeout : {"nan", "inf", "0", "-1", "1e99", "3600.5", "5s"}) {
+    SCOPED_TRACE(timeout);
+    const CtlRun run = zorbelctl(dir, std::string("--timeout ") + timeout + " read /dev/null");
+    EXPECT_EQ(run.status, 64) << run.err;
+  }
 }
 
 }  // namespace

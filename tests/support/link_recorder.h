@@ -1,6 +1,6 @@
 #pragma once
 // A recorder for the device link's callbacks and the log sequences whole
-// transfers produce. waitFor() only guards against a hang: nothing here
+// transfers produce. The waits only guard against a hang: nothing here
 // measures time.
 #include <algorithm>
 #include <chrono>
@@ -35,16 +35,16 @@ class LinkRecorder {
   link::LinkCallbacks callbacks(HandOverMode mode = HandOverMode::Keep) {
     link::LinkCallbacks cb;
     cb.log = [this](const std::string& line) {
-      add([&] {
-        lines_.push_back(line);
-        lastLine_ = Clock::now();
-      });
+      add([&] { lines_.push_back(line); });
     };
     cb.progress = [this](link::TransferKind k, std::uint32_t done, std::uint32_t total) {
       add([&] { progress_.emplace_back(k, done, total); });
     };
     cb.status = [this](link::PortState state, const std::string&) { add([&] { states_.push_back(state); }); };
     cb.transferEnded = [this](link::TransferKind k, link::TransferEnd e) { add([&] { ends_.emplace_back(k, e); }); };
+    cb.trace = [this](link::TraceDirection d, const std::uint8_t*, std::size_t n) {
+      add([&] { (d == link::TraceDirection::Sent ? sentBytes_ : receivedBytes_) += n; });
+    };
     if (mode != HandOverMode::Absent) {
       cb.imageReceived = [this, mode](std::shared_ptr<link::ImageHandOver> hand) {
         if (mode == HandOverMode::DoneAtOnce) hand->done();
@@ -81,12 +81,32 @@ class LinkRecorder {
   bool waitForState(link::PortState state) {
     return waitFor([&] { return std::find(states_.begin(), states_.end(), state) != states_.end(); });
   }
-  // Waits until no line has come for `quiet`: the link has settled.
-  void waitForQuiet(std::chrono::milliseconds quiet) {
-    for (;;) {
-      std::this_thread::sleep_for(quiet / 4);
+  // Waits until the link and the device have settled: the device has acted on
+  // every byte the link sent and sent every answer, and the link has read
+  // them all and acted on them (two more worker passes). `Device` is the
+  // simulator; false on a hang.
+  template <class Device>
+  bool waitForSettled(const link::DeviceLink& link, const Device& device) {
+    const auto deviceDone = [&] {
+      const std::uint64_t received = device.bytesReceived();  // before idle(): see there
+      const bool idle = device.idle();
       std::lock_guard lock(mutex_);
-      if (Clock::now() - lastLine_ >= quiet) return;
+      return idle && received == sentBytes_ && device.bytesSent() == receivedBytes_;
+    };
+    const auto until = [&](const std::function<bool()>& ready) {
+      const auto end = Clock::now() + guard_;
+      std::unique_lock lock(mutex_);
+      while (!ready()) {
+        if (Clock::now() > end) return false;
+        cv_.wait_for(lock, std::chrono::milliseconds(2));  // the device's side is polled
+      }
+      return true;
+    };
+    for (;;) {
+      if (!until(deviceDone)) return false;
+      const std::uint64_t passes = link.workerPasses();
+      if (!until([&] { return link.workerPasses() >= passes + 2; })) return false;
+      if (deviceDone()) return true;  // else the link sent more meanwhile
     }
   }
 
@@ -137,7 +157,8 @@ class LinkRecorder {
   std::vector<std::pair<link::TransferKind, link::TransferEnd>> ends_;
   std::vector<settings::Image> images_;
   std::deque<std::shared_ptr<link::ImageHandOver>> hands_;
-  Clock::time_point lastLine_ = Clock::now();
+  std::uint64_t sentBytes_ = 0;
+  std::uint64_t receivedBytes_ = 0;
 };
 
 inline std::string bracket(const char* text, unsigned n) { return text + std::to_string(n) + "]."; }

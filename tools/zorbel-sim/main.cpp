@@ -37,6 +37,11 @@ Fault switches (N counts from 1):
   --noise N            send N noise bytes before every answer
   --hang-up-after N    hang the line up on the Nth frame
   --split N            send answers in pieces of N bytes, 0.5 ms apart
+  --misstore OFFSET    store the configuration byte at OFFSET (0..2047) changed,
+                       answering as if it were stored right
+  --flood KIND         after the first frame, send without end: noise (bytes
+                       that are never 0xFF), start (0xFF bytes) or ack (acks
+                       of both kinds)
   --help               show this text
 )";
 
@@ -98,6 +103,14 @@ int main(int argc, char** argv) {
     else if (arg == "--noise") ok = count(options.noiseBytes);
     else if (arg == "--hang-up-after") ok = count(options.hangUpAfter);
     else if (arg == "--split") ok = count(options.splitAnswers);
+    else if (arg == "--misstore") {
+      ok = number(value, n) && n < 2048;
+      options.misstoreOffset = static_cast<int>(n);
+    } else if (arg == "--flood") {
+      using Flood = zorbel::sim::SimOptions::Flood;
+      ok = value == "noise" || value == "start" || value == "ack";
+      options.flood = value == "noise" ? Flood::Noise : value == "start" ? Flood::StartBytes : Flood::Acks;
+    }
     else if (arg == "--wrong-page") {
       const auto colon = value.find(':');
       unsigned page = 0;
@@ -107,6 +120,8 @@ int main(int argc, char** argv) {
     } else {
       return usage("unknown option " + arg);
     }
+    if (!ok && arg == "--flood") return usage("--flood takes noise, start or ack");
+    if (!ok && arg == "--misstore") return usage("--misstore takes an offset from 0 to 2047");
     if (!ok) return usage(arg + " takes a number" + (arg == "--wrong-page" ? " pair N:P" : ""));
   }
 

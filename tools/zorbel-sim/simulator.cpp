@@ -68,6 +68,7 @@ struct Simulator::Impl {
   int stopFd = -1;
   std::thread thread;
   std::atomic<bool> hungUp{false};
+  std::atomic<bool> idle{true};
   std::atomic<bool> verbose{false};
   std::atomic<std::uint64_t> received{0};
   std::atomic<std::uint64_t> sent{0};
@@ -94,6 +95,7 @@ struct Simulator::Impl {
   Clock::time_point rxLast{}, txLast{};
   Clock::duration byteTime{};
   unsigned pagesAnswered = 0;
+  bool flooding = false;
   std::uint32_t noiseState = 0x2545F491u;
 
   void log(const char* fmt, unsigned a, unsigned b = 0) const {
@@ -158,7 +160,10 @@ struct Simulator::Impl {
       log("firmware page %u", number);
     } else if (type == 0x80 && sumOk && number < settings::kPageCount) {
       std::lock_guard lock(mutex);
-      std::copy_n(page, kPage, eeprom.begin() + std::size_t{number} * kPage);
+      const std::size_t at = std::size_t{number} * kPage;
+      std::copy_n(page, kPage, eeprom.begin() + static_cast<std::ptrdiff_t>(at));
+      if (options.misstoreOffset >= 0 && static_cast<std::size_t>(options.misstoreOffset) - at < kPage)
+        eeprom[static_cast<std::size_t>(options.misstoreOffset)] ^= 0x01;
       eepromDirty = true;
       answer = frame(0x81, number, 0);
       log("configuration page %u", number);
@@ -180,8 +185,41 @@ struct Simulator::Impl {
     } else {
       log(page && !sumOk ? "page %u refused: bad page sum" : "frame for page %u not answered", number);
     }
+    if (options.flood != SimOptions::Flood::None) flooding = true;
     if (answer.empty() || count == options.dropAnswerTo) return;
     queueAnswer(answer, when);
+  }
+
+  // Keeps a flood's bytes queued; the line's pace (if any) spaces them.
+  void topUpFlood(Clock::time_point now) {
+    if (!flooding || tx.size() >= 512) return;
+    std::vector<std::uint8_t> bytes;
+    while (bytes.size() < 512) {
+      switch (options.flood) {
+        case SimOptions::Flood::Noise:
+          noiseState ^= noiseState << 13;
+          noiseState ^= noiseState >> 17;
+          noiseState ^= noiseState << 5;
+          bytes.push_back(static_cast<std::uint8_t>(noiseState % 255));  // never 0xFF
+          break;
+        case SimOptions::Flood::StartBytes:
+          bytes.push_back(0xFF);
+          break;
+        case SimOptions::Flood::Acks: {
+          const auto ack = frame(bytes.size() % 16 ? 0x81 : 0x41, 0, 0);
+          bytes.insert(bytes.end(), ack.begin(), ack.end());
+          break;
+        }
+        case SimOptions::Flood::None:
+          return;
+      }
+    }
+    Clock::time_point due = std::max(now, txLast);
+    for (std::uint8_t b : bytes) {
+      due += byteTime;
+      tx.push_back({b, due});
+    }
+    txLast = due;
   }
 
   // Frames start with 0xFF; a bad checksum or an unknown type drops the start byte only.
@@ -274,6 +312,7 @@ struct Simulator::Impl {
     Clock::time_point flushAt = Clock::time_point::max();
     while (master >= 0) {
       auto now = Clock::now();
+      topUpFlood(now);
 
       // Answer bytes that are due go out together.
       std::size_t due = 0;
@@ -317,6 +356,7 @@ struct Simulator::Impl {
         timeout = {static_cast<time_t>(wait.count() / 1'000'000'000), static_cast<long>(wait.count() % 1'000'000'000)};
         timeoutPtr = &timeout;
       }
+      idle.store(rx.empty() && tx.empty() && frameDue == Clock::time_point::max());
       pollfd fds[2] = {{master, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0}, {stopFd, POLLIN, 0}};
       const int ready = ::ppoll(fds, 2, timeoutPtr, nullptr);
       if (ready < 0 && errno != EINTR) break;
@@ -325,6 +365,7 @@ struct Simulator::Impl {
         const ssize_t n = ::read(master, buffer, sizeof buffer);
         if (n > 0) {
           now = Clock::now();
+          idle.store(false);  // before the count, so idle() after bytesReceived() is never stale
           received += static_cast<std::uint64_t>(n);
           for (ssize_t i = 0; i < n; ++i) {
             // A byte is on the wire from when it was handed over, or from when the byte before it was through.
@@ -422,6 +463,7 @@ std::size_t Simulator::frameCount() const {
 }
 
 std::uint64_t Simulator::bytesReceived() const { return impl_->received.load(); }
+bool Simulator::idle() const { return impl_->idle.load(); }
 std::uint64_t Simulator::bytesSent() const { return impl_->sent.load(); }
 
 PacingStats Simulator::pacingStats() const {

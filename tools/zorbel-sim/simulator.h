@@ -31,6 +31,12 @@ struct SimOptions {
   unsigned noiseBytes = 0;          // bytes of noise (never 0xFF) before every answer
   unsigned hangUpAfter = 0;         // on the Nth frame the line is hung up, unanswered
   unsigned splitAnswers = 0;        // answers go out in pieces of this many bytes, 0.5 ms apart
+  // Stores the configuration byte at this offset changed (its lowest bit
+  // flipped) while answering as if all was well; -1: off.
+  int misstoreOffset = -1;
+  // After the first frame it answers, the device sends this without end.
+  enum class Flood { None, Noise, StartBytes, Acks };
+  Flood flood = Flood::None;
 };
 
 // A frame the simulator accepted: its type and page number, and whether its
@@ -74,6 +80,9 @@ class Simulator {
   std::vector<FrameRecord> frames() const;
   std::size_t frameCount() const;
   std::uint64_t bytesReceived() const;
+  // Every byte received so far has been acted on and every answer sent: read
+  // bytesReceived() first, then this, to know the device is done with them.
+  bool idle() const;
   std::uint64_t bytesSent() const;
   PacingStats pacingStats() const;
 

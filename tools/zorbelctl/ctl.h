@@ -18,13 +18,19 @@ enum Exit : int {
   kExitFile = 4,        // file or port error
   kExitNoAnswer = 5,    // the device stopped answering
   kExitChecksum = 6,    // a page or image checksum error on read
+  kExitMismatch = 7,    // the device does not hold what was sent (verify) or given (compare)
   kExitUsage = 64,
 };
 
 struct Options {
-  double timeoutSeconds = 5.0;  // silence from the device that ends a link command
-  std::string traceFile;        // every byte sent and received, for bug reports
+  // Time without progress (an accepted ack or page) that ends a link command.
+  double timeoutSeconds = 5.0;
+  std::string traceFile;  // every byte sent and received, for bug reports
+  bool verify = false;    // write reads the configuration back and compares it
 };
+
+// The longest --timeout: an hour.
+inline constexpr double kMaxTimeoutSeconds = 3600;
 
 struct Context {
   settings::SettingsModel model;
@@ -47,6 +53,7 @@ int cmdRuf(Context& ctx, const Args& args);
 int cmdWrite(Context& ctx, const Args& args);
 int cmdRead(Context& ctx, const Args& args);
 int cmdUpload(Context& ctx, const Args& args);
+int cmdCompare(Context& ctx, const Args& args);
 
 // Every control as NAME=VALUE, in encoder order, in the forms --set takes.
 void printSettings(const settings::SettingsModel& model, std::ostream& out);

@@ -1,21 +1,32 @@
-// write, read and upload: the device link's transfers from the command line.
-// The link's worker reports through callbacks; they queue what happened and
-// this (main) thread prints the log lines, runs the decoder on a good read and
-// decides the exit status. Silence from the device for --timeout seconds ends
-// a command, since a command line cannot wait forever.
+// write, read, upload and compare: the device link's transfers from the
+// command line. The link's worker reports through callbacks; they queue what
+// happened and this (main) thread prints the log lines, runs the decoder on a
+// good read and decides the exit status. A command ends when --timeout
+// seconds pass without progress (an ack or a page the transfer accepted),
+// since a command line cannot wait forever, and on SIGINT, SIGTERM or SIGHUP,
+// with the port closed cleanly either way.
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "ctl.h"
 #include "link/device_link.h"
+#include "settings/catalog.h"
 #include "settings/codec.h"
+#include "settings/compare.h"
 #include "update/firmware.h"
 
 namespace zorbel::ctl {
@@ -24,96 +35,197 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using link::DeviceLink;
+using link::ReadPurpose;
 using link::TransferEnd;
 using link::TransferKind;
 
-// Every byte on the line, time-stamped, for bug reports. Written by the worker only.
+// Every byte on the line, time-stamped, for bug reports. Created once the
+// port is open, readable by its owner only; written by the worker.
 class TraceFile {
  public:
-  bool open(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "w");
-    return file_ != nullptr;
-  }
   ~TraceFile() {
     if (file_) std::fclose(file_);
   }
+  bool open(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    path_ = path;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd >= 0) file_ = ::fdopen(fd, "w");
+    if (!file_) {
+      failure_ = std::strerror(errno);
+      if (fd >= 0) ::close(fd);
+      return false;
+    }
+    start_ = Clock::now();
+    return true;
+  }
   void write(link::TraceDirection direction, const std::uint8_t* bytes, std::size_t count) {
-    if (!file_) return;
+    std::lock_guard lock(mutex_);
+    if (!file_ || !failure_.empty()) return;
     const double t = std::chrono::duration<double>(Clock::now() - start_).count();
+    const char* arrow = direction == link::TraceDirection::Sent ? ">" : "<";
     for (std::size_t at = 0; at < count; at += 32) {
-      std::fprintf(file_, "%11.6f %s", t, direction == link::TraceDirection::Sent ? ">" : "<");
+      std::fprintf(file_, "%11.6f %s", t, arrow);
       for (std::size_t i = at; i < count && i < at + 32; ++i) std::fprintf(file_, " %02X", bytes[i]);
       std::fputc('\n', file_);
     }
-    std::fflush(file_);
+    if (std::fflush(file_) != 0 || std::ferror(file_)) failure_ = std::strerror(errno);
   }
+  // Why the trace could not be written; empty when it was.
+  std::string failure() const {
+    std::lock_guard lock(mutex_);
+    return failure_;
+  }
+  const std::string& path() const { return path_; }
 
  private:
+  mutable std::mutex mutex_;
   std::FILE* file_ = nullptr;
+  std::string path_;
+  std::string failure_;
   Clock::time_point start_ = Clock::now();
 };
 
+// SIGINT, SIGTERM and SIGHUP become an event while a session runs, so that
+// the command closes its port before it exits. The signals are blocked in
+// every thread of the session and taken by one of its own.
+class SignalCatcher {
+ public:
+  explicit SignalCatcher(std::function<void(int)> caught) {
+    sigemptyset(&set_);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set_, sig);
+    pthread_sigmask(SIG_BLOCK, &set_, &previous_);
+    thread_ = std::thread([this, caught = std::move(caught)] {
+      const timespec tick{0, 50'000'000};
+      while (!stop_.load()) {
+        const int sig = sigtimedwait(&set_, nullptr, &tick);
+        if (sig > 0) {
+          caught(sig);
+          return;
+        }
+      }
+    });
+  }
+  ~SignalCatcher() {
+    stop_.store(true);
+    thread_.join();
+    // A signal that came after the session is delivered as usual now.
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
+  SignalCatcher(const SignalCatcher&) = delete;
+  SignalCatcher& operator=(const SignalCatcher&) = delete;
+
+ private:
+  sigset_t set_{};
+  sigset_t previous_{};
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 struct Event {
-  enum Kind { Log, End, HandOver, Lost } kind;
-  std::string line;
+  enum Kind { Log, End, HandOver, Lost, Signal } kind = Log;
+  std::string line{};
   TransferKind transfer{};
   TransferEnd end{};
-  std::shared_ptr<link::ImageHandOver> hand;
+  std::shared_ptr<link::ImageHandOver> hand{};
+  int signal = 0;
 };
+
+// What the command does with a good read's image; returns the exit status.
+using ImageHandler = std::function<int(const settings::Image& image)>;
 
 class Session {
  public:
   explicit Session(const Options& options) : options_(options) {}
 
-  // Runs one transfer on `port`; returns the exit status.
-  int run(Context& ctx, const std::string& port, TransferKind kind, const std::function<void(DeviceLink&)>& start) {
+  // Where the link's log lines go (standard output unless told).
+  void logTo(std::ostream& out) { logOut_ = &out; }
+
+  // Runs `kind` on `port`, started by `start`; on its good end a write with
+  // `verifyImage` reads back and compares, and a read hands its image to
+  // `onImage`. Returns the exit status.
+  int run(const std::string& port, TransferKind kind, const std::function<void(DeviceLink&)>& start,
+          const ImageHandler& onImage, const settings::Image* verifyImage = nullptr) {
+    verifyImage_ = verifyImage;
+    onImage_ = onImage;
     TraceFile trace;
-    if (!options_.traceFile.empty() && !trace.open(options_.traceFile)) {
-      std::cerr << "zorbelctl: cannot write " << options_.traceFile << "\n";
-      return kExitFile;
-    }
     link::LinkCallbacks callbacks;
-    callbacks.log = [this](const std::string& line) { push({Event::Log, line, {}, {}, nullptr}); };
-    callbacks.transferEnded = [this](TransferKind k, TransferEnd e) { push({Event::End, {}, k, e, nullptr}); };
+    callbacks.log = [this](const std::string& line) { push({.kind = Event::Log, .line = line}); };
+    callbacks.transferEnded = [this](TransferKind k, TransferEnd e) {
+      push({.kind = Event::End, .transfer = k, .end = e});
+    };
     callbacks.imageReceived = [this](std::shared_ptr<link::ImageHandOver> hand) {
-      push({Event::HandOver, {}, {}, {}, std::move(hand)});
+      push({.kind = Event::HandOver, .hand = std::move(hand)});
     };
     callbacks.status = [this](link::PortState state, const std::string&) {
-      if (state == link::PortState::Lost) push({Event::Lost, {}, {}, {}, nullptr});
+      if (state == link::PortState::Lost) push({.kind = Event::Lost});
     };
-    callbacks.trace = [this, &trace](link::TraceDirection d, const std::uint8_t* bytes, std::size_t n) {
-      if (d == link::TraceDirection::Received) lastHeard_.store(Clock::now().time_since_epoch().count());
-      trace.write(d, bytes, n);
-    };
+    // Progress is what keeps a command alive: an accepted ack or page.
+    callbacks.progress = [this](TransferKind, std::uint32_t, std::uint32_t) { madeProgress(); };
+    if (!options_.traceFile.empty()) {
+      callbacks.trace = [&trace](link::TraceDirection d, const std::uint8_t* bytes, std::size_t n) {
+        trace.write(d, bytes, n);
+      };
+    }
 
+    SignalCatcher signals([this](int sig) { push({.kind = Event::Signal, .signal = sig}); });
     DeviceLink device(callbacks);  // stopped and joined before the trace file closes
     const auto opened = device.open(port);
     if (!opened.ok) {
-      std::cerr << opened.message << "\n" << opened.reason << "\n";
-      if (!opened.hint.empty()) std::cerr << opened.hint << "\n";
+      std::cerr << opened.error.message << "\n" << opened.error.reason << "\n";
       return kExitFile;
     }
-    lastHeard_.store(Clock::now().time_since_epoch().count());
+    if (!options_.traceFile.empty() && !trace.open(options_.traceFile)) {
+      std::cerr << "zorbelctl: cannot write " << options_.traceFile << ": " << trace.failure() << "\n";
+      finish(device);
+      return kExitFile;
+    }
+    madeProgress();
     start(device);
-    return pump(ctx, kind);
+    int status = pump(device, kind);
+    finish(device);
+    if (const std::string failure = trace.failure(); !options_.traceFile.empty() && !failure.empty()) {
+      std::cerr << "zorbelctl: cannot write " << trace.path() << ": " << failure << "\n";
+      if (status == kExitOk) status = kExitFile;
+    }
+    return status;
   }
 
  private:
+  // The worker waits while the queue is full, so that output that cannot go
+  // out (a blocked pipe) holds the transfer back instead of filling memory.
+  static constexpr std::size_t kQueueLimit = 256;
+
   void push(Event event) {
-    {
-      std::lock_guard lock(mutex_);
-      events_.push_back(std::move(event));
-    }
+    std::unique_lock lock(mutex_);
+    space_.wait(lock, [this] { return events_.size() < kQueueLimit || closing_; });
+    if (closing_ && event.kind != Event::Signal) return;
+    events_.push_back(std::move(event));
+    lock.unlock();
     cv_.notify_one();
   }
 
-  int pump(Context& ctx, TransferKind kind) {
-    const auto silence = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.timeoutSeconds));
+  void madeProgress() { lastProgress_.store(Clock::now().time_since_epoch().count()); }
+
+  // The worker is let go of whatever it waits for, then stopped.
+  void finish(DeviceLink& device) {
+    {
+      std::lock_guard lock(mutex_);
+      closing_ = true;
+      events_.clear();
+    }
+    space_.notify_all();
+    device.stopAndJoin();
+  }
+
+  int pump(DeviceLink& device, TransferKind kind) {
+    const auto limit = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(options_.timeoutSeconds));
+    auto deadline = [&] { return Clock::time_point(Clock::duration(lastProgress_.load())) + limit; };
     std::unique_lock lock(mutex_);
     for (;;) {
-      const auto deadline = Clock::time_point(Clock::duration(lastHeard_.load())) + silence;
-      if (!cv_.wait_until(lock, deadline, [this] { return !events_.empty(); })) {
-        if (Clock::now() < Clock::time_point(Clock::duration(lastHeard_.load())) + silence) continue;
+      if (!cv_.wait_until(lock, deadline(), [this] { return !events_.empty(); })) {
+        if (Clock::now() < deadline()) continue;
         std::cout.flush();
         std::cerr << "No answer from the device.\n";
         return kExitNoAnswer;
@@ -121,35 +233,40 @@ class Session {
       Event event = std::move(events_.front());
       events_.pop_front();
       lock.unlock();
-      const int status = handle(ctx, kind, event);
+      space_.notify_one();
+      const int status = handle(device, kind, event);
       lock.lock();
       if (status >= 0) return status;
     }
   }
 
   // The exit status once the command is over, else -1.
-  int handle(Context& ctx, TransferKind kind, Event& event) {
+  int handle(DeviceLink& device, TransferKind kind, Event& event) {
     switch (event.kind) {
       case Event::Log:
-        std::cout << event.line << std::endl;
+        *logOut_ << event.line << std::endl;
         return -1;
       case Event::Lost:
         return kExitFile;  // the link has logged why
+      case Event::Signal:
+        std::cout.flush();
+        return 128 + event.signal;
       case Event::HandOver: {
-        const auto result = settings::decodeSettings(event.hand->image(), ctx.model);
+        const int status = onImage_(event.hand->image());
         event.hand->done();
-        if (!result.ok) {
-          std::cerr << result.message << "\n";
-          return kExitVersion;
-        }
-        printSettings(ctx.model, std::cout);
-        return kExitOk;
+        return status;
       }
       case Event::End:
-        if (event.transfer != kind) return -1;
         switch (event.end) {
           case TransferEnd::Finished:
-            return kind == TransferKind::ConfigurationRead ? -1 : kExitOk;  // a read ends with its hand-over
+            if (event.transfer == TransferKind::ConfigurationRead) return -1;  // ends with its hand-over
+            if (event.transfer != kind) return -1;
+            if (kind == TransferKind::ConfigurationWrite && verifyImage_) {
+              // Read back what was written; the read's image decides.
+              device.readConfiguration(ReadPurpose::Comparison);
+              return -1;
+            }
+            return kExitOk;
           case TransferEnd::PageChecksumError:
           case TransferEnd::ImageChecksumError:
           case TransferEnd::PageNumberError:
@@ -160,26 +277,75 @@ class Session {
   }
 
   const Options& options_;
+  const settings::Image* verifyImage_ = nullptr;
+  ImageHandler onImage_;
+  std::ostream* logOut_ = &std::cout;
   std::mutex mutex_;
-  std::condition_variable cv_;
+  std::condition_variable cv_;     // an event is queued
+  std::condition_variable space_;  // the queue has room
   std::deque<Event> events_;
-  std::atomic<Clock::rep> lastHeard_{0};  // when the device last sent a byte
+  bool closing_ = false;
+  std::atomic<Clock::rep> lastProgress_{0};
 };
+
+// A read's image decoded over `model`; false (the message printed) for another version.
+bool decodeInto(const settings::Image& image, settings::SettingsModel& model) {
+  const auto result = settings::decodeSettings(image, model);
+  if (!result.ok) std::cerr << result.message << "\n";
+  return result.ok;
+}
 
 }  // namespace
 
 int cmdWrite(Context& ctx, const Args& args) {
   settings::Image image{};
   if (int status = encodeForWrite(ctx, image); status != kExitOk) return status;
+  const auto verified = [&](const settings::Image& back) {
+    settings::SettingsModel scratch = ctx.model;
+    if (!decodeInto(back, scratch)) return static_cast<int>(kExitVersion);
+    const auto difference = link::compareImages(image, back);
+    if (difference.count == 0) {
+      std::cout << "Verify OK." << std::endl;
+      return static_cast<int>(kExitOk);
+    }
+    std::cout << "Verify failed: " << difference.count << " bytes differ, the first at offset "
+              << difference.firstOffset << "." << std::endl;
+    return static_cast<int>(kExitMismatch);
+  };
   Session session(ctx.options);
-  return session.run(ctx, args[0], TransferKind::ConfigurationWrite,
-                     [&](DeviceLink& device) { device.writeConfiguration(image); });
+  return session.run(
+      args[0], TransferKind::ConfigurationWrite,
+      [&](DeviceLink& device) { device.writeConfiguration(image); }, verified,
+      ctx.options.verify ? &image : nullptr);
 }
 
 int cmdRead(Context& ctx, const Args& args) {
   Session session(ctx.options);
-  return session.run(ctx, args[0], TransferKind::ConfigurationRead,
-                     [](DeviceLink& device) { device.readConfiguration(); });
+  return session.run(
+      args[0], TransferKind::ConfigurationRead,
+      [](DeviceLink& device) { device.readConfiguration(); },
+      [&](const settings::Image& image) {
+        if (!decodeInto(image, ctx.model)) return static_cast<int>(kExitVersion);
+        printSettings(ctx.model, std::cout);
+        return static_cast<int>(kExitOk);
+      });
+}
+
+int cmdCompare(Context& ctx, const Args& args) {
+  Session session(ctx.options);
+  // Standard output carries the differences alone.
+  session.logTo(std::cerr);
+  return session.run(
+      args[0], TransferKind::ConfigurationRead,
+      [](DeviceLink& device) { device.readConfiguration(ReadPurpose::Comparison); },
+      [&](const settings::Image& image) {
+        settings::SettingsModel device = ctx.model;
+        if (!decodeInto(image, device)) return static_cast<int>(kExitVersion);
+        const auto differences = settings::compareSettings(ctx.model, device);
+        for (const auto& d : differences) std::cout << d.name << '\t' << d.ours << '\t' << d.device << '\n';
+        std::cout.flush();
+        return static_cast<int>(differences.empty() ? kExitOk : kExitMismatch);
+      });
 }
 
 int cmdUpload(Context& ctx, const Args& args) {
@@ -191,9 +357,14 @@ int cmdUpload(Context& ctx, const Args& args) {
     std::cerr << "\n";
     return kExitFile;
   }
+  // The file's pages, the last one padded with the buffer's zeros.
+  const std::size_t size =
+      std::min(std::size_t{firmware->pageCount()} * update::kFirmwarePageSize, update::kFirmwareBufferSize);
   Session session(ctx.options);
-  return session.run(ctx, args[0], TransferKind::Firmware,
-                     [&](DeviceLink& device) { device.uploadFirmware(*firmware); });
+  return session.run(
+      args[0], TransferKind::Firmware,
+      [&](DeviceLink& device) { device.uploadFirmware({firmware->data(), size}); },
+      [](const settings::Image&) { return -1; });
 }
 
 }  // namespace zorbel::ctl

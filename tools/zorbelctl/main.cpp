@@ -1,4 +1,9 @@
 // zorbelctl: the configurator's operations from the command line, over the same core.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -18,8 +23,13 @@ Options, applied in the order given over the start-up settings:
                      or 1/0 for a check box (runs its click behaviour)
   --image FILE       decode a 2048-byte configuration image into the settings
   --config FILE      import a configuration file (version message on stderr)
-  --timeout SECONDS  link commands: silence from the device that ends them (default 5)
+  --timeout SECONDS  link commands: time without progress (an acknowledged or
+                     received page) that ends them; more than 0, at most 3600
+                     (default 5)
   --trace FILE       link commands: log every byte sent and received, in hex
+                     (created once the port is open, readable by you only)
+  --verify           write: read the configuration back and compare it with
+                     the image sent
   --help             show this text
 
 Commands:
@@ -31,11 +41,16 @@ Commands:
   write PORT              write the configuration to the device on PORT
   read PORT               read the configuration from the device, then show it
   upload PORT FIRMWARE    upload a firmware hash file to the device
+  compare PORT            read the configuration from the device and list each
+                          setting that differs from the options' settings as
+                          NAME<TAB>OURS<TAB>DEVICE (the log goes to stderr)
 
 Exit status:
   0 success, 1 range error, 2 not a valid integer, 3 configuration version
   mismatch, 4 file or port error, 5 no answer from the device, 6 checksum
-  error on read, 64 usage error.
+  error on read, 7 the device does not hold what was sent (--verify) or
+  given (compare), 64 usage error, 128+N stopped by signal N (the port is
+  closed first).
 )";
 
 int usage(const std::string& why) {
@@ -43,9 +58,34 @@ int usage(const std::string& why) {
   return kExitUsage;
 }
 
+// Standard input, output or error closed at start would make the next file
+// opened (the serial port) take its place, and log text would go to the device.
+void reopenClosedStandardStreams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", O_RDWR);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
+
+// A finite number of seconds, more than 0 and at most kMaxTimeoutSeconds.
+bool parseTimeout(const std::string& value, double& seconds) {
+  char* end = nullptr;
+  const double parsed = std::strtod(value.c_str(), &end);
+  if (end == value.c_str() || *end != '\0' || !std::isfinite(parsed) || parsed <= 0 ||
+      parsed > kMaxTimeoutSeconds)
+    return false;
+  seconds = parsed;
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  reopenClosedStandardStreams();
   Context ctx;
   int i = 1;
   for (; i < argc; ++i) {
@@ -55,6 +95,10 @@ int main(int argc, char** argv) {
       return kExitOk;
     }
     if (arg.rfind("--", 0) != 0) break;
+    if (arg == "--verify") {
+      ctx.options.verify = true;
+      continue;
+    }
     if (i + 1 >= argc) return usage("option " + arg + " needs a value");
     const std::string value = argv[++i];
     int status = kExitOk;
@@ -65,10 +109,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--config") {
       status = applyConfig(ctx, value);
     } else if (arg == "--timeout") {
-      char* end = nullptr;
-      ctx.options.timeoutSeconds = std::strtod(value.c_str(), &end);
-      if (end == value.c_str() || *end != '\0' || ctx.options.timeoutSeconds <= 0)
-        return usage("--timeout takes a positive number of seconds");
+      if (!parseTimeout(value, ctx.options.timeoutSeconds))
+        return usage("--timeout takes a number of seconds more than 0 and at most 3600");
     } else if (arg == "--trace") {
       ctx.options.traceFile = value;
     } else {
@@ -84,7 +126,7 @@ int main(int argc, char** argv) {
   const std::map<std::string, Command> commands{
       {"show", {cmdShow, 0}},   {"encode", {cmdEncode, 1}}, {"save", {cmdSave, 1}},
       {"ruf", {cmdRuf, 2}},     {"write", {cmdWrite, 1}},   {"read", {cmdRead, 1}},
-      {"upload", {cmdUpload, 2}},
+      {"upload", {cmdUpload, 2}}, {"compare", {cmdCompare, 1}},
   };
   auto it = commands.find(command);
   if (it == commands.end()) return usage("unknown command " + command);
