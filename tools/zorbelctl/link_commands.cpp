@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -88,10 +89,13 @@ class TraceFile {
 
 // SIGINT, SIGTERM and SIGHUP become an event while a session runs, so that
 // the command closes its port before it exits. The signals are blocked in
-// every thread of the session and taken by one of its own.
+// every thread of the session and taken by one of its own. SIGPIPE is
+// ignored meanwhile: a reader that went away fails the output instead, and
+// the session raises it once the port is closed.
 class SignalCatcher {
  public:
   explicit SignalCatcher(std::function<void(int)> caught) {
+    previousPipe_ = std::signal(SIGPIPE, SIG_IGN);
     sigemptyset(&set_);
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set_, sig);
     pthread_sigmask(SIG_BLOCK, &set_, &previous_);
@@ -111,6 +115,7 @@ class SignalCatcher {
     thread_.join();
     // A signal that came after the session is delivered as usual now.
     pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    std::signal(SIGPIPE, previousPipe_);
   }
   SignalCatcher(const SignalCatcher&) = delete;
   SignalCatcher& operator=(const SignalCatcher&) = delete;
@@ -118,6 +123,7 @@ class SignalCatcher {
  private:
   sigset_t set_{};
   sigset_t previous_{};
+  void (*previousPipe_)(int) = SIG_DFL;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
@@ -168,6 +174,19 @@ class Session {
       };
     }
 
+    int status = runWith(port, kind, start, callbacks, trace);
+    // Output whose reader went away ends the program as it would have, now
+    // that the port is closed.
+    if (!std::cout) {
+      std::signal(SIGPIPE, SIG_DFL);
+      std::raise(SIGPIPE);
+    }
+    return status;
+  }
+
+ private:
+  int runWith(const std::string& port, TransferKind kind, const std::function<void(DeviceLink&)>& start,
+              const link::LinkCallbacks& callbacks, TraceFile& trace) {
     SignalCatcher signals([this](int sig) { push({.kind = Event::Signal, .signal = sig}); });
     DeviceLink device(callbacks);  // stopped and joined before the trace file closes
     const auto opened = device.open(port);
@@ -191,7 +210,6 @@ class Session {
     return status;
   }
 
- private:
   // The worker waits while the queue is full, so that output that cannot go
   // out (a blocked pipe) holds the transfer back instead of filling memory.
   static constexpr std::size_t kQueueLimit = 256;
