@@ -286,9 +286,10 @@ class SerialWorker final : public FrameEvents {
   void sendAndLog(TransferKind kind) {
     Transfer& t = transfer(kind);
     t.awaiting = true;
-    const Frame header = makeFrame(kTraits[slot(kind)].frameType, t.current,
-                                   kind == TransferKind::ConfigurationRead ? 0 : pageSum(t.page(t.current)));
-    if (kind == TransferKind::ConfigurationRead) {
+    const bool read = kind == TransferKind::ConfigurationRead;
+    const Frame header =
+        makeFrame(kTraits[slot(kind)].frameType, t.current, read ? 0 : pageSum(t.page(t.current)));
+    if (read) {
       send(header.data(), header.size());
     } else {
       // The header frame and the page's 128 bytes, in one write.

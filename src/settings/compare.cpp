@@ -29,7 +29,8 @@ std::string valueText(const SettingsModel& model, std::size_t settingIndex) {
   return {};
 }
 
-std::vector<SettingDifference> compareSettings(const SettingsModel& ours, const SettingsModel& device) {
+std::vector<SettingDifference> compareSettings(const SettingsModel& ours,
+                                               const SettingsModel& device) {
   std::vector<SettingDifference> differences;
   const auto all = allSettings();
   Image deviceImage{};

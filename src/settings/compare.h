@@ -18,7 +18,8 @@ struct SettingDifference {
 // `device` is `ours` with a configuration read decoded over it, so settings
 // a read leaves alone (the clock, Uploadpctime) hold the same values in both
 // and are never reported. In encoder order.
-std::vector<SettingDifference> compareSettings(const SettingsModel& ours, const SettingsModel& device);
+std::vector<SettingDifference> compareSettings(const SettingsModel& ours,
+                                               const SettingsModel& device);
 
 // A control's value in the form --set takes: an edit's text, a combo box's
 // index, 1 or 0 for a check box.

@@ -201,7 +201,10 @@ TEST_F(CtlFaults, AnAnswerLeftByAnInterruptedTransferIsNeverTakenForTheNext) {
     ProgramRun run = zorbelctl(std::vector<std::string>{"--timeout", "0.05"} + args, dir);
     EXPECT_EQ(run.status, 5) << run.err;
     // The device answers the page it got after the command has gone.
-    ASSERT_TRUE(eventually([&] { return sim->idle() && sim->bytesSent() == 8 * sim->frameCount(); }));
+    ASSERT_TRUE(eventually([&] {
+      const std::size_t frames = sim->frameCount();
+      return sim->idle() && sim->bytesSent() == 8 * frames;
+    }));
     const std::size_t framesBefore = sim->frameCount();
     run = zorbelctl(args, dir);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -230,7 +233,8 @@ TEST_F(CtlFaults, AFloodingDeviceEndsTheCommandWithNoAnswer) {
     EXPECT_EQ(run.status, 5) << run.err;
     EXPECT_EQ(run.err, "No answer from the device.\n");
     EXPECT_EQ(run.out, joined(readSequence(1)));
-    outcome("zorbelctl read, the device floods " + name, "\"No answer from the device.\", " + describe(run));
+    outcome("zorbelctl read, the device floods " + name,
+            "\"No answer from the device.\", " + describe(run));
   }
 }
 
@@ -252,8 +256,9 @@ TEST_F(CtlFaults, ASignalClosesThePortAsItWasFound) {
     ASSERT_EQ(::tcsetattr(line, TCSANOW, &found), 0);
     const std::string trace = dir.path("trace-" + signal);
     // The signal comes once the command has sent its request (its trace shows it).
-    const std::string script = "(while [ ! -s '" + trace + "' ]; do sleep 0.01; done; kill -" + signal +
-                               " $$) & exec '" + ZORBELCTL_PATH + "' --trace '" + trace + "' read '" + port() + "'";
+    const std::string script = "(while [ ! -s '" + trace + "' ]; do sleep 0.01; done; kill -" +
+                               signal + " $$) & exec '" + ZORBELCTL_PATH + "' --trace '" + trace +
+                               "' read '" + port() + "'";
     const ProgramRun run = runProgram({"/bin/sh", "-c", script}, dir);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, status) << run.err;
@@ -263,7 +268,8 @@ TEST_F(CtlFaults, ASignalClosesThePortAsItWasFound) {
     EXPECT_NE(after.c_lflag & ICANON, 0u);
     ::close(line);
   }
-  outcome("zorbelctl read stopped by SIGINT, SIGTERM, SIGHUP", "exit 130, 143, 129; the port's settings as found");
+  outcome("zorbelctl read stopped by SIGINT, SIGTERM, SIGHUP",
+          "exit 130, 143, 129; the port's settings as found");
   startSim();
   cleanTransfersComplete("after a signal");
 }
@@ -271,12 +277,14 @@ TEST_F(CtlFaults, ASignalClosesThePortAsItWasFound) {
 TEST_F(CtlFaults, ClosedStandardStreamsNeverReachThePort) {
   startSim();
   sim->setEeprom(encoded("OK8STD"));
-  const std::string script = std::string("exec '") + ZORBELCTL_PATH + "' read '" + port() + "' <&- >&- 2>&-";
+  const std::string script =
+      std::string("exec '") + ZORBELCTL_PATH + "' read '" + port() + "' <&- >&- 2>&-";
   const ProgramRun run = runProgram({"/bin/sh", "-c", script}, dir);
   EXPECT_EQ(run.status, 0);
   // Sixteen read requests and nothing else.
   EXPECT_EQ(sim->bytesReceived(), 16u * 8u);
-  outcome("zorbelctl read with standard input, output and error closed", "only frames reach the port");
+  outcome("zorbelctl read with standard input, output and error closed",
+          "only frames reach the port");
 }
 
 TEST_F(CtlFaults, TheTraceFileIsMadeOnlyForAnOpenPortAndItsFailuresAreReported) {

@@ -110,11 +110,13 @@ TEST_F(LinkFaults, AcksNobodyAwaitsAreDroppedWithoutALine) {
   link->readConfiguration();
   ASSERT_TRUE(rec.waitForEnds(1));
   EXPECT_EQ(rec.lines(), readSequence());
-  EXPECT_EQ(rec.ends().front(), std::make_pair(TransferKind::ConfigurationRead, TransferEnd::Finished));
+  EXPECT_EQ(rec.ends().front(),
+            std::make_pair(TransferKind::ConfigurationRead, TransferEnd::Finished));
   ASSERT_EQ(rec.images().size(), 1u);
   EXPECT_EQ(rec.images().front(), stored);
   EXPECT_EQ(sim->frameCount(), 16u);  // no page was written
-  outcome("ack flood during a read", "read completes with its 33 lines; no ack logged, nothing written");
+  outcome("ack flood during a read",
+          "read completes with its 33 lines; no ack logged, nothing written");
 }
 
 // --- lost answers
@@ -310,7 +312,8 @@ TEST_F(LinkFaults, APortHeldByAnotherProgramIsRefusedUntilItLetsGo) {
   link = std::make_unique<link::DeviceLink>(rec.callbacks());
   const auto busy = link->open(sim->slavePath());
   EXPECT_FALSE(busy.ok);
-  EXPECT_EQ(busy.error.message, "Serial port open error. Try to reconnect the device and reset application.");
+  EXPECT_EQ(busy.error.message,
+            "Serial port open error. Try to reconnect the device and reset application.");
   EXPECT_NE(busy.error.reason.find("busy"), std::string::npos) << busy.error.reason;
   EXPECT_NE(busy.error.reason.find("Another program"), std::string::npos);
   ASSERT_EQ(rec.lines().size(), 1u);
@@ -422,7 +425,8 @@ TEST_F(LinkFaults, AConfigurationWriteDuringAReadEndsBothCleanly) {
   std::string outcomes;
   // The write goes out at the start of a page's answer, or some bytes into it
   // (a page's answer is 136 bytes, 12.5 ms on the line).
-  const std::vector<std::pair<std::size_t, std::uint64_t>> starts{{1, 0}, {4, 23}, {9, 69}, {14, 115}};
+  const std::vector<std::pair<std::size_t, std::uint64_t>> starts{
+      {1, 0}, {4, 23}, {9, 69}, {14, 115}};
   for (const auto& [after, into] : starts) {
     SCOPED_TRACE(after);
     const settings::Image fresh = encoded("NEW" + std::to_string(after));

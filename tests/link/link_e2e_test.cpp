@@ -305,7 +305,8 @@ TEST_F(LinkTest, ClosePortFreesThePortForAnotherProgram) {
   DeviceLink other(otherRec.callbacks());
   const auto busy = other.open(sim->slavePath());
   EXPECT_FALSE(busy.ok);
-  EXPECT_EQ(busy.error.message, "Serial port open error. Try to reconnect the device and reset application.");
+  EXPECT_EQ(busy.error.message,
+            "Serial port open error. Try to reconnect the device and reset application.");
   EXPECT_NE(busy.error.reason.find("busy"), std::string::npos) << busy.error.reason;
   EXPECT_NE(busy.error.reason.find("Another program"), std::string::npos);
   ASSERT_EQ(otherRec.lines().size(), 1u);
@@ -375,7 +376,8 @@ TEST_F(LinkTest, OpeningAMissingPortGivesTheMessageTheReasonAndALogLine) {
   makeLink();
   const auto result = link->open("/dev/zorbel-no-such-port");
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.error.message, "Serial port open error. Try to reconnect the device and reset application.");
+  EXPECT_EQ(result.error.message,
+            "Serial port open error. Try to reconnect the device and reset application.");
   EXPECT_EQ(result.error.reason.substr(0, result.error.reason.find('\n')),
             "/dev/zorbel-no-such-port: No such file or directory");
   EXPECT_FALSE(link->workerRunning());
@@ -385,7 +387,8 @@ TEST_F(LinkTest, OpeningAMissingPortGivesTheMessageTheReasonAndALogLine) {
   // Only terminals are ports.
   const auto notTty = link->open("/dev/null");
   EXPECT_FALSE(notTty.ok);
-  EXPECT_EQ(notTty.error.reason.substr(0, notTty.error.reason.find('\n')), "/dev/null: Not a serial port");
+  EXPECT_EQ(notTty.error.reason.substr(0, notTty.error.reason.find('\n')),
+            "/dev/null: Not a serial port");
 }
 
 // --- the hand-over can never hold the owner or the worker

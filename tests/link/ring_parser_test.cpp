@@ -18,8 +18,12 @@ class Events : public FrameEvents {
  public:
   void onFirmwarePageAck() override { seen.push_back("firmware ack"); }
   void onConfigurationPageAck() override { seen.push_back("configuration ack"); }
-  void onPageReceived(std::uint16_t page) override { seen.push_back("page " + std::to_string(page)); }
-  void onPageRefused(bool badSum) override { seen.push_back(badSum ? "refused: sum" : "refused: number"); }
+  void onPageReceived(std::uint16_t page) override {
+    seen.push_back("page " + std::to_string(page));
+  }
+  void onPageRefused(bool badSum) override {
+    seen.push_back(badSum ? "refused: sum" : "refused: number");
+  }
   void log(const std::string& line) override { seen.push_back(line); }
   std::vector<std::string> seen;
 };

@@ -154,7 +154,8 @@ TEST_F(ZorbelctlTest, CompareListsExactlyTheSettingsChangedSinceTheWrite) {
   run = zorbelctl(dir, written + "--set Rtcyear=2031 compare " + sim->slavePath());
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "");
-  run = zorbelctl(dir, written + "--set Txdelay=450 --set Callsign=DL2XY compare " + sim->slavePath());
+  run = zorbelctl(dir,
+                  written + "--set Txdelay=450 --set Callsign=DL2XY compare " + sim->slavePath());
   EXPECT_EQ(run.status, 7) << run.err;
   std::istringstream lines(run.out);
   std::vector<std::string> differences;

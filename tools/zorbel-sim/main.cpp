@@ -109,7 +109,9 @@ int main(int argc, char** argv) {
     } else if (arg == "--flood") {
       using Flood = zorbel::sim::SimOptions::Flood;
       ok = value == "noise" || value == "start" || value == "ack";
-      options.flood = value == "noise" ? Flood::Noise : value == "start" ? Flood::StartBytes : Flood::Acks;
+      options.flood = value == "noise"   ? Flood::Noise
+                      : value == "start" ? Flood::StartBytes
+                                         : Flood::Acks;
     }
     else if (arg == "--wrong-page") {
       const auto colon = value.find(':');

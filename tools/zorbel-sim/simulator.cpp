@@ -162,8 +162,8 @@ struct Simulator::Impl {
       std::lock_guard lock(mutex);
       const std::size_t at = std::size_t{number} * kPage;
       std::copy_n(page, kPage, eeprom.begin() + static_cast<std::ptrdiff_t>(at));
-      if (options.misstoreOffset >= 0 && static_cast<std::size_t>(options.misstoreOffset) - at < kPage)
-        eeprom[static_cast<std::size_t>(options.misstoreOffset)] ^= 0x01;
+      const auto wrong = static_cast<std::size_t>(options.misstoreOffset);
+      if (options.misstoreOffset >= 0 && wrong - at < kPage) eeprom[wrong] ^= 0x01;
       eepromDirty = true;
       answer = frame(0x81, number, 0);
       log("configuration page %u", number);

@@ -185,8 +185,9 @@ class Session {
   }
 
  private:
-  int runWith(const std::string& port, TransferKind kind, const std::function<void(DeviceLink&)>& start,
-              const link::LinkCallbacks& callbacks, TraceFile& trace) {
+  int runWith(const std::string& port, TransferKind kind,
+              const std::function<void(DeviceLink&)>& start, const link::LinkCallbacks& callbacks,
+              TraceFile& trace) {
     SignalCatcher signals([this](int sig) { push({.kind = Event::Signal, .signal = sig}); });
     DeviceLink device(callbacks);  // stopped and joined before the trace file closes
     const auto opened = device.open(port);
@@ -195,7 +196,8 @@ class Session {
       return kExitFile;
     }
     if (!options_.traceFile.empty() && !trace.open(options_.traceFile)) {
-      std::cerr << "zorbelctl: cannot write " << options_.traceFile << ": " << trace.failure() << "\n";
+      std::cerr << "zorbelctl: cannot write " << options_.traceFile << ": " << trace.failure()
+                << "\n";
       finish(device);
       return kExitFile;
     }
@@ -203,7 +205,8 @@ class Session {
     start(device);
     int status = pump(device, kind);
     finish(device);
-    if (const std::string failure = trace.failure(); !options_.traceFile.empty() && !failure.empty()) {
+    const std::string failure = trace.failure();
+    if (!options_.traceFile.empty() && !failure.empty()) {
       std::cerr << "zorbelctl: cannot write " << trace.path() << ": " << failure << "\n";
       if (status == kExitOk) status = kExitFile;
     }
@@ -239,7 +242,9 @@ class Session {
   int pump(DeviceLink& device, TransferKind kind) {
     const auto limit = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(options_.timeoutSeconds));
-    auto deadline = [&] { return Clock::time_point(Clock::duration(lastProgress_.load())) + limit; };
+    auto deadline = [&] {
+      return Clock::time_point(Clock::duration(lastProgress_.load())) + limit;
+    };
     std::unique_lock lock(mutex_);
     for (;;) {
       if (!cv_.wait_until(lock, deadline(), [this] { return !events_.empty(); })) {
@@ -277,7 +282,8 @@ class Session {
       case Event::End:
         switch (event.end) {
           case TransferEnd::Finished:
-            if (event.transfer == TransferKind::ConfigurationRead) return -1;  // ends with its hand-over
+            // A read ends with its hand-over.
+            if (event.transfer == TransferKind::ConfigurationRead) return -1;
             if (event.transfer != kind) return -1;
             if (kind == TransferKind::ConfigurationWrite && verifyImage_) {
               // Read back what was written; the read's image decides.
@@ -360,7 +366,8 @@ int cmdCompare(Context& ctx, const Args& args) {
         settings::SettingsModel device = ctx.model;
         if (!decodeInto(image, device)) return static_cast<int>(kExitVersion);
         const auto differences = settings::compareSettings(ctx.model, device);
-        for (const auto& d : differences) std::cout << d.name << '\t' << d.ours << '\t' << d.device << '\n';
+        for (const auto& d : differences)
+          std::cout << d.name << '\t' << d.ours << '\t' << d.device << '\n';
         std::cout.flush();
         return static_cast<int>(differences.empty() ? kExitOk : kExitMismatch);
       });
@@ -376,8 +383,8 @@ int cmdUpload(Context& ctx, const Args& args) {
     return kExitFile;
   }
   // The file's pages, the last one padded with the buffer's zeros.
-  const std::size_t size =
-      std::min(std::size_t{firmware->pageCount()} * update::kFirmwarePageSize, update::kFirmwareBufferSize);
+  const std::size_t size = std::min(std::size_t{firmware->pageCount()} * update::kFirmwarePageSize,
+                                    update::kFirmwareBufferSize);
   Session session(ctx.options);
   return session.run(
       args[0], TransferKind::Firmware,
