@@ -294,6 +294,8 @@ TEST_F(CtlFaults, TheTraceFileIsMadeOnlyForAnOpenPortAndItsFailuresAreReported) 
   ProgramRun run = zorbelctl({"--trace", trace, "read", "/dev/zorbel-no-such-port"}, dir);
   EXPECT_EQ(run.status, 4);
   EXPECT_FALSE(std::filesystem::exists(trace));
+  std::ofstream(trace) << "an older trace";
+  ::chmod(trace.c_str(), 0644);
   run = zorbelctl({"--trace", trace, "read", port()}, dir);
   EXPECT_EQ(run.status, 0) << run.err;
   struct stat st {};

@@ -7,6 +7,7 @@
 // with the port closed cleanly either way.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -50,8 +51,12 @@ class TraceFile {
   bool open(const std::string& path) {
     std::lock_guard lock(mutex_);
     path_ = path;
+    // The bytes include the settings' passwords: a plain file that was there
+    // already is made the owner's alone too (a device is left as it is).
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd >= 0) file_ = ::fdopen(fd, "w");
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && (!S_ISREG(st.st_mode) || ::fchmod(fd, 0600) == 0))
+      file_ = ::fdopen(fd, "w");
     if (!file_) {
       failure_ = std::strerror(errno);
       if (fd >= 0) ::close(fd);
