@@ -25,8 +25,10 @@
 //    compareImages(sent, hand->image()), then hand->done(). Any other end of
 //    that read (checksum errors) is the verify's failure.
 //  - compare the device with the window: readConfiguration(Comparison), then
-//    decode hand->image() into a scratch model, never into the window's, and
-//    compare settings there (settings/compare.h); hand->done().
+//    decode hand->image() into a copy of the window's model, never into the
+//    window's own, call hand->done(), and list
+//    settings::compareSettings(windowModel, copy) (settings/compare.h); a
+//    decode that fails is the version message, as for "Read config".
 //  A read for the settings (ReadPurpose::Settings) is decoded into the window.
 #include <cstddef>
 #include <cstdint>
