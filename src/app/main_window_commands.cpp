@@ -113,10 +113,7 @@ void MainWindow::uploadFirmware() {
   // the bar never gets an empty range (which would show as "busy").
   progressBar_->setRange(0, std::max<int>(1, static_cast<int>(firmware_->pageCount())));
   progressBar_->setValue(0);
-  // The file's pages, the last one padded with the buffer's zeros.
-  const std::size_t size = std::min(std::size_t{firmware_->pageCount()} * update::kFirmwarePageSize,
-                                    update::kFirmwareBufferSize);
-  link_->device().uploadFirmware({firmware_->data(), size});
+  link_->device().uploadFirmware(firmware_->pages());
   setStatus(link_->device().workerRunning() ? "Waiting for the device"
                                             : "Upload firmware starts when a port is open");
 }

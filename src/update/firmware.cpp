@@ -28,14 +28,4 @@ Result<void> FirmwarePages::load(const std::string& path) {
   return {};
 }
 
-std::array<std::uint8_t, kFirmwarePageSize> FirmwarePages::page(std::uint32_t n) const {
-  std::array<std::uint8_t, kFirmwarePageSize> out{};
-  const std::size_t begin = std::size_t{n} * kFirmwarePageSize;
-  if (begin < buffer_.size()) {
-    const std::size_t count = std::min(kFirmwarePageSize, buffer_.size() - begin);
-    std::copy_n(buffer_.begin() + static_cast<std::ptrdiff_t>(begin), count, out.begin());
-  }
-  return out;
-}
-
 }  // namespace zorbel::update

@@ -2,6 +2,7 @@
 // The firmware page buffer that "Upload firmware" loads a firmware hash file into.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,10 +35,12 @@ class FirmwarePages {
   std::uint32_t pageCount() const { return pageCount_; }
   std::size_t length() const { return length_; }
 
-  // Page n's 128 bytes; the bytes behind the file's end, and pages past the
-  // buffer (the extra page after a full-size file), are zeros, never read
-  // from beyond the buffer.
-  std::array<std::uint8_t, kFirmwarePageSize> page(std::uint32_t n) const;
+  // What an upload sends: the file's whole pages, the last one padded with
+  // zeros (empty for an empty file). The page after them that the upload
+  // also sends is the link's to fill.
+  std::span<const std::uint8_t> pages() const {
+    return {buffer_.data(), std::size_t{pageCount_} * kFirmwarePageSize};
+  }
 
   // The whole buffer, kFirmwareBufferSize bytes.
   const std::uint8_t* data() const { return buffer_.data(); }

@@ -387,13 +387,10 @@ int cmdUpload(Context& ctx, const Args& args) {
     std::cerr << "\n";
     return kExitFile;
   }
-  // The file's pages, the last one padded with the buffer's zeros.
-  const std::size_t size = std::min(std::size_t{firmware->pageCount()} * update::kFirmwarePageSize,
-                                    update::kFirmwareBufferSize);
   Session session(ctx.options);
   return session.run(
       args[0], TransferKind::Firmware,
-      [&](DeviceLink& device) { device.uploadFirmware({firmware->data(), size}); },
+      [&](DeviceLink& device) { device.uploadFirmware(firmware->pages()); },
       [](const settings::Image&) { return -1; });
 }
 
