@@ -50,6 +50,32 @@ class Declare {
   Declare& partner(std::string toCall) { s_.partner = std::move(toCall); return *this; }
   Declare& notDecoded() { s_.decoded = false; return *this; }
 
+  // The configuration file's section and key for the setting and its load
+  // default. A text load default makes an edit box's key a text; a number makes
+  // it an integer, and is the item index of a combo box or the state (1 set) of
+  // a check box. Sections come in the file in the order their first setting is
+  // declared, and hold their keys in declaration order unless fileAfter() says
+  // otherwise.
+  Declare& file(std::string section, std::string key, std::string loadDefault) {
+    return fileKey(std::move(section), std::move(key), FileForm::Text, std::move(loadDefault));
+  }
+  Declare& file(std::string section, std::string key, int loadDefault) {
+    const FileForm form = s_.kind == ControlKind::Combo   ? FileForm::ItemIndex
+                          : s_.kind == ControlKind::Check ? FileForm::Flag
+                                                          : FileForm::Integer;
+    return fileKey(std::move(section), std::move(key), form, std::to_string(loadDefault));
+  }
+  // A key that an import restores only when the file holds it and it converts.
+  Declare& fileWithoutLoadDefault(std::string section, std::string key) {
+    const FileForm form = s_.kind == ControlKind::Combo ? FileForm::ItemIndex : FileForm::Text;
+    return fileKey(std::move(section), std::move(key), form, std::nullopt);
+  }
+  // In the file this key comes right after the key of `control`.
+  Declare& fileAfter(std::string control) {
+    s_.file->after = std::move(control);
+    return *this;
+  }
+
   Setting take() { return std::move(s_); }
 
  private:
@@ -57,6 +83,11 @@ class Declare {
     s_.page = std::move(page);
     s_.name = std::move(name);
     s_.kind = kind;
+  }
+  Declare& fileKey(std::string section, std::string key, FileForm form,
+                   std::optional<std::string> loadDefault) {
+    s_.file = FileKey{std::move(section), std::move(key), form, std::move(loadDefault), {}};
+    return *this;
   }
   static int widthOf(Encoding e) {
     switch (e) {
@@ -79,22 +110,38 @@ inline void operator<<(std::vector<Setting>& out, Declare&& d) { out.push_back(d
 // A report's destination to-call (at least one character) and SSID, then its
 // one-element path and SSID ('0' unread when the path is empty): 14 bytes from
 // `offset`. `what` names it in the range messages ("Beacon 1", "Weather"),
-// `hintWhat` in the hints ("Beacon 1", "Weather report").
-inline void addDestinationAndPath(std::vector<Setting>& out, const std::string& page, const std::string& prefix,
-                                  const std::string& what, const std::string& hintWhat, int offset,
-                                  const std::string& pathCaption) {
+// `hintWhat` in the hints ("Beacon 1", "Weather report"). The configuration
+// file holds the four in `section`, under their control names.
+inline void addDestinationAndPath(std::vector<Setting>& out, const std::string& page,
+                                  const std::string& prefix, const std::string& what,
+                                  const std::string& hintWhat, int offset,
+                                  const std::string& pathCaption, const std::string& section) {
   out << Declare::edit(page, prefix + "_dest_string", 6, "APZR01").caption("Dest:")
              .hint(hintWhat + " destination to-call.").at(offset, Encoding::PaddedCallsign)
-             .rule(Rule::NotEmpty, what + " destination - too short (ex. APZR01).");
-  out << Declare::edit(page, prefix + "_dest_ssid", 2, "0").caption("-").hint(hintWhat + " destination SSID.")
-             .at(offset + 6, Encoding::SsidCharacter)
-             .rule(Rule::GuardedSsid, 0, 15, what + " destination - SSID range error (0 - 15).");
-  out << Declare::edit(page, prefix + "_path_string", 6, "WIDE2").caption(pathCaption).hint(hintWhat + " path.")
-             .at(offset + 7, Encoding::PaddedCallsign);
+             .rule(Rule::NotEmpty, what + " destination - too short (ex. APZR01).")
+             .file(section, prefix + "_dest_string", "APZR01");
+  out << Declare::edit(page, prefix + "_dest_ssid", 2, "0").caption("-")
+             .hint(hintWhat + " destination SSID.").at(offset + 6, Encoding::SsidCharacter)
+             .rule(Rule::GuardedSsid, 0, 15, what + " destination - SSID range error (0 - 15).")
+             .file(section, prefix + "_dest_ssid", "0");
+  out << Declare::edit(page, prefix + "_path_string", 6, "WIDE2").caption(pathCaption)
+             .hint(hintWhat + " path.").at(offset + 7, Encoding::PaddedCallsign)
+             .file(section, prefix + "_path_string", "WIDE2");
   out << Declare::edit(page, prefix + "_path_ssid", 2, "2").caption("-").hint(hintWhat + " path SSID.")
              .at(offset + 13, Encoding::SsidCharacter)
              .rule(Rule::GuardedSsid, 0, 15, what + " path - SSID range error (0 - 15).")
-             .partner(prefix + "_path_string");
+             .partner(prefix + "_path_string").file(section, prefix + "_path_ssid", "2");
+}
+
+// Moves the file keys of out[first] to out[last - 1], in their order, to right
+// after the key of `control`.
+inline void placeFileKeysAfter(std::vector<Setting>& out, std::size_t first, std::size_t last,
+                               std::string control) {
+  for (std::size_t i = first; i < last; ++i) {
+    if (!out[i].file) continue;
+    out[i].file->after = std::move(control);
+    control = out[i].name;
+  }
 }
 
 inline const std::vector<std::string> kNoYes{"No", "Yes"};

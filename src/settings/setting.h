@@ -4,6 +4,7 @@
 // The encoder, the decoder, the configuration file, the windows and zorbelctl
 // all read these declarations.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,28 @@ enum class Rule : std::uint8_t {
   LongitudeShape,  // DDDMM.mm then E or W
 };
 
+// How a setting's value is written to the configuration file and read back.
+enum class FileForm : std::uint8_t {
+  Text,       // the edit box's text, verbatim
+  Integer,    // the edit box's text as a strict integer, written in decimal
+  ItemIndex,  // the combo box's selected item, -1 for none
+  Flag,       // the check box: "1" set, "0" clear
+};
+
+// Where a setting lives in the configuration file.
+struct FileKey {
+  std::string section;
+  std::string key;  // spelled exactly as files hold it, which is not always the control's name
+  FileForm form = FileForm::Text;
+  // The value an import uses when the key is missing or does not convert
+  // (numbers as decimal text); none for a key an import restores only when it
+  // is present and converts.
+  std::optional<std::string> loadDefault;
+  // The control whose key this one follows in the file; empty when the file
+  // holds the section's keys in declaration order.
+  std::string after;
+};
+
 struct Setting {
   std::string name;      // the control's object name
   ControlKind kind = ControlKind::Edit;
@@ -62,6 +85,7 @@ struct Setting {
   std::string message;   // the range message of its rule
   std::string partner;   // GuardedSsid: the to-call box whose empty text skips this SSID
   bool decoded = true;   // false: a configuration read leaves the control alone
+  std::optional<FileKey> file;  // none: the configuration file does not hold it
 };
 
 }  // namespace zorbel::settings
