@@ -16,6 +16,7 @@ namespace zorbel::cfgfile {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using settings::SettingsModel;
 using test::TempDir;
 using test::readFile;
@@ -365,6 +366,96 @@ TEST(ImportConfigFile, LineEndingsAndLetterCaseMakeNoDifference) {
   EXPECT_EQ(a.text("WU_normalrate"), "7");
 }
 
+// ---- As the Windows profile reader reads ----------------------------------------
+
+TEST(ImportConfigFile, OnePairOfMatchingQuotesAroundATextIsRemoved) {
+  SettingsModel m(kClock);
+  importConfigBytes(m, "[Beacons]\nBeacon2_msg=\"quoted\"\nBeacon3_msg='single'\nBeacon4_msg=\"mixed'\n"
+                       "[APRS-IS]\nAprsis_pass=\"\"\n[WeatherUnderground]\nStationID= \"in\" \n");
+  EXPECT_EQ(m.text("Beacon2_msg"), "quoted");
+  EXPECT_EQ(m.text("Beacon3_msg"), "single");
+  EXPECT_EQ(m.text("Beacon4_msg"), "\"mixed'");
+  EXPECT_EQ(m.text("Aprsis_pass"), "");
+  EXPECT_EQ(m.text("WU_stationid"), "in");
+}
+
+TEST(ImportConfigFile, QuotedNumbersConvert) {
+  SettingsModel m(kClock);
+  m.setChecked("Uploadpctime", true);
+  importConfigBytes(m, "[Radio]\nTXdelay=\"303\"\nPTT='1'\n[RTC]\nUploadpctime=\"0\"\n");
+  EXPECT_EQ(m.text("Txdelay"), "303");
+  EXPECT_EQ(m.index("Ptt"), 1);
+  EXPECT_FALSE(m.checked("Uploadpctime"));
+}
+
+TEST(ImportConfigFile, AKeyWithoutEqualsIsTheFirstEntryAndHasNoValue) {
+  SettingsModel m = scrambledModel();
+  importConfigBytes(m, "[Radio]\nCallsign\nCallsign=AFTER\nPTT\n");
+  EXPECT_EQ(m.text("Callsign"), "NOCALL");
+  EXPECT_EQ(m.index("Ptt"), 0);
+  // A save gives the entry its value where it stands.
+  std::string saved;
+  ASSERT_TRUE(composeConfigFile(m, "[Radio]\r\nCallsign\r\nCallsign=AFTER\r\n", saved).ok());
+  EXPECT_TRUE(saved.starts_with("[Radio]\r\nCallsign=NOCALL\r\nCallsign=AFTER\r\n")) << saved;
+}
+
+TEST(ImportConfigFile, AUtf8FileWithItsMarkIsReadAsEightBitText) {
+  SettingsModel m(kClock);
+  importConfigBytes(m, "\xEF\xBB\xBF[Radio]\r\nCallsign=SP3ABC\r\n[Beacons]\r\n"
+                       "Beacon2_msg=Z\xC3\xBCrich \xE2\x82\xAC" "1 \xF0\x9F\x93\xA1 \xC0\xAF\r\n");
+  EXPECT_EQ(m.text("Callsign"), "SP3ABC");
+  // No 8-bit form (the euro sign, an emoji, a malformed sequence): 0x7F, as the windows do.
+  EXPECT_EQ(m.text("Beacon2_msg"), "Z\xFCrich \x7F" "1 \x7F \x7F\x7F");
+}
+
+TEST(ImportConfigFile, AUtf16FileWithItsMarkIsReadNormally) {
+  const std::string text = "[Radio]\r\nCallsign=SP3ABC\r\nTXdelay=300\r\n[Beacons]\r\nBeacon2_msg=Z\xFCrich\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : text) utf16 += std::string{c, '\0'};
+  utf16 += "\xAC\x20";  // a euro sign at the end of the last line
+  SettingsModel m(kClock);
+  importConfigBytes(m, utf16);
+  EXPECT_EQ(m.text("Callsign"), "SP3ABC");
+  EXPECT_EQ(m.text("Txdelay"), "300");
+  EXPECT_EQ(m.text("Beacon2_msg"), "Z\xFCrich");
+}
+
+TEST(ImportConfigFile, ControlZFormFeedAndVerticalTabAreTrimmedLikeBlanks) {
+  SettingsModel m(kClock);
+  importConfigBytes(m, "[Radio]\nTXdelay=\x1A 300\f\nCallsign=\vSP3ABC\x1A\n\x1A");
+  EXPECT_EQ(m.text("Txdelay"), "300");
+  EXPECT_EQ(m.text("Callsign"), "SP3ABC");
+}
+
+TEST(ImportConfigFile, ANulByteEndsTheValue) {
+  SettingsModel m(kClock);
+  importConfigBytes(m, "[Radio]\nCallsign=SP3\0ABC\nTXdelay=3\0" "00\n"s);
+  EXPECT_EQ(m.text("Callsign"), "SP3");
+  EXPECT_EQ(m.text("Txdelay"), "3");
+}
+
+TEST(ImportConfigFile, ASectionNameRunsToTheLastBracket) {
+  SettingsModel m(kClock);
+  importConfigBytes(m, "[Radio]]\nCallsign=OTHER\n[Radio] ; x\nTXdelay=300\n");
+  EXPECT_EQ(m.text("Callsign"), "NOCALL");
+  EXPECT_EQ(m.text("Txdelay"), "300");
+}
+
+TEST(ConfigFileRoundTrip, QuotedAndBlankEdgedTextsComeBackExactly) {
+  TempDir dir;
+  SettingsModel m(kClock);
+  m.setText("Beacon2_msg", "\"Hi\"");
+  m.setText("Beacon3_msg", "'x'");
+  m.setText("Beacon4_msg", " two  ");
+  ASSERT_TRUE(saveConfigFile(m, dir.file("q.cfg")).ok());
+  EXPECT_NE(readFile(dir.file("q.cfg")).find("\r\nBeacon2_msg=\"\"Hi\"\"\r\n"), std::string::npos);
+  SettingsModel back = scrambledModel();
+  ASSERT_TRUE(importConfigFile(back, dir.file("q.cfg")).ok());
+  EXPECT_EQ(back.text("Beacon2_msg"), "\"Hi\"");
+  EXPECT_EQ(back.text("Beacon3_msg"), "'x'");
+  EXPECT_EQ(back.text("Beacon4_msg"), " two  ");
+}
+
 // ---- Round trips --------------------------------------------------------------
 
 TEST(ConfigFileRoundTrip, StartupSettingsComeBackExactly) {
@@ -374,15 +465,14 @@ TEST(ConfigFileRoundTrip, StartupSettingsComeBackExactly) {
   EXPECT_EQ(saveToString(m), first);
 }
 
-// A text the file keeps: any bytes but line breaks, no blanks at either end.
+// A text the file keeps: any bytes but line breaks and NUL, at times in quotes.
 std::string randomText(std::mt19937& rng) {
   std::string s(std::uniform_int_distribution<int>(0, 40)(rng), 'x');
   for (char& c : s) {
     do c = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng));
-    while (c == '\r' || c == '\n');
+    while (c == '\r' || c == '\n' || c == '\0');
   }
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.erase(0, 1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
+  if (rng() % 4 == 0) s = '"' + s + '"';
   return s;
 }
 

@@ -20,6 +20,9 @@ TEST(IniDocument, AnUnchangedDocumentSerializesToItsOwnBytes) {
       "  [ A ] trailing\t\r\n  k  =  v  \r\n",
       "[broken\n=no key\nno equals\n[]\n"s,
       "\0[A]\0\nk=\0v\n"s,
+      "\xEF\xBB\xBF[A]\r\nk=Z\xC3\xBCrich \xE6\x97\xA5\xFF\r\n",   // UTF-8, a stray byte
+      "\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0\x3D\xD8\x00\xDE\x00\xD8!\0"s,  // UTF-16LE, a pair, a lone half
+      "\xFF\xFEk\0=\0v"s,                              // UTF-16LE with a last odd byte
   };
   for (const std::string& bytes : inputs) EXPECT_EQ(IniDocument::parse(bytes).serialize(), bytes);
 }
@@ -36,14 +39,14 @@ TEST(IniDocument, ReadsValuesVerbatimAndTellsMissingFromEmpty) {
   const IniDocument doc = IniDocument::parse(
       "lost=1\n"              // before any section: belongs to none
       "[S]\n"
-      "quoted=\"a b\"\n"      // no quote removal
+      "quoted=\"a b\"\n"      // one pair of quotes removed
       "eq=a=b;c\n"            // only the first '=' separates
       "empty=\n"
       "dup=first\n"
       "DUP=second\n"
       "8bit=\xb1\xe6\n"
       "[T]\rcr=only\r");
-  EXPECT_EQ(doc.get("S", "quoted"), "\"a b\"");
+  EXPECT_EQ(doc.get("S", "quoted"), "a b");
   EXPECT_EQ(doc.get("S", "eq"), "a=b;c");
   EXPECT_EQ(doc.get("S", "empty"), "");
   EXPECT_EQ(doc.get("S", "dup"), "first");
@@ -111,6 +114,27 @@ TEST(IniDocument, SetAddsAMissingSectionAtTheEndInTheFilesLineEnding) {
   fresh.set("Radio", "Callsign", "NOCALL");
   EXPECT_EQ(fresh.serialize(), "[!WARNING]\r\nVersion=v1.32\r\n\r\n[Radio]\r\nCallsign=NOCALL\r\n");
   EXPECT_EQ(IniDocument::parse("k=v").lineEnding(), "\r\n");
+}
+
+TEST(IniDocument, SavedInUtf8OrUtf16AFileStaysInItsEncoding) {
+  IniDocument utf8 = IniDocument::parse("\xEF\xBB\xBF[A]\nnote=\xE6\x97\xA5\nk=old\n");
+  utf8.set("A", "k", "Z\xFCrich");
+  EXPECT_EQ(utf8.serialize(), "\xEF\xBB\xBF[A]\nnote=\xE6\x97\xA5\nk=Z\xC3\xBCrich\n");
+
+  IniDocument utf16 = IniDocument::parse("\xFF\xFE[\0A\0]\0\n\0"s);
+  utf16.set("A", "k", "\xFC");
+  EXPECT_EQ(utf16.serialize(), "\xFF\xFE[\0A\0]\0\n\0k\0=\0\xFC\0\n\0"s);
+}
+
+TEST(IniDocument, ATextThatWouldLoseQuotesOrBlanksIsSavedInOneMorePair) {
+  IniDocument doc;
+  const std::string texts[] = {"\"Hi\"", "'x'", "\"\"", " lead", "trail\t", "\"", "'a\"", "a \"b\" c"};
+  for (const std::string& text : texts) doc.set("S", "k" + std::to_string(&text - texts), text);
+  const std::string file = doc.serialize();
+  EXPECT_NE(file.find("k0=\"\"Hi\"\"\r\n"), std::string::npos) << file;
+  EXPECT_NE(file.find("k5=\"\r\n"), std::string::npos) << file;  // a lone quote needs none
+  const IniDocument reread = IniDocument::parse(file);
+  for (const std::string& text : texts) EXPECT_EQ(reread.get("S", "k" + std::to_string(&text - texts)), text);
 }
 
 TEST(IniDocument, ALineBreakInAValueCannotStartANewLine) {
