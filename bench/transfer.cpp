@@ -88,7 +88,7 @@ bool runAll(unsigned baud) {
   }
   settings::SettingsModel model(1700000000);
   settings::Image image{};
-  settings::encodeSettings(model, image, 1700000000);
+  if (!settings::encodeSettings(model, image, 1700000000)) return false;
 
   Bench bench;
   link::DeviceLink device_link(bench.callbacks());

@@ -31,17 +31,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   static const settings::SettingsModel startup(0);
   settings::SettingsModel imported = startup;
-  const cfgfile::ImportResult result = cfgfile::importConfigBytes(imported, bytes);
+  const Result<cfgfile::ImportReport> result = cfgfile::importConfigBytes(imported, bytes);
   if (!result.ok()) __builtin_trap();
   if (!sampled(bytes)) return 0;
 
   // Every integer edit now holds decimal text, so the save cannot fail.
-  std::string saved;
-  if (!cfgfile::composeConfigFile(imported, bytes, saved).ok()) __builtin_trap();
+  const Result<std::string> saved = cfgfile::composeConfigFile(imported, bytes);
+  if (!saved.ok()) __builtin_trap();
 
   settings::SettingsModel again = startup;
-  const cfgfile::ImportResult reread = cfgfile::importConfigBytes(again, saved);
-  if (!reread.versionMessage.empty()) __builtin_trap();
+  const Result<cfgfile::ImportReport> reread = cfgfile::importConfigBytes(again, saved.value());
+  if (!reread.ok() || !reread.value().versionMessage.empty()) __builtin_trap();
   if (!(again == imported)) __builtin_trap();
   return 0;
 }

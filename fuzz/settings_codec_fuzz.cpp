@@ -16,11 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   static const SettingsModel startup(0);  // a copy costs a tenth of building one
   SettingsModel model = startup;
-  const DecodeResult decoded = decodeSettings(image, model);
-  if (!decoded.ok && decoded.message.empty()) __builtin_trap();
+  const zorbel::Result<void> decoded = decodeSettings(image, model);
+  if (!decoded.ok() && decoded.error().message.empty()) __builtin_trap();
 
   Image out{};
-  const EncodeResult encoded = encodeSettings(model, out, 0);
+  const zorbel::Result<void> encoded = encodeSettings(model, out, 0);
   if (!encoded.ok()) return 0;
   if (storedImageSum(out) != imageSum(out)) __builtin_trap();
   if (std::memcmp(out.data() + kEndMarkerOffset, "END", 3) != 0) __builtin_trap();
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (out[i] != 0) __builtin_trap();
 
   SettingsModel again = startup;
-  if (!decodeSettings(out, again).ok) __builtin_trap();
+  if (!decodeSettings(out, again).ok()) __builtin_trap();
   Image twice{};
   if (!encodeSettings(again, twice, 0).ok()) __builtin_trap();
   if (twice != out) __builtin_trap();

@@ -29,9 +29,6 @@ enum class TransferKind;
 enum class TransferEnd;
 enum class PortState;
 }  // namespace zorbel::link
-namespace zorbel::settings {
-struct EncodeResult;
-}
 namespace zorbel::update {
 class FirmwarePages;
 }
@@ -95,7 +92,7 @@ class MainWindow : public QMainWindow {
 
   // main_window_commands.cpp: helpers of the commands
   bool encodeForDevice();
-  void showEncodeFailure(const settings::EncodeResult& result);
+  void showEncodeFailure(const Error& error);
   std::optional<QString> chooseFile(const QString& dialog, bool save, const QString& subfolder,
                                     const QString& filter, const QString& preset = {});
   void information(const QString& title, const QString& text, const QString& details = {});

@@ -154,20 +154,21 @@ void MainWindow::saveToFile() {
   const auto path = chooseFile(names::kConfigSaveDialog, true, "config", kConfigFilter, "zorbel.cfg");
   if (!path) return;
   binder_.toModel();
-  const cfgfile::SaveResult saved = cfgfile::saveConfigFile(model_, localPath(*path));
-  if (!saved.ok()) showError(fromBytes(saved.message()), QString::fromLocal8Bit(saved.reason));
+  const Result<void> saved = cfgfile::saveConfigFile(model_, localPath(*path));
+  if (!saved) showError(fromBytes(saved.error().message), QString::fromLocal8Bit(saved.error().reason));
 }
 
 void MainWindow::readFromFile() {
   const auto path = chooseFile(names::kConfigOpenDialog, false, "config", kConfigFilter);
   if (!path) return;
   binder_.toModel();
-  const cfgfile::ImportResult imported = cfgfile::importConfigFile(model_, localPath(*path));
-  if (!imported.ok()) {
-    showError(fromBytes(imported.message()), QString::fromLocal8Bit(imported.reason));
+  const Result<cfgfile::ImportReport> imported = cfgfile::importConfigFile(model_, localPath(*path));
+  if (!imported) {
+    showError(fromBytes(imported.error().message), QString::fromLocal8Bit(imported.error().reason));
     return;
   }
-  if (!imported.versionMessage.empty()) information(kInformation, fromBytes(imported.versionMessage));
+  const std::string& versionMessage = imported.value().versionMessage;
+  if (!versionMessage.empty()) information(kInformation, fromBytes(versionMessage));
   binder_.toWidgets();
 }
 
@@ -195,18 +196,17 @@ void MainWindow::buildRemoteUpdateFile() {
 // Uploadpctime is checked, then the encoder into the window's image.
 bool MainWindow::encodeForDevice() {
   binder_.toModel();
-  if (model_.checked("Uploadpctime")) model_.fillRtcFromPcClock();
+  const Result<void> result = settings::encodeForDevice(model_, image_);
   binder_.toWidgets();
-  const settings::EncodeResult result = settings::encodeSettings(model_, image_);
-  if (!result.ok()) showEncodeFailure(result);
+  if (!result) showEncodeFailure(result.error());
   return result.ok();
 }
 
-void MainWindow::showEncodeFailure(const settings::EncodeResult& result) {
-  if (result.status == settings::EncodeResult::Status::RangeError) {
-    information(kInformation, fromBytes(result.message()));
+void MainWindow::showEncodeFailure(const Error& error) {
+  if (error.kind == ErrorKind::Range) {
+    information(kInformation, fromBytes(error.message));
   } else {
-    showError(fromBytes(result.message()));  // "'%s' is not a valid integer value"
+    showError(fromBytes(error.message));  // "'%s' is not a valid integer value"
   }
 }
 
@@ -267,10 +267,10 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
 // The end of a good configuration read: the worker waits until the decoder has run.
 void MainWindow::decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>& hand) {
   binder_.toModel();
-  const settings::DecodeResult decoded = settings::decodeSettings(hand->image(), model_);
+  const Result<void> decoded = settings::decodeSettings(hand->image(), model_);
   binder_.toWidgets();
   hand->done();
-  if (!decoded.ok) information(kInformation, fromBytes(decoded.message));
+  if (!decoded) information(kInformation, fromBytes(decoded.error().message));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -38,11 +38,15 @@ void SettingsBinder::toModel() {
     QWidget* w = widgets_[i];
     if (w == nullptr) continue;
     const std::string& name = settings[i].name;
+    // The name is the declaration's own, so the model always knows it and
+    // every set succeeds.
+    Result<void> set;
     switch (settings[i].kind) {
-      case ControlKind::Edit: model_.setText(name, toBytes(static_cast<QLineEdit*>(w)->text())); break;
-      case ControlKind::Combo: model_.setIndex(name, static_cast<QComboBox*>(w)->currentIndex()); break;
-      case ControlKind::Check: model_.setChecked(name, static_cast<QCheckBox*>(w)->isChecked()); break;
+      case ControlKind::Edit: set = model_.setText(name, toBytes(static_cast<QLineEdit*>(w)->text())); break;
+      case ControlKind::Combo: set = model_.setIndex(name, static_cast<QComboBox*>(w)->currentIndex()); break;
+      case ControlKind::Check: set = model_.setChecked(name, static_cast<QCheckBox*>(w)->isChecked()); break;
     }
+    if (!set) continue;
   }
 }
 

@@ -34,7 +34,7 @@ std::optional<std::int32_t> readInteger(std::string_view stored) {
 
 // Every value the file gets, in key order; the first integer edit that does
 // not convert stops it.
-SaveResult convertValues(const SettingsModel& model, std::vector<std::string>& values) {
+Result<void> convertValues(const SettingsModel& model, std::vector<std::string>& values) {
   const auto keys = configKeys();
   values.clear();
   values.reserve(keys.size());
@@ -45,7 +45,7 @@ SaveResult convertValues(const SettingsModel& model, std::vector<std::string>& v
       case ValueForm::Integer: {
         const std::string& text = model.text(k.control);
         const auto n = settings::parseInteger(text);
-        if (!n) return SaveResult{SaveResult::Status::ConversionError, text, {}, {}};
+        if (!n) return makeError(ErrorKind::Conversion, settings::conversionErrorMessage(text));
         values.push_back(std::to_string(*n));
         break;
       }
@@ -63,30 +63,39 @@ std::string composeFrom(std::string_view existing, const std::vector<std::string
   return doc.serialize();
 }
 
-SaveResult writeError(const std::string& path, std::string reason) {
-  return SaveResult{SaveResult::Status::WriteError, {}, path, std::move(reason)};
+Error writeError(const std::string& path, std::string reason) {
+  return makeError(ErrorKind::CannotWrite, "Unable to write to " + path, std::move(reason));
 }
 
-ImportResult readError(const std::string& path, std::string reason) {
-  ImportResult r;
-  r.status = ImportResult::Status::ReadError;
-  r.path = path;
-  r.reason = std::move(reason);
-  return r;
+Error readError(const std::string& path, std::string reason) {
+  return makeError(ErrorKind::CannotRead, "Unable to read from " + path, std::move(reason));
+}
+
+// Sets one key's control from the file, or from its load default.
+Result<void> importKey(SettingsModel& model, const IniDocument& doc, const ConfigKey& k) {
+  if (k.form == ValueForm::Fixed) return {};
+  const std::optional<std::string> stored = doc.get(k.section, k.key);
+  if (k.form == ValueForm::Text) {
+    if (stored) return model.setText(k.control, *stored);
+    if (k.loadDefault) return model.setText(k.control, *k.loadDefault);
+    return {};
+  }
+
+  std::optional<std::int32_t> n = stored ? readInteger(*stored) : std::nullopt;
+  if (!n && k.loadDefault) n = settings::parseInteger(*k.loadDefault);
+  if (!n) return {};
+  switch (k.form) {
+    case ValueForm::Integer: return model.setText(k.control, std::to_string(*n));
+    case ValueForm::ItemIndex: return model.setIndex(k.control, *n);
+    case ValueForm::Flag:
+      // As with a check box set by program: the click behaviour runs when the state changes.
+      if (model.checked(k.control) != (*n != 0)) return model.click(k.control, *n != 0);
+      return {};
+    default: return {};
+  }
 }
 
 }  // namespace
-
-std::string SaveResult::message() const {
-  switch (status) {
-    case Status::Ok: return {};
-    case Status::ConversionError: return settings::conversionErrorMessage(text);
-    case Status::WriteError: return "Unable to write to " + path;
-  }
-  return {};
-}
-
-std::string ImportResult::message() const { return ok() ? std::string() : "Unable to read from " + path; }
 
 std::string versionMismatchMessage() {
   return "Imported configuration file version is different than your current application version. \n"
@@ -94,16 +103,15 @@ std::string versionMismatchMessage() {
          "Some configuration fields my change between firmware versions.";
 }
 
-SaveResult composeConfigFile(const SettingsModel& model, std::string_view existing, std::string& out) {
+Result<std::string> composeConfigFile(const SettingsModel& model, std::string_view existing) {
   std::vector<std::string> values;
-  SaveResult result = convertValues(model, values);
-  if (result.ok()) out = composeFrom(existing, values);
-  return result;
+  if (Result<void> converted = convertValues(model, values); !converted) return converted.error();
+  return composeFrom(existing, values);
 }
 
-SaveResult saveConfigFile(const SettingsModel& model, const std::string& path) {
+Result<void> saveConfigFile(const SettingsModel& model, const std::string& path) {
   std::vector<std::string> values;
-  if (SaveResult result = convertValues(model, values); !result.ok()) return result;
+  if (Result<void> converted = convertValues(model, values); !converted) return converted;
 
   // The old file is read under the writers' lock: everything in it but our values stays.
   WriteOptions options;
@@ -115,46 +123,24 @@ SaveResult saveConfigFile(const SettingsModel& model, const std::string& path) {
   return {};
 }
 
-ImportResult importConfigBytes(SettingsModel& model, std::string_view bytes) {
+Result<ImportReport> importConfigBytes(SettingsModel& model, std::string_view bytes) {
   const IniDocument doc = IniDocument::parse(bytes);
-  ImportResult result;
+  ImportReport report;
   if (doc.get(kHeaderSection, kVersionKey).value_or("unknown") != settings::kConfigVersion) {
-    result.versionMessage = versionMismatchMessage();
+    report.versionMessage = versionMismatchMessage();
   }
 
   for (const ConfigKey& k : configKeys()) {
-    if (k.form == ValueForm::Fixed) continue;
-    const std::optional<std::string> stored = doc.get(k.section, k.key);
-    if (k.form == ValueForm::Text) {
-      if (stored) {
-        model.setText(k.control, *stored);
-      } else if (k.loadDefault) {
-        model.setText(k.control, *k.loadDefault);
-      }
-      continue;
-    }
-
-    std::optional<std::int32_t> n = stored ? readInteger(*stored) : std::nullopt;
-    if (!n && k.loadDefault) n = settings::parseInteger(*k.loadDefault);
-    if (!n) continue;
-    switch (k.form) {
-      case ValueForm::Integer: model.setText(k.control, std::to_string(*n)); break;
-      case ValueForm::ItemIndex: model.setIndex(k.control, *n); break;
-      case ValueForm::Flag:
-        // As with a check box set by program: the click behaviour runs when the state changes.
-        if (model.checked(k.control) != (*n != 0)) model.click(k.control, *n != 0);
-        break;
-      default: break;
-    }
+    if (Result<void> set = importKey(model, doc, k); !set) return set.error();
   }
-  return result;
+  return report;
 }
 
-ImportResult importConfigFile(SettingsModel& model, const std::string& path) {
+Result<ImportReport> importConfigFile(SettingsModel& model, const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
-    ImportResult result = importConfigBytes(model, {});
-    result.fileFound = false;
+    Result<ImportReport> result = importConfigBytes(model, {});
+    if (result) result.value().fileFound = false;
     return result;
   }
   const auto bytes = readWholeFile(path, kMaxFileSize);

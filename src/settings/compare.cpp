@@ -41,13 +41,14 @@ std::vector<SettingDifference> compareSettings(const SettingsModel& ours,
     if (deviceEncodes) {
       SettingsModel mixed = device;
       const ControlState& mine = ours.at(i);
+      Result<void> set;
       switch (all[i].kind) {
-        case ControlKind::Edit: mixed.setText(all[i].name, mine.text); break;
-        case ControlKind::Combo: mixed.setIndex(all[i].name, mine.index); break;
-        case ControlKind::Check: mixed.setChecked(all[i].name, mine.checked); break;
+        case ControlKind::Edit: set = mixed.setText(all[i].name, mine.text); break;
+        case ControlKind::Combo: set = mixed.setIndex(all[i].name, mine.index); break;
+        case ControlKind::Check: set = mixed.setChecked(all[i].name, mine.checked); break;
       }
       Image mixedImage{};
-      if (encodeSettings(mixed, mixedImage, kStampSeed).ok() &&
+      if (set && encodeSettings(mixed, mixedImage, kStampSeed).ok() &&
           std::equal(mixedImage.begin() + kVersionOffset, mixedImage.end(),
                      deviceImage.begin() + kVersionOffset))
         continue;

@@ -21,11 +21,11 @@ std::string versionMismatchMessage(const Image& image) {
   return "Uncompatible configuration version:\nDevice: " + device + "\nConfigurator: " + std::string(kConfigVersion);
 }
 
-void decodeOne(const Setting& s, const Image& image, SettingsModel& model) {
+Result<void> decodeOne(const Setting& s, const Image& image, SettingsModel& model) {
   const std::uint8_t b = image[s.offset];
   const auto word = static_cast<std::uint16_t>(b | image[s.offset + 1] << 8);
   switch (s.encoding) {
-    case Encoding::None: return;
+    case Encoding::None: return {};
     case Encoding::ItemIndex: return model.setIndex(s.name, b);
     case Encoding::FlagByte: return model.click(s.name, b != 0);
     case Encoding::ByteNumber: return model.setText(s.name, std::to_string(b));
@@ -46,16 +46,19 @@ void decodeOne(const Setting& s, const Image& image, SettingsModel& model) {
     case Encoding::Latitude:
     case Encoding::Longitude: return model.setText(s.name, textAt(image, s.offset, s.width));
   }
+  return {};
 }
 
 }  // namespace
 
-DecodeResult decodeSettings(const Image& image, SettingsModel& model) {
+Result<void> decodeSettings(const Image& image, SettingsModel& model) {
   if (std::memcmp(image.data() + kVersionOffset, kConfigVersion.data(), kConfigVersion.size()) != 0)
-    return {false, versionMismatchMessage(image)};
-  for (const Setting& s : allSettings())
-    if (s.decoded) decodeOne(s, image, model);
-  return {true, {}};
+    return makeError(ErrorKind::Version, versionMismatchMessage(image));
+  for (const Setting& s : allSettings()) {
+    if (!s.decoded) continue;
+    if (Result<void> set = decodeOne(s, image, model); !set) return set;
+  }
+  return {};
 }
 
 }  // namespace zorbel::settings

@@ -9,10 +9,6 @@
 namespace zorbel::settings {
 namespace {
 
-struct Stop {
-  EncodeResult result;
-};
-
 char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 bool digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -25,88 +21,111 @@ bool positionShape(const std::string& t, std::size_t degrees, char a, char b) {
   return t[point] == '.' && digit(t[point + 1]) && digit(t[point + 2]) && (t[point + 3] == a || t[point + 3] == b);
 }
 
+// Stores one setting after another; the first that breaks its rule or does
+// not convert stops it with that setting's error.
 class Encoder {
  public:
   Encoder(const SettingsModel& model, Image& image) : model_(model), image_(image) {}
 
-  void encode(const Setting& s, const ControlState& st) {
+  Result<void> encode(const Setting& s, const ControlState& st) {
     switch (s.kind) {
-      case ControlKind::Combo: return putByte(s.offset, st.index < 0 ? 0xFF : st.index);
+      case ControlKind::Combo: putByte(s.offset, st.index < 0 ? 0xFF : st.index); return {};
       case ControlKind::Check:
         if (s.encoding == Encoding::FlagByte) putByte(s.offset, st.checked ? 1 : 0);
-        return;
+        return {};
       case ControlKind::Edit: return encodeEdit(s, st.text);
     }
+    return {};
   }
 
  private:
-  void encodeEdit(const Setting& s, const std::string& text) {
+  Result<void> encodeEdit(const Setting& s, const std::string& text) {
     switch (s.rule) {
       case Rule::None:
         return store(s, text);
       case Rule::NotEmpty:
-        if (text.empty()) fail(s);
+        if (text.empty()) return fail(s);
         return store(s, text);
       case Rule::Range: {
-        const std::int32_t v = integer(text);
-        storeNumber(s, v);
-        if (v < s.low || v > s.high) fail(s);
-        return;
+        const Result<std::int32_t> v = integer(text);
+        if (!v) return v.error();
+        storeNumber(s, v.value());
+        if (v.value() < s.low || v.value() > s.high) return fail(s);
+        return {};
       }
       case Rule::RangeThenStore: {
-        const std::int32_t v = integer(text);
-        if (v < s.low || v > s.high) fail(s);
-        return storeNumber(s, v);
+        const Result<std::int32_t> v = integer(text);
+        if (!v) return v.error();
+        if (v.value() < s.low || v.value() > s.high) return fail(s);
+        storeNumber(s, v.value());
+        return {};
       }
       case Rule::ZeroOrRange: {
-        const std::int32_t v = integer(text);
-        storeNumber(s, v);
-        if (v != 0 && (v < s.low || v > s.high)) fail(s);
-        return;
+        const Result<std::int32_t> v = integer(text);
+        if (!v) return v.error();
+        storeNumber(s, v.value());
+        if (v.value() != 0 && (v.value() < s.low || v.value() > s.high)) return fail(s);
+        return {};
       }
       case Rule::PortOrEmpty: {
-        if (text.empty()) return putWord(s.offset, 0);
-        const std::int32_t v = integer(text);
-        storeNumber(s, v);
-        if (v < 0 || v > 65535) fail(s);
-        return;
+        if (text.empty()) {
+          putWord(s.offset, 0);
+          return {};
+        }
+        const Result<std::int32_t> v = integer(text);
+        if (!v) return v.error();
+        storeNumber(s, v.value());
+        if (v.value() < 0 || v.value() > 65535) return fail(s);
+        return {};
       }
       case Rule::GuardedSsid:
-        if (!s.partner.empty() && model_.text(s.partner).empty()) return putByte(s.offset, '0');
-        return putByte(s.offset, '0' + guardedSsid(s, text));
+        if (!s.partner.empty() && model_.text(s.partner).empty()) {
+          putByte(s.offset, '0');
+          return {};
+        }
+        return storeGuardedSsid(s, text);
       case Rule::SsidOrWildcard:
-        if (text == "*") return putByte(s.offset, '*');
-        return putByte(s.offset, '0' + guardedSsid(s, text));
+        if (text == "*") {
+          putByte(s.offset, '*');
+          return {};
+        }
+        return storeGuardedSsid(s, text);
       case Rule::Printable:
-        store(s, text);
+        if (Result<void> stored = store(s, text); !stored) return stored;
         if (std::any_of(text.begin(), text.end(), [](char c) {
               auto b = static_cast<unsigned char>(c);
               return b < 0x20 || b > 0x7E;
             }))
-          fail(s);
-        return;
+          return fail(s);
+        return {};
       case Rule::LatitudeShape:
-        if (!positionShape(text, 2, 'N', 'S')) fail(s);
+        if (!positionShape(text, 2, 'N', 'S')) return fail(s);
         return store(s, text);
       case Rule::LongitudeShape:
-        if (!positionShape(text, 3, 'E', 'W')) fail(s);
+        if (!positionShape(text, 3, 'E', 'W')) return fail(s);
         return store(s, text);
     }
+    return {};
   }
 
   // Stores an edit's text by its encoding; numbers go through the unguarded conversion.
-  void store(const Setting& s, const std::string& text) {
+  Result<void> store(const Setting& s, const std::string& text) {
     switch (s.encoding) {
       case Encoding::ByteNumber:
       case Encoding::WordNumber:
-      case Encoding::UnsignedWord: return storeNumber(s, integer(text));
+      case Encoding::UnsignedWord: {
+        const Result<std::int32_t> v = integer(text);
+        if (!v) return v.error();
+        storeNumber(s, v.value());
+        return {};
+      }
       case Encoding::PaddedCallsign:
-      case Encoding::StationCallsign: return putPadded(s.offset, text);
+      case Encoding::StationCallsign: putPadded(s.offset, text); return {};
       case Encoding::Text:
       case Encoding::Latitude:
-      case Encoding::Longitude: return putText(s.offset, s.width, text, false);
-      case Encoding::UpperText: return putText(s.offset, s.width, text, true);
-      default: return;
+      case Encoding::Longitude: putText(s.offset, s.width, text, false); return {};
+      case Encoding::UpperText: putText(s.offset, s.width, text, true); return {};
+      default: return {};
     }
   }
 
@@ -121,20 +140,22 @@ class Encoder {
     }
   }
 
-  std::int32_t integer(const std::string& text) {
-    auto v = parseInteger(text);
-    if (!v) throw Stop{{EncodeResult::Status::ConversionError, text}};
+  // The unguarded conversion: a text that is not an integer ends the encode.
+  static Result<std::int32_t> integer(const std::string& text) {
+    const auto v = parseInteger(text);
+    if (!v) return makeError(ErrorKind::Conversion, conversionErrorMessage(text));
     return *v;
   }
 
   // A guarded conversion: anything but an integer in 0..15 gives the setting's own message.
-  int guardedSsid(const Setting& s, const std::string& text) {
-    auto v = parseInteger(text);
-    if (!v || *v < 0 || *v > 15) fail(s);
-    return *v;
+  Result<void> storeGuardedSsid(const Setting& s, const std::string& text) {
+    const auto v = parseInteger(text);
+    if (!v || *v < 0 || *v > 15) return fail(s);
+    putByte(s.offset, '0' + *v);
+    return {};
   }
 
-  [[noreturn]] void fail(const Setting& s) { throw Stop{{EncodeResult::Status::RangeError, s.message}}; }
+  static Error fail(const Setting& s) { return makeError(ErrorKind::Range, s.message); }
 
   void putByte(int offset, std::int32_t v) { image_[offset] = static_cast<std::uint8_t>(v & 0xFF); }
   void putWord(int offset, std::int32_t v) {
@@ -162,20 +183,14 @@ class Encoder {
 
 }  // namespace
 
-std::string EncodeResult::message() const {
-  return status == Status::ConversionError ? conversionErrorMessage(detail) : detail;
-}
-
-EncodeResult encodeSettings(const SettingsModel& model, Image& image, std::time_t now) {
+Result<void> encodeSettings(const SettingsModel& model, Image& image, std::time_t now) {
   image.fill(0);
   std::memcpy(image.data() + kVersionOffset, kConfigVersion.data(), kConfigVersion.size());
 
   Encoder encoder(model, image);
   const auto settings = allSettings();
-  try {
-    for (std::size_t i = 0; i < settings.size(); ++i) encoder.encode(settings[i], model.at(i));
-  } catch (const Stop& stop) {
-    return stop.result;
+  for (std::size_t i = 0; i < settings.size(); ++i) {
+    if (Result<void> stored = encoder.encode(settings[i], model.at(i)); !stored) return stored;
   }
 
   std::memcpy(image.data() + kEndMarkerOffset, "END", 3);
@@ -185,6 +200,11 @@ EncodeResult encodeSettings(const SettingsModel& model, Image& image, std::time_
   const std::uint32_t sum = imageSum(image);
   for (int i = 0; i < 4; ++i) image[kImageSumOffset + i] = static_cast<std::uint8_t>(sum >> (8 * i));
   return {};
+}
+
+Result<void> encodeForDevice(SettingsModel& model, Image& image, std::time_t now) {
+  if (model.checked("Uploadpctime")) model.fillRtcFromPcClock(now);
+  return encodeSettings(model, image, now);
 }
 
 }  // namespace zorbel::settings

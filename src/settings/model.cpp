@@ -1,7 +1,5 @@
 #include "model.h"
 
-#include <stdexcept>
-
 #include "catalog.h"
 #include "telemetry_defaults.h"
 
@@ -9,6 +7,7 @@ namespace zorbel::settings {
 
 namespace {
 constexpr const char* kClockEdits[] = {"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin"};
+const ControlState kNoControl{};
 }  // namespace
 
 bool isItem(const Setting& setting, int index) {
@@ -34,44 +33,60 @@ SettingsModel::SettingsModel(std::time_t now) {
   uploadPcTimeClick();
 }
 
+Result<std::size_t> SettingsModel::find(std::string_view name) {
+  const auto i = findSetting(name);
+  if (!i) return makeError(ErrorKind::UnknownSetting, "unknown setting " + std::string(name));
+  return *i;
+}
+
 const ControlState& SettingsModel::state(std::string_view name) const {
-  auto i = findSetting(name);
-  if (!i) throw std::out_of_range("unknown setting " + std::string(name));
-  return states_[*i];
+  const auto i = findSetting(name);
+  return i ? states_[*i] : kNoControl;
 }
 
-ControlState& SettingsModel::mutableState(std::string_view name) {
-  return const_cast<ControlState&>(state(name));
+ControlState& SettingsModel::own(std::string_view name) { return states_[findSetting(name).value()]; }
+
+Result<void> SettingsModel::setText(std::string_view name, std::string text) {
+  const Result<std::size_t> i = find(name);
+  if (!i) return i.error();
+  states_[i.value()].text = std::move(text);
+  return {};
 }
 
-void SettingsModel::setText(std::string_view name, std::string text) { mutableState(name).text = std::move(text); }
-
-void SettingsModel::setIndex(std::string_view name, int index) {
-  const Setting& s = allSettings()[*findSetting(name)];
-  mutableState(name).index = isItem(s, index) ? index : -1;
+Result<void> SettingsModel::setIndex(std::string_view name, int index) {
+  const Result<std::size_t> i = find(name);
+  if (!i) return i.error();
+  states_[i.value()].index = isItem(allSettings()[i.value()], index) ? index : -1;
+  return {};
 }
 
-void SettingsModel::setChecked(std::string_view name, bool checked) { mutableState(name).checked = checked; }
+Result<void> SettingsModel::setChecked(std::string_view name, bool checked) {
+  const Result<std::size_t> i = find(name);
+  if (!i) return i.error();
+  states_[i.value()].checked = checked;
+  return {};
+}
 
-void SettingsModel::click(std::string_view name, bool checked) {
-  setChecked(name, checked);
+Result<void> SettingsModel::click(std::string_view name, bool checked) {
+  if (Result<void> set = setChecked(name, checked); !set) return set;
   if (name == "Uploadpctime" || name == "Ntp_enable") uploadPcTimeClick();
+  return {};
 }
 
 void SettingsModel::fillRtcFromPcClock(std::time_t now) {
   std::tm utc{};
   gmtime_r(&now, &utc);
-  setText("Rtcyear", std::to_string(utc.tm_year + 1900));
-  setText("Rtcmonth", std::to_string(utc.tm_mon + 1));
-  setText("Rtcday", std::to_string(utc.tm_mday));
-  setText("Rtchour", std::to_string(utc.tm_hour));
-  setText("Rtcmin", std::to_string(utc.tm_min));
+  own("Rtcyear").text = std::to_string(utc.tm_year + 1900);
+  own("Rtcmonth").text = std::to_string(utc.tm_mon + 1);
+  own("Rtcday").text = std::to_string(utc.tm_mday);
+  own("Rtchour").text = std::to_string(utc.tm_hour);
+  own("Rtcmin").text = std::to_string(utc.tm_min);
 }
 
 void SettingsModel::uploadPcTimeClick() {
   // Looks only at Uploadpctime, also when Ntp_enable was the box clicked.
   const bool enable = !checked("Uploadpctime");
-  for (const char* edit : kClockEdits) mutableState(edit).enabled = enable;
+  for (const char* edit : kClockEdits) own(edit).enabled = enable;
 }
 
 void SettingsModel::analogChannelDefaults(int channel) {
@@ -79,19 +94,19 @@ void SettingsModel::analogChannelDefaults(int channel) {
   const int source = index(a + "_source");
   if (source < 0) return;
   const AnalogDefaults d = analogDefaults(channel, source);
-  setText(a + "_name", d.name);
-  setText(a + "_units", d.units);
-  setText(a + "_coefa", d.coefA);
-  setText(a + "_coefb", d.coefB);
-  setText(a + "_coefc", d.coefC);
+  own(a + "_name").text = d.name;
+  own(a + "_units").text = d.units;
+  own(a + "_coefa").text = d.coefA;
+  own(a + "_coefb").text = d.coefB;
+  own(a + "_coefc").text = d.coefC;
 }
 
 void SettingsModel::digitalChannelDefaults(int channel) {
   const std::string d = "Teledigital" + std::to_string(channel);
   if (index(d + "_source") != 0) return;
-  setText(d + "_name", digitalDefaultName(channel));
-  setText(d + "_units", digitalDefaultLabel(channel));
-  setIndex(d + "_inverted", 0);
+  own(d + "_name").text = digitalDefaultName(channel);
+  own(d + "_units").text = digitalDefaultLabel(channel);
+  own(d + "_inverted").index = 0;
 }
 
 bool SettingsModel::operator==(const SettingsModel& other) const { return states_ == other.states_; }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/result.h"
 #include "setting.h"
 
 namespace zorbel::settings {
@@ -24,7 +25,12 @@ class SettingsModel {
   // The start-up state, with the clock edits filled from `now` as UTC.
   explicit SettingsModel(std::time_t now = std::time(nullptr));
 
-  // Lookups by control name; an unknown name throws std::out_of_range.
+  // The position in allSettings() of the control with that exact name; an
+  // UnknownSetting error for a name no setting has.
+  static Result<std::size_t> find(std::string_view name);
+
+  // Lookups by control name. A name no setting has reads as an empty edit box,
+  // a list without selection and a clear box; find() tells such a name apart.
   const ControlState& state(std::string_view name) const;
   const std::string& text(std::string_view name) const { return state(name).text; }
   int index(std::string_view name) const { return state(name).index; }
@@ -34,14 +40,16 @@ class SettingsModel {
   // By position in allSettings().
   const ControlState& at(std::size_t i) const { return states_.at(i); }
 
+  // The setters change nothing and give an UnknownSetting error for a name no
+  // setting has.
   // A text set by program is taken whole, whatever the edit box's limit.
-  void setText(std::string_view name, std::string text);
+  Result<void> setText(std::string_view name, std::string text);
   // An index outside the item list leaves no item selected.
-  void setIndex(std::string_view name, int index);
+  Result<void> setIndex(std::string_view name, int index);
   // Sets the box only; click() also runs its click behaviour.
-  void setChecked(std::string_view name, bool checked);
+  Result<void> setChecked(std::string_view name, bool checked);
   // What a user's click to this state does: Uploadpctime and Ntp_enable run UploadpctimeClick.
-  void click(std::string_view name, bool checked);
+  Result<void> click(std::string_view name, bool checked);
 
   // Writes the PC clock, as UTC, into the five clock edits.
   void fillRtcFromPcClock(std::time_t now = std::time(nullptr));
@@ -54,7 +62,8 @@ class SettingsModel {
   bool operator==(const SettingsModel& other) const;
 
  private:
-  ControlState& mutableState(std::string_view name);
+  // The state of a control the model itself names; those names are declared.
+  ControlState& own(std::string_view name);
   std::vector<ControlState> states_;
 };
 

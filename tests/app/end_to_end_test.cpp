@@ -104,7 +104,7 @@ TEST_F(EndToEnd, WriteReadAndFirmwareUploadThroughTheWindow) {
 
 TEST_F(EndToEnd, ImageOfAnotherVersionLeavesTheControlsAndSaysWhy) {
   settings::SettingsModel model;
-  model.setText("Callsign", "OTHER");
+  EXPECT_TRUE(model.setText("Callsign", "OTHER"));
   settings::Image image{};
   ASSERT_TRUE(settings::encodeSettings(model, image).ok());
   image[10] = '1';  // "v1.31"
@@ -124,7 +124,7 @@ TEST_F(EndToEnd, ClosingTheWindowWhileTheWorkerWaitsDoesNotHang) {
   sim.setEeprom([] {
     settings::SettingsModel model;
     settings::Image image{};
-    settings::encodeSettings(model, image);
+    EXPECT_TRUE(settings::encodeSettings(model, image));
     return image;
   }());
   openPort();

@@ -34,7 +34,7 @@ namespace {
 // The image a device holds before the window reads it: every default but the callsign.
 settings::Image deviceImage(const std::string& callsign) {
   settings::SettingsModel model;
-  model.setText("Callsign", callsign);
+  EXPECT_TRUE(model.setText("Callsign", callsign));
   settings::Image image{};
   EXPECT_TRUE(settings::encodeSettings(model, image).ok());
   return image;

@@ -337,7 +337,7 @@ TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {
   settings::Image image{};
   std::copy(bytes.begin(), bytes.end(), image.begin());
   settings::SettingsModel model(kNow);
-  ASSERT_TRUE(settings::decodeSettings(image, model).ok);
+  ASSERT_TRUE(settings::decodeSettings(image, model).ok());
   EXPECT_EQ(model.text("Callsign"), "DF1SIM");
   outcome("zorbel-sim --drop-answer 3 as a program", "zorbelctl write exits 5, the next write 0; memory file holds it");
 }

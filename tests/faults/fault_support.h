@@ -69,15 +69,15 @@ inline constexpr std::time_t kNow = 1700000000;
 // The start-up settings with another callsign, the clock left as set.
 inline settings::SettingsModel modelWith(const std::string& callsign) {
   settings::SettingsModel model(kNow);
-  model.click("Uploadpctime", false);
-  model.setText("Callsign", callsign);
+  EXPECT_TRUE(model.click("Uploadpctime", false));
+  EXPECT_TRUE(model.setText("Callsign", callsign));
   return model;
 }
 
 inline settings::Image encoded(const std::string& callsign) {
   settings::Image image{};
   const auto result = settings::encodeSettings(modelWith(callsign), image, kNow);
-  if (!result.ok()) throw std::runtime_error(result.message());
+  if (!result.ok()) throw std::runtime_error(result.error().message);
   return image;
 }
 

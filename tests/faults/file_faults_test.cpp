@@ -17,9 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string startupFile() {
-  std::string bytes;
-  if (!cfgfile::composeConfigFile(modelWith("NOCALL"), {}, bytes).ok()) throw std::runtime_error("save failed");
-  return bytes;
+  const Result<std::string> bytes = cfgfile::composeConfigFile(modelWith("NOCALL"), {});
+  if (!bytes.ok()) throw std::runtime_error("save failed");
+  return bytes.value();
 }
 
 std::string showOf(const TempDir& dir, const std::vector<std::string>& options) {
@@ -223,9 +223,9 @@ TEST(FileFaults, AConfigurationFileOfBinaryGarbageGivesTheLoadDefaultsAndIsKeptO
   settings::SettingsModel imported = modelWith("DL9XYZ");
   const auto result = cfgfile::importConfigFile(imported, path);
   ASSERT_TRUE(result.ok());
-  EXPECT_EQ(result.versionMessage, cfgfile::versionMismatchMessage());
+  EXPECT_EQ(result.value().versionMessage, cfgfile::versionMismatchMessage());
   settings::SettingsModel defaults = modelWith("DL9XYZ");
-  cfgfile::importConfigBytes(defaults, {});
+  EXPECT_TRUE(cfgfile::importConfigBytes(defaults, {}));
   EXPECT_TRUE(imported == defaults);
 
   const ProgramRun run = zorbelctl({"--config", path, "show"}, dir);
@@ -290,7 +290,7 @@ TEST(FileFaults, AOneMegabyteValueIsCutWhereTheReaderStopsAndNothingSpills) {
   if (encodedResult.ok()) {
     EXPECT_TRUE(link::checkReceivedImage(image));
     settings::SettingsModel back(kNow);
-    ASSERT_TRUE(settings::decodeSettings(image, back).ok);
+    ASSERT_TRUE(settings::decodeSettings(image, back).ok());
     EXPECT_EQ(back.text("Beacon2_msg"), "");
   }
 
@@ -306,7 +306,7 @@ TEST(FileFaults, AOneMegabyteValueIsCutWhereTheReaderStopsAndNothingSpills) {
   EXPECT_NE(saved.find("\r\nBeacon1_msg=short\r\n"), std::string::npos);
   EXPECT_EQ(saved.size(), text.size() - huge.size() + 5);
   outcome("configuration file with a 1 MiB value",
-          "value cut to 2047 characters on import; encode " + std::string(encodedResult.ok() ? "ok" : encodedResult.message()) +
+          "value cut to 2047 characters on import; encode " + std::string(encodedResult.ok() ? "ok" : encodedResult.error().message) +
               "; a foreign 1 MiB value is kept on save");
 }
 

@@ -88,7 +88,7 @@ TEST_F(LinkTest, ReadHandsTheImageOverAndWaitsForTheDecoder) {
   EXPECT_TRUE(rec.ends().empty());
 
   settings::SettingsModel model(kNow);
-  ASSERT_TRUE(settings::decodeSettings(hand->image(), model).ok);
+  ASSERT_TRUE(settings::decodeSettings(hand->image(), model).ok());
   EXPECT_EQ(model.text("Callsign"), "OK1XYZ");
   hand->done();
   ASSERT_TRUE(rec.waitForEnd());

@@ -30,10 +30,10 @@ inline constexpr std::time_t kNow = 1700000000;
 // The default settings with another callsign, encoded.
 inline settings::Image encoded(const std::string& callsign = "DL1ABC") {
   settings::SettingsModel model(kNow);
-  model.setText("Callsign", callsign);
+  EXPECT_TRUE(model.setText("Callsign", callsign));
   settings::Image image{};
   const auto result = settings::encodeSettings(model, image, kNow);
-  if (!result.ok()) throw std::runtime_error(result.message());
+  if (!result.ok()) throw std::runtime_error(result.error().message);
   return image;
 }
 

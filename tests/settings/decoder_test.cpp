@@ -27,17 +27,18 @@ TEST(Decode, VersionMismatchChangesNothing) {
   std::memcpy(image.data() + 6, "v1.31\0", 6);
   const SettingsModel before = model;
   auto r = decodeSettings(image, model);
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.message, "Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32");
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.error().kind, zorbel::ErrorKind::Version);
+  EXPECT_EQ(r.error().message, "Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32");
   EXPECT_TRUE(model == before);
 
   std::memcpy(image.data() + 6, "v9.99xyz", 8);
-  EXPECT_EQ(decodeSettings(image, model).message,
+  EXPECT_EQ(decodeSettings(image, model).error().message,
             "Uncompatible configuration version:\nDevice: v9.99xy\nConfigurator: v1.32");
 
   Image blank;
   blank.fill(0xFF);
-  EXPECT_EQ(decodeSettings(blank, model).message,
+  EXPECT_EQ(decodeSettings(blank, model).error().message,
             "Uncompatible configuration version:\nDevice: unknown, config version control started in v1.21b\n"
             "Configurator: v1.32");
 }
@@ -46,7 +47,7 @@ TEST(Decode, OnlyFiveVersionCharactersAreCompared) {
   SettingsModel model(kNow);
   Image image = encoded(model);
   image[11] = '7';
-  EXPECT_TRUE(decodeSettings(image, model).ok);
+  EXPECT_TRUE(decodeSettings(image, model).ok());
 }
 
 TEST(Decode, ReadRules) {
@@ -63,7 +64,7 @@ TEST(Decode, ReadRules) {
   image[569] = '0' - 1;                          // a beacon path SSID below '0'
   std::memset(image.data() + 1869, 'Z', 25);     // a text with no zero byte in its field
   image[500] = 7;                                // any non-zero flag is checked
-  ASSERT_TRUE(decodeSettings(image, model).ok);
+  ASSERT_TRUE(decodeSettings(image, model).ok());
   EXPECT_EQ(model.text("Callsign"), "AB1   ") << "the station callsign keeps its padding";
   EXPECT_EQ(model.text("Ssid"), "240");
   EXPECT_EQ(model.text("Txdelay"), "-1");
@@ -82,17 +83,17 @@ TEST(Decode, ReadRules) {
 
 TEST(Decode, ClockStaysButTelemetryChannelsAndQuodraOutputsAreRead) {
   SettingsModel device(kNow);
-  device.setText("Teledigital2_name", "Door");
-  device.setIndex("Teledigital2_inverted", 1);
-  device.setIndex("Quodra_output3", 1);
-  device.setIndex("Bitsmodule_enable", 1);
-  device.setText("www_password", "secret");
+  EXPECT_TRUE(device.setText("Teledigital2_name", "Door"));
+  EXPECT_TRUE(device.setIndex("Teledigital2_inverted", 1));
+  EXPECT_TRUE(device.setIndex("Quodra_output3", 1));
+  EXPECT_TRUE(device.setIndex("Bitsmodule_enable", 1));
+  EXPECT_TRUE(device.setText("www_password", "secret"));
   const Image image = encoded(device);
 
   SettingsModel window(kNow + 86400 * 40);
-  window.click("Uploadpctime", false);
-  window.setText("Rtcyear", "1999");
-  ASSERT_TRUE(decodeSettings(image, window).ok);
+  EXPECT_TRUE(window.click("Uploadpctime", false));
+  EXPECT_TRUE(window.setText("Rtcyear", "1999"));
+  ASSERT_TRUE(decodeSettings(image, window).ok());
   EXPECT_EQ(window.text("Rtcyear"), "1999");
   EXPECT_TRUE(window.enabled("Rtcyear"));
   EXPECT_FALSE(window.checked("Uploadpctime"));
@@ -111,9 +112,9 @@ TEST(Decode, RandomValidSettingsRoundTrip) {
     SettingsModel model(kNow);
     for (const Setting& s : allSettings()) {
       if (s.kind == ControlKind::Combo) {
-        model.setIndex(s.name, pick(-1, static_cast<int>(s.items.size()) - 1));
+        EXPECT_TRUE(model.setIndex(s.name, pick(-1, static_cast<int>(s.items.size()) - 1)));
       } else if (s.kind == ControlKind::Check && s.name != "Uploadpctime") {
-        model.setChecked(s.name, pick(0, 1) == 1);
+        EXPECT_TRUE(model.setChecked(s.name, pick(0, 1) == 1));
       } else if (s.kind == ControlKind::Edit) {
         std::string v;
         switch (s.rule) {
@@ -133,14 +134,16 @@ TEST(Decode, RandomValidSettingsRoundTrip) {
             for (char& c : v) c = "ABCXYZ0189-/"[pick(0, 11)];
             if (s.encoding == Encoding::StationCallsign) v.resize(6, ' ');
         }
-        if (s.decoded) model.setText(s.name, v);
+        if (s.decoded) {
+          EXPECT_TRUE(model.setText(s.name, v));
+        }
       }
     }
     const Image first = encoded(model);
     SettingsModel decoded(kNow);
-    ASSERT_TRUE(decodeSettings(first, decoded).ok);
+    ASSERT_TRUE(decodeSettings(first, decoded).ok());
     for (const char* clock : {"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin"})
-      decoded.setText(clock, model.text(clock));
+      EXPECT_TRUE(decoded.setText(clock, model.text(clock)));
     EXPECT_EQ(encoded(decoded), first) << "round " << round;
   }
 }

@@ -16,17 +16,20 @@ struct Encode : ::testing::Test {
   SettingsModel model{kNow};
   Image image{};
 
-  EncodeResult encode() { return encodeSettings(model, image, kNow); }
+  zorbel::Result<void> encode() { return encodeSettings(model, image, kNow); }
+  // The message of the encode's error ("" when it passes).
+  std::string message() { return messageOf(encode()); }
+  static std::string messageOf(const zorbel::Result<void>& r) { return r.ok() ? "" : r.error().message; }
   std::string bytes(int offset, int n) const {
     return std::string(reinterpret_cast<const char*>(image.data()) + offset, static_cast<std::size_t>(n));
   }
   // The message of an encode with one edit set to `value` ("" when it passes).
   std::string messageWith(const std::string& name, const std::string& value) {
     SettingsModel saved = model;
-    model.setText(name, value);
-    const EncodeResult r = encode();
+    EXPECT_TRUE(model.setText(name, value));
+    const zorbel::Result<void> r = encode();
     model = saved;
-    return r.ok() ? "" : r.message();
+    return messageOf(r);
   }
 };
 
@@ -62,6 +65,18 @@ TEST_F(Encode, TwoEncodesDifferOnlyInStampAndSum) {
   ASSERT_TRUE(encodeSettings(model, image, kNow + 1).ok());
   for (std::size_t i = 6; i < kImageSize; ++i) EXPECT_EQ(first[i], image[i]) << i;
   EXPECT_NE(std::memcmp(first.data(), image.data(), 6), 0);
+}
+
+TEST_F(Encode, ForTheDeviceTheClockComesFromThePcOnlyWhenUploadpctimeIsChecked) {
+  constexpr std::time_t kLater = 1783000000;  // 2026-07-02 13:46:40 UTC
+  ASSERT_TRUE(encodeForDevice(model, image, kLater).ok());
+  EXPECT_EQ(model.text("Rtcmonth"), "7");
+  EXPECT_EQ(image[552], 7);
+
+  EXPECT_TRUE(model.click("Uploadpctime", false));
+  EXPECT_TRUE(model.setText("Rtcmonth", "12"));
+  ASSERT_TRUE(encodeForDevice(model, image, kLater).ok());
+  EXPECT_EQ(image[552], 12);
 }
 
 TEST_F(Encode, DefaultBytesLandWhereTheDeviceExpectsThem) {
@@ -105,18 +120,18 @@ TEST_F(Encode, RadioBoundaries) {
   EXPECT_EQ(messageWith("Longitude", "17959.99W"), "");
   EXPECT_EQ(messageWith("Longitude", "1653.63E"), "Longitude - syntax error (ex. 01653.63E).");
 
-  model.setText("Callsign", "");
-  model.setText("Ssid", "99");
-  EXPECT_EQ(encode().message(), "Callsign - too short (ex. NOCALL-4).");
+  EXPECT_TRUE(model.setText("Callsign", ""));
+  EXPECT_TRUE(model.setText("Ssid", "99"));
+  EXPECT_EQ(message(), "Callsign - too short (ex. NOCALL-4).");
 }
 
 TEST_F(Encode, CallsignsAreUpperCasedAndPadded) {
-  model.setText("Callsign", "sp1abc");
-  model.setText("Ssid", "10");
+  EXPECT_TRUE(model.setText("Callsign", "sp1abc"));
+  EXPECT_TRUE(model.setText("Ssid", "10"));
   ASSERT_TRUE(encode().ok());
   EXPECT_EQ(bytes(14, 8), std::string("SP1ABC:\0", 8));
-  model.setText("Callsign", "AB1");
-  model.setText("Ssid", "15");
+  EXPECT_TRUE(model.setText("Callsign", "AB1"));
+  EXPECT_TRUE(model.setText("Ssid", "15"));
   ASSERT_TRUE(encode().ok());
   EXPECT_EQ(bytes(14, 7), "AB1   ?");
 }
@@ -132,34 +147,34 @@ TEST_F(Encode, RangeIsCheckedOnTheNumberAsEntered) {
 }
 
 TEST_F(Encode, FirstInvalidSettingInEncoderOrderWins) {
-  model.setText("Pathn2_lower", "0");
-  model.setText("Pathn1_higher", "8");
-  EXPECT_EQ(encode().message(), "Path(n-N) 1, n<= value range error (1 - 7).");
+  EXPECT_TRUE(model.setText("Pathn2_lower", "0"));
+  EXPECT_TRUE(model.setText("Pathn1_higher", "8"));
+  EXPECT_EQ(message(), "Path(n-N) 1, n<= value range error (1 - 7).");
 
   model = SettingsModel(kNow);
-  model.setText("Ipgate1", "300");
-  model.setText("Ipmask2", "300");
-  EXPECT_EQ(encode().message(), "IP Mask - range error (0 - 255).");
+  EXPECT_TRUE(model.setText("Ipgate1", "300"));
+  EXPECT_TRUE(model.setText("Ipmask2", "300"));
+  EXPECT_EQ(message(), "IP Mask - range error (0 - 255).");
 
   model = SettingsModel(kNow);
-  model.setText("Aprsis_heard_timeout", "0");
-  model.setText("Packet2rf_filter_ssid05", "");
-  EXPECT_EQ(encode().message(), "APRS-IS heard buffer timeout range error (1 - 240).");
+  EXPECT_TRUE(model.setText("Aprsis_heard_timeout", "0"));
+  EXPECT_TRUE(model.setText("Packet2rf_filter_ssid05", ""));
+  EXPECT_EQ(message(), "APRS-IS heard buffer timeout range error (1 - 240).");
 
   model = SettingsModel(kNow);
-  model.setText("Teleparams_dest_string", "");
-  model.setText("Teledata_txrate_aprsis", "4");
-  EXPECT_EQ(encode().message(), "Telemetry data tx rate (APRSIS) range error (5 - 1440).");
+  EXPECT_TRUE(model.setText("Teleparams_dest_string", ""));
+  EXPECT_TRUE(model.setText("Teledata_txrate_aprsis", "4"));
+  EXPECT_EQ(message(), "Telemetry data tx rate (APRSIS) range error (5 - 1440).");
 
   model = SettingsModel(kNow);
-  model.setText("WU_rapidfirerate", "61");
-  model.setText("WU_normalrate", "0");
-  EXPECT_EQ(encode().message(), "WeatherUnderground normal send rate range error (1 - 240).");
+  EXPECT_TRUE(model.setText("WU_rapidfirerate", "61"));
+  EXPECT_TRUE(model.setText("WU_normalrate", "0"));
+  EXPECT_EQ(message(), "WeatherUnderground normal send rate range error (1 - 240).");
 
   model = SettingsModel(kNow);
-  model.setText("Callfilter_ssid3", "x");
-  model.setText("Callfilter_callsign1", "");
-  EXPECT_EQ(encode().message(), "Callsign filter 3 - SSID range error (0 - 15, or wildcard '*').");
+  EXPECT_TRUE(model.setText("Callfilter_ssid3", "x"));
+  EXPECT_TRUE(model.setText("Callfilter_callsign1", ""));
+  EXPECT_EQ(message(), "Callsign filter 3 - SSID range error (0 - 15, or wildcard '*').");
 }
 
 TEST_F(Encode, GuardedSsidsGiveTheirOwnMessage) {
@@ -175,18 +190,25 @@ TEST_F(Encode, GuardedSsidsGiveTheirOwnMessage) {
   // The unguarded rates end the action with the conversion error instead.
   EXPECT_EQ(messageWith("Beacon2_txrate_rf", "x"), "'x' is not a valid integer value");
   EXPECT_EQ(messageWith("Weather_txrate_rf", ""), "'' is not a valid integer value");
+
+  // The caller tells a range message from the conversion error by the error's kind.
+  EXPECT_TRUE(model.setText("Beacon1_dest_ssid", "a"));
+  EXPECT_EQ(encode().error().kind, zorbel::ErrorKind::Range);
+  EXPECT_TRUE(model.setText("Beacon1_dest_ssid", "0"));
+  EXPECT_TRUE(model.setText("Beacon2_txrate_rf", "x"));
+  EXPECT_EQ(encode().error().kind, zorbel::ErrorKind::Conversion);
 }
 
 TEST_F(Encode, EmptyPathStoresZeroSsidWithoutReadingIt) {
   const int beacon1 = 556;
-  model.setText("Beacon1_path_string", "");
-  model.setText("Beacon1_path_ssid", "zz");
-  model.setText("Aprsis_2rf_dest", "");
-  model.setText("Aprsis_2rf_dest_ssid", "x");
-  model.setText("Weather_path_string", "");
-  model.setText("Weather_path_ssid", "?");
-  model.setText("Aprsis_msg2rf_path", "wide2");
-  model.setText("Aprsis_msg2rf_ssid", "2");
+  EXPECT_TRUE(model.setText("Beacon1_path_string", ""));
+  EXPECT_TRUE(model.setText("Beacon1_path_ssid", "zz"));
+  EXPECT_TRUE(model.setText("Aprsis_2rf_dest", ""));
+  EXPECT_TRUE(model.setText("Aprsis_2rf_dest_ssid", "x"));
+  EXPECT_TRUE(model.setText("Weather_path_string", ""));
+  EXPECT_TRUE(model.setText("Weather_path_ssid", "?"));
+  EXPECT_TRUE(model.setText("Aprsis_msg2rf_path", "wide2"));
+  EXPECT_TRUE(model.setText("Aprsis_msg2rf_ssid", "2"));
   ASSERT_TRUE(encode().ok());
   EXPECT_EQ(bytes(beacon1 + 7, 7), "      0");
   EXPECT_EQ(bytes(373, 7), "      0");
@@ -195,11 +217,11 @@ TEST_F(Encode, EmptyPathStoresZeroSsidWithoutReadingIt) {
 }
 
 TEST_F(Encode, WildcardsAndFilterEntries) {
-  model.setText("Callfilter_callsign1", "sq*");
-  model.setText("Callfilter_ssid1", "12");
-  model.setText("Packet2rf_filter_callsign02", "sp*");
-  model.setText("Packet2rf_filter_ssid02", "7");
-  model.setIndex("Packet2rf_filter_type02", 3);
+  EXPECT_TRUE(model.setText("Callfilter_callsign1", "sq*"));
+  EXPECT_TRUE(model.setText("Callfilter_ssid1", "12"));
+  EXPECT_TRUE(model.setText("Packet2rf_filter_callsign02", "sp*"));
+  EXPECT_TRUE(model.setText("Packet2rf_filter_ssid02", "7"));
+  EXPECT_TRUE(model.setIndex("Packet2rf_filter_type02", 3));
   ASSERT_TRUE(encode().ok());
   EXPECT_EQ(bytes(1309, 7), "SQ*   <");
   EXPECT_EQ(bytes(1316, 7), "      *");
@@ -217,8 +239,8 @@ TEST_F(Encode, RatesAcceptZeroOrTheirRange) {
 }
 
 TEST_F(Encode, PortsMayBeEmpty) {
-  model.setText("Aprsis2_port", "");
-  model.setText("Aprsis3_port", "65535");
+  EXPECT_TRUE(model.setText("Aprsis2_port", ""));
+  EXPECT_TRUE(model.setText("Aprsis3_port", "65535"));
   ASSERT_TRUE(encode().ok());
   EXPECT_EQ(bytes(206, 2), std::string("\0\0", 2));
   EXPECT_EQ(bytes(240, 2), "\xff\xff");
@@ -227,7 +249,7 @@ TEST_F(Encode, PortsMayBeEmpty) {
 
 TEST_F(Encode, MessageAndCommentCharacters) {
   const std::string full(64, 'x');
-  model.setText("Beacon2_msg", full);
+  EXPECT_TRUE(model.setText("Beacon2_msg", full));
   ASSERT_TRUE(encode().ok());
   EXPECT_EQ(bytes(640 + 18, 66), full + std::string(2, '\0'));
   EXPECT_EQ(messageWith("Beacon4_msg", "a\tb"), "Beacon 4 message - forbidden characters.");
@@ -238,10 +260,10 @@ TEST_F(Encode, MessageAndCommentCharacters) {
 }
 
 TEST_F(Encode, ClockAndPortsAreStoredUnchecked) {
-  model.click("Uploadpctime", false);
-  model.setText("Rtcmonth", "13");
-  model.setText("www_port", "-1");
-  model.setText("telnet_port", "8080");
+  EXPECT_TRUE(model.click("Uploadpctime", false));
+  EXPECT_TRUE(model.setText("Rtcmonth", "13"));
+  EXPECT_TRUE(model.setText("www_port", "-1"));
+  EXPECT_TRUE(model.setText("telnet_port", "8080"));
   ASSERT_TRUE(encode().ok());
   EXPECT_EQ(image[552], 13);
   EXPECT_EQ(bytes(1406, 2), "\xff\xff");
@@ -250,11 +272,11 @@ TEST_F(Encode, ClockAndPortsAreStoredUnchecked) {
 }
 
 TEST_F(Encode, TextsSetByProgramNeverSpillIntoTheNextField) {
-  model.setText("WU_stationid", std::string(40, 'S'));
-  model.setText("WU_password", "pw");
-  model.setText("Callfilter_callsign1", "ABCDEFGHIJ");
-  model.setText("Teleanalog1_coefa", "123456789012");
-  model.setText("Aprsis_user", std::string(30, 'u'));
+  EXPECT_TRUE(model.setText("WU_stationid", std::string(40, 'S')));
+  EXPECT_TRUE(model.setText("WU_password", "pw"));
+  EXPECT_TRUE(model.setText("Callfilter_callsign1", "ABCDEFGHIJ"));
+  EXPECT_TRUE(model.setText("Teleanalog1_coefa", "123456789012"));
+  EXPECT_TRUE(model.setText("Aprsis_user", std::string(30, 'u')));
   ASSERT_TRUE(encode().ok());
   EXPECT_EQ(bytes(1869, 25), std::string(24, 'S') + '\0');
   EXPECT_EQ(bytes(1894, 3), std::string("pw\0", 3));
@@ -264,13 +286,13 @@ TEST_F(Encode, TextsSetByProgramNeverSpillIntoTheNextField) {
 }
 
 TEST_F(Encode, ComboWithNoSelectionStoresFF) {
-  model.setIndex("Quiettime_randomize", -1);
+  EXPECT_TRUE(model.setIndex("Quiettime_randomize", -1));
   ASSERT_TRUE(encode().ok());
   EXPECT_EQ(image[26], 0xFF);
 }
 
 TEST_F(Encode, FailedEncodeWritesNoFrameTail) {
-  model.setText("Txdelay", "5000");
+  EXPECT_TRUE(model.setText("Txdelay", "5000"));
   ASSERT_FALSE(encode().ok());
   EXPECT_EQ(image[22] | image[23] << 8, 5000) << "the failing value is already stored";
   EXPECT_EQ(bytes(2002, 3), std::string(3, '\0'));

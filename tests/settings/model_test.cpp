@@ -42,20 +42,20 @@ TEST(StartupState, TelemetryRowsHoldTheirDefaultParameters) {
 
 TEST(ClockClicks, OnlyUploadpctimeDecides) {
   SettingsModel m(kMarch5);
-  m.click("Uploadpctime", false);
+  EXPECT_TRUE(m.click("Uploadpctime", false));
   for (const char* edit : kClock) EXPECT_TRUE(m.enabled(edit));
-  m.click("Ntp_enable", false);
+  EXPECT_TRUE(m.click("Ntp_enable", false));
   for (const char* edit : kClock) EXPECT_TRUE(m.enabled(edit));
-  m.click("Uploadpctime", true);
+  EXPECT_TRUE(m.click("Uploadpctime", true));
   for (const char* edit : kClock) EXPECT_FALSE(m.enabled(edit));
-  m.click("Ntp_enable", true);
+  EXPECT_TRUE(m.click("Ntp_enable", true));
   for (const char* edit : kClock) EXPECT_FALSE(m.enabled(edit));
 }
 
 TEST(DefaultParameters, AnalogRowFollowsItsSourceAndKeepsAveraging) {
   SettingsModel m(kMarch5);
-  m.setIndex("Teleanalog4_source", 2);
-  m.setIndex("Teleanalog4_average", 1);
+  EXPECT_TRUE(m.setIndex("Teleanalog4_source", 2));
+  EXPECT_TRUE(m.setIndex("Teleanalog4_average", 1));
   m.analogChannelDefaults(4);
   EXPECT_EQ(m.text("Teleanalog4_name"), "Rx10m");
   EXPECT_EQ(m.text("Teleanalog4_units"), "Pkt");
@@ -64,33 +64,50 @@ TEST(DefaultParameters, AnalogRowFollowsItsSourceAndKeepsAveraging) {
   EXPECT_EQ(m.text("Teleanalog4_coefc"), "0");
   EXPECT_EQ(m.index("Teleanalog4_average"), 1);
 
-  m.setText("Teleanalog2_name", "mine");
-  m.setIndex("Teleanalog2_source", -1);
+  EXPECT_TRUE(m.setText("Teleanalog2_name", "mine"));
+  EXPECT_TRUE(m.setIndex("Teleanalog2_source", -1));
   m.analogChannelDefaults(2);
   EXPECT_EQ(m.text("Teleanalog2_name"), "mine") << "no source selected changes nothing";
 }
 
 TEST(DefaultParameters, DigitalRowResetsOnlyWhenNotUsed) {
   SettingsModel m(kMarch5);
-  m.setText("Teledigital7_name", "x");
-  m.setText("Teledigital7_units", "y");
-  m.setIndex("Teledigital7_inverted", 1);
+  EXPECT_TRUE(m.setText("Teledigital7_name", "x"));
+  EXPECT_TRUE(m.setText("Teledigital7_units", "y"));
+  EXPECT_TRUE(m.setIndex("Teledigital7_inverted", 1));
   m.digitalChannelDefaults(7);
   EXPECT_EQ(m.text("Teledigital7_name"), "B7");
   EXPECT_EQ(m.text("Teledigital7_units"), "Non");
   EXPECT_EQ(m.index("Teledigital7_inverted"), 0);
 
-  m.setText("Teledigital3_name", "x");
-  m.setIndex("Teledigital3_source", -1);
+  EXPECT_TRUE(m.setText("Teledigital3_name", "x"));
+  EXPECT_TRUE(m.setIndex("Teledigital3_source", -1));
   m.digitalChannelDefaults(3);
   EXPECT_EQ(m.text("Teledigital3_name"), "x");
 }
 
-TEST(Model, IndexesOutsideTheListSelectNothingAndUnknownNamesThrow) {
+TEST(Model, IndexesOutsideTheListSelectNothing) {
   SettingsModel m(kMarch5);
-  m.setIndex("Ptt", 2);
+  EXPECT_TRUE(m.setIndex("Ptt", 2));
   EXPECT_EQ(m.index("Ptt"), -1);
-  m.setIndex("Ptt", 1);
+  EXPECT_TRUE(m.setIndex("Ptt", 1));
   EXPECT_EQ(m.index("Ptt"), 1);
-  EXPECT_THROW(m.text("NoSuchControl"), std::out_of_range);
+}
+
+TEST(Model, AnUnknownNameIsAnErrorAndChangesNothing) {
+  SettingsModel m(kMarch5);
+  const SettingsModel before = m;
+  for (const auto& set : {m.setText("NoSuchControl", "x"), m.setIndex("NoSuchControl", 0),
+                          m.setIndex("ptt", 0), m.setChecked("NoSuchControl", true),
+                          m.click("uploadpctime", false)}) {
+    ASSERT_FALSE(set.ok());
+    EXPECT_EQ(set.error().kind, zorbel::ErrorKind::UnknownSetting);
+  }
+  EXPECT_EQ(m.setText("Nope", "x").error().message, "unknown setting Nope");
+  EXPECT_TRUE(m == before);
+  EXPECT_FALSE(SettingsModel::find("txdelay").ok());
+  EXPECT_TRUE(SettingsModel::find("Txdelay").ok());
+  // Reading one is no error of its own: an empty state.
+  EXPECT_EQ(m.text("NoSuchControl"), "");
+  EXPECT_EQ(m.index("NoSuchControl"), -1);
 }

@@ -33,7 +33,7 @@ settings::Image encodedAt(std::time_t now) {
   settings::SettingsModel model(now);
   settings::Image image{};
   const auto result = settings::encodeSettings(model, image, now);
-  if (!result.ok()) throw std::runtime_error(result.message());
+  if (!result.ok()) throw std::runtime_error(result.error().message);
   return image;
 }
 
@@ -222,7 +222,7 @@ TEST_F(ZorbelctlRuf, WritesTheFileFromTheSettings) {
   const auto file = readBytes(out);
   ASSERT_EQ(file.size(), 2860u);
   settings::SettingsModel model;
-  ASSERT_TRUE(settings::decodeSettings(decipheredImage(file), model).ok);
+  ASSERT_TRUE(settings::decodeSettings(decipheredImage(file), model).ok());
   EXPECT_EQ(model.text("Txdelay"), "300");
   EXPECT_TRUE(std::equal(file.begin() + 2560, file.end(), pattern(300).begin()));
 }

@@ -15,25 +15,25 @@ int applyConfig(Context& ctx, const std::string& path) {
     std::cerr << "zorbelctl: Unable to read from " << path << ": " << readable.error().reason << "\n";
     return kExitFile;
   }
-  const auto result = cfgfile::importConfigFile(ctx.model, path);
-  if (!result.ok()) {
-    std::cerr << "zorbelctl: " << result.message() << ": " << result.reason << "\n";
+  const Result<cfgfile::ImportReport> result = cfgfile::importConfigFile(ctx.model, path);
+  if (!result) {
+    std::cerr << "zorbelctl: " << result.error().message << ": " << result.error().reason << "\n";
     return kExitFile;
   }
   // The window shows these in a box and goes on; so does the command line.
-  if (!result.versionMessage.empty()) std::cerr << result.versionMessage << "\n";
+  const cfgfile::ImportReport& report = result.value();
+  if (!report.versionMessage.empty()) std::cerr << report.versionMessage << "\n";
   return kExitOk;
 }
 
 int cmdSave(Context& ctx, const Args& args) {
-  const auto result = cfgfile::saveConfigFile(ctx.model, args[0]);
-  switch (result.status) {
-    case cfgfile::SaveResult::Status::Ok: return kExitOk;
-    case cfgfile::SaveResult::Status::ConversionError: std::cerr << result.message() << "\n"; return kExitConversion;
-    case cfgfile::SaveResult::Status::WriteError:
-      std::cerr << "zorbelctl: " << result.message() << ": " << result.reason << "\n";
-      return kExitFile;
+  const Result<void> result = cfgfile::saveConfigFile(ctx.model, args[0]);
+  if (result) return kExitOk;
+  if (result.error().kind == ErrorKind::Conversion) {
+    std::cerr << result.error().message << "\n";
+    return kExitConversion;
   }
+  std::cerr << "zorbelctl: " << result.error().message << ": " << result.error().reason << "\n";
   return kExitFile;
 }
 

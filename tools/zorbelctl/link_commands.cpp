@@ -319,9 +319,9 @@ class Session {
 
 // A read's image decoded over `model`; false (the message printed) for another version.
 bool decodeInto(const settings::Image& image, settings::SettingsModel& model) {
-  const auto result = settings::decodeSettings(image, model);
-  if (!result.ok) std::cerr << result.message << "\n";
-  return result.ok;
+  const Result<void> result = settings::decodeSettings(image, model);
+  if (!result) std::cerr << result.error().message << "\n";
+  return result.ok();
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ int applySet(Context& ctx, std::string_view nameValue) {
     return kExitUsage;
   }
   const settings::Setting& s = settings::allSettings()[*index];
+  Result<void> set;
   switch (s.kind) {
     case ControlKind::Edit:
       // The edit box takes no more than this; cutting the text would send
@@ -39,7 +40,7 @@ int applySet(Context& ctx, std::string_view nameValue) {
         std::cerr << "zorbelctl: " << s.name << ": at most " << s.maxLength << " characters\n";
         return kExitUsage;
       }
-      ctx.model.setText(name, value);
+      set = ctx.model.setText(name, value);
       break;
     case ControlKind::Combo: {
       const auto n = settings::parseInteger(value);
@@ -47,7 +48,7 @@ int applySet(Context& ctx, std::string_view nameValue) {
         std::cerr << "zorbelctl: " << name << " takes an item index\n";
         return kExitUsage;
       }
-      ctx.model.setIndex(name, *n);
+      set = ctx.model.setIndex(name, *n);
       break;
     }
     case ControlKind::Check:
@@ -55,8 +56,12 @@ int applySet(Context& ctx, std::string_view nameValue) {
         std::cerr << "zorbelctl: " << name << " takes 1 or 0\n";
         return kExitUsage;
       }
-      ctx.model.click(name, value == "1");
+      set = ctx.model.click(name, value == "1");
       break;
+  }
+  if (!set) {
+    std::cerr << "zorbelctl: " << set.error().message << "\n";
+    return kExitUsage;
   }
   return kExitOk;
 }
@@ -79,9 +84,9 @@ int applyImage(Context& ctx, const std::string& path) {
     return kExitFile;
   }
   std::memcpy(image.data(), bytes.data(), image.size());
-  const auto result = settings::decodeSettings(image, ctx.model);
-  if (!result.ok) {
-    std::cerr << result.message << "\n";
+  const Result<void> result = settings::decodeSettings(image, ctx.model);
+  if (!result) {
+    std::cerr << result.error().message << "\n";
     return kExitVersion;
   }
   return kExitOk;
@@ -137,11 +142,10 @@ int cmdShow(Context& ctx, const Args&) {
 }
 
 int encodeForWrite(Context& ctx, settings::Image& image) {
-  if (ctx.model.checked("Uploadpctime")) ctx.model.fillRtcFromPcClock();
-  const auto result = settings::encodeSettings(ctx.model, image);
-  if (result.ok()) return kExitOk;
-  std::cerr << result.message() << "\n";
-  return result.status == settings::EncodeResult::Status::RangeError ? kExitRange : kExitConversion;
+  const Result<void> result = settings::encodeForDevice(ctx.model, image);
+  if (result) return kExitOk;
+  std::cerr << result.error().message << "\n";
+  return result.error().kind == ErrorKind::Range ? kExitRange : kExitConversion;
 }
 
 int cmdEncode(Context& ctx, const Args& args) {
