@@ -155,14 +155,16 @@ void MainWindow::saveToFile() {
   if (!path) return;
   binder_.toModel();
   const Result<void> saved = cfgfile::saveConfigFile(model_, localPath(*path));
-  if (!saved) showError(fromBytes(saved.error().message), QString::fromLocal8Bit(saved.error().reason));
+  if (!saved)
+    showError(fromBytes(saved.error().message), QString::fromLocal8Bit(saved.error().reason));
 }
 
 void MainWindow::readFromFile() {
   const auto path = chooseFile(names::kConfigOpenDialog, false, "config", kConfigFilter);
   if (!path) return;
   binder_.toModel();
-  const Result<cfgfile::ImportReport> imported = cfgfile::importConfigFile(model_, localPath(*path));
+  const Result<cfgfile::ImportReport> imported =
+      cfgfile::importConfigFile(model_, localPath(*path));
   if (!imported) {
     showError(fromBytes(imported.error().message), QString::fromLocal8Bit(imported.error().reason));
     return;

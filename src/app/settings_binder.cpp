@@ -42,9 +42,15 @@ void SettingsBinder::toModel() {
     // every set succeeds.
     Result<void> set;
     switch (settings[i].kind) {
-      case ControlKind::Edit: set = model_.setText(name, toBytes(static_cast<QLineEdit*>(w)->text())); break;
-      case ControlKind::Combo: set = model_.setIndex(name, static_cast<QComboBox*>(w)->currentIndex()); break;
-      case ControlKind::Check: set = model_.setChecked(name, static_cast<QCheckBox*>(w)->isChecked()); break;
+      case ControlKind::Edit:
+        set = model_.setText(name, toBytes(static_cast<QLineEdit*>(w)->text()));
+        break;
+      case ControlKind::Combo:
+        set = model_.setIndex(name, static_cast<QComboBox*>(w)->currentIndex());
+        break;
+      case ControlKind::Check:
+        set = model_.setChecked(name, static_cast<QCheckBox*>(w)->isChecked());
+        break;
     }
     if (!set) continue;
   }

@@ -85,13 +85,16 @@ Result<void> importKey(SettingsModel& model, const IniDocument& doc, const Confi
   if (!n && k.loadDefault) n = settings::parseInteger(*k.loadDefault);
   if (!n) return {};
   switch (k.form) {
-    case ValueForm::Integer: return model.setText(k.control, std::to_string(*n));
-    case ValueForm::ItemIndex: return model.setIndex(k.control, *n);
+    case ValueForm::Integer:
+      return model.setText(k.control, std::to_string(*n));
+    case ValueForm::ItemIndex:
+      return model.setIndex(k.control, *n);
     case ValueForm::Flag:
       // As with a check box set by program: the click behaviour runs when the state changes.
       if (model.checked(k.control) != (*n != 0)) return model.click(k.control, *n != 0);
       return {};
-    default: return {};
+    default:
+      return {};
   }
 }
 

@@ -25,7 +25,8 @@ Result<void> saveConfigFile(const settings::SettingsModel& model, const std::str
 
 // The content a save over `existing` (the old file's bytes, empty for a new
 // file) writes, or the save's conversion error.
-Result<std::string> composeConfigFile(const settings::SettingsModel& model, std::string_view existing);
+Result<std::string> composeConfigFile(const settings::SettingsModel& model,
+                                      std::string_view existing);
 
 // What an import tells besides the settings it set.
 struct ImportReport {

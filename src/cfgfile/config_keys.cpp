@@ -17,10 +17,14 @@ using settings::Setting;
 
 ValueForm valueForm(FileForm form) {
   switch (form) {
-    case FileForm::Text: return ValueForm::Text;
-    case FileForm::Integer: return ValueForm::Integer;
-    case FileForm::ItemIndex: return ValueForm::ItemIndex;
-    case FileForm::Flag: return ValueForm::Flag;
+    case FileForm::Text:
+      return ValueForm::Text;
+    case FileForm::Integer:
+      return ValueForm::Integer;
+    case FileForm::ItemIndex:
+      return ValueForm::ItemIndex;
+    case FileForm::Flag:
+      return ValueForm::Flag;
   }
   return ValueForm::Text;
 }
@@ -58,9 +62,11 @@ std::vector<ConfigKey> buildKeys() {
   const std::string header(kHeaderSection);
   std::vector<ConfigKey> keys{
       {header, "WARNING", "", ValueForm::Fixed,
-       "Please do not try to modify this file. It should be managed with Zorbel configurator program."},
+       "Please do not try to modify this file. It should be managed with Zorbel configurator "
+       "program."},
       {header, "Application", "", ValueForm::Fixed, "ZORBEL Configurator"},
-      {header, std::string(kVersionKey), "", ValueForm::Fixed, std::string(settings::kConfigVersion)},
+      {header, std::string(kVersionKey), "", ValueForm::Fixed,
+       std::string(settings::kConfigVersion)},
   };
   for (const Setting* s : settingsInFileOrder()) {
     const settings::FileKey& f = *s->file;

@@ -69,9 +69,11 @@ bool isContinuation(std::string_view s, std::size_t i) {
 // The length of the UTF-8 sequence at s[i], 0 when none starts there.
 std::size_t sequenceLength(std::string_view s, std::size_t i) {
   const auto b = static_cast<unsigned char>(s[i]);
-  const std::size_t n = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3
-                        : b >= 0xF0 && b <= 0xF4                ? 4
-                                                                : 0;
+  const std::size_t n = b < 0x80                 ? 1
+                        : b >= 0xC2 && b <= 0xDF ? 2
+                        : b >= 0xE0 && b <= 0xEF ? 3
+                        : b >= 0xF0 && b <= 0xF4 ? 4
+                                                 : 0;
   for (std::size_t k = 1; k < n; ++k) {
     if (!isContinuation(s, i + k)) return 0;
   }
@@ -107,7 +109,8 @@ std::string utf8FromEightBit(std::string_view s) {
 std::string utf8FromUtf16Le(std::string_view s) {
   std::string out;
   const auto unit = [&](std::size_t i) {
-    return static_cast<char32_t>(static_cast<unsigned char>(s[i]) | static_cast<unsigned char>(s[i + 1]) << 8);
+    return static_cast<char32_t>(static_cast<unsigned char>(s[i]) |
+                                 static_cast<unsigned char>(s[i + 1]) << 8);
   };
   for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
     const char32_t u = unit(i);
@@ -136,7 +139,8 @@ std::string utf16LeFromUtf8(std::string_view s) {
     std::size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
     if (i + n > s.size()) n = s.size() - i;
     char32_t c = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
-    for (std::size_t k = 1; k < n; ++k) c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    for (std::size_t k = 1; k < n; ++k)
+      c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
     if (c >= 0x10000) {
       put(0xD800 + ((c - 0x10000) >> 10));
       put(0xDC00 + ((c - 0x10000) & 0x3FF));
@@ -230,8 +234,10 @@ std::optional<std::string> IniDocument::valueOf(std::string_view line) const {
   if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
-  std::string text = encoding_ == TextEncoding::EightBit ? std::string(value) : eightBitFromUtf8(value);
-  if (text.size() > kMaxValueLength) text = std::string(trim(std::string_view(text).substr(0, kMaxValueLength)));
+  std::string text =
+      encoding_ == TextEncoding::EightBit ? std::string(value) : eightBitFromUtf8(value);
+  if (text.size() > kMaxValueLength)
+    text = std::string(trim(std::string_view(text).substr(0, kMaxValueLength)));
   return text;
 }
 
@@ -249,12 +255,14 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
   std::string stored = plain;
   // A value that begins and ends with matching quotes, or with a blank at
   // either end, would not read back as it is: one more pair keeps it whole.
-  const bool quoted = stored.size() >= 2 && isQuote(stored.front()) && stored.back() == stored.front();
+  const bool quoted =
+      stored.size() >= 2 && isQuote(stored.front()) && stored.back() == stored.front();
   if (quoted || (!stored.empty() && (isBlank(stored.front()) || isBlank(stored.back())))) {
     stored = '"' + stored + '"';
   }
   const std::string text =
-      std::string(key) + "=" + (encoding_ == TextEncoding::EightBit ? stored : utf8FromEightBit(stored));
+      std::string(key) + "=" +
+      (encoding_ == TextEncoding::EightBit ? stored : utf8FromEightBit(stored));
 
   const auto found = byName_.find(section);
   if (found == byName_.end()) {
@@ -302,9 +310,12 @@ std::string IniDocument::serialize() const {
     }
   }
   switch (encoding_) {
-    case TextEncoding::EightBit: return text;
-    case TextEncoding::Utf8: return std::string(kUtf8Mark) + text;
-    case TextEncoding::Utf16Le: return std::string(kUtf16LeMark) + utf16LeFromUtf8(text) + oddByte_;
+    case TextEncoding::EightBit:
+      return text;
+    case TextEncoding::Utf8:
+      return std::string(kUtf8Mark) + text;
+    case TextEncoding::Utf16Le:
+      return std::string(kUtf16LeMark) + utf16LeFromUtf8(text) + oddByte_;
   }
   return text;
 }

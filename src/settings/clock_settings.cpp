@@ -16,14 +16,21 @@ void addClockSettings(std::vector<Setting>& out) {
   out << Declare::edit(rtc, "Rtcday", 2, "17").caption("Day:").at(553, E::ByteNumber).notDecoded();
   out << Declare::edit(rtc, "Rtchour", 2, "22").caption("Hour:").at(554, E::ByteNumber).notDecoded();
   out << Declare::edit(rtc, "Rtcmin", 2, "00").caption("Minute:").at(555, E::ByteNumber).notDecoded();
-  out << Declare::check(rtc, "Uploadpctime", true).caption("Upload PC system time on config write")
-             .hint("If selected, the application will send current PC time on config save.").notDecoded()
+  out << Declare::check(rtc, "Uploadpctime", true)
+             .caption("Upload PC system time on config write")
+             .hint("If selected, the application will send current PC time on config save.")
+             .notDecoded()
              .file("RTC", "Uploadpctime", 1);
-  out << Declare::check(rtc, "Ntp_enable", true).caption("Use NTP server")
-             .hint("If selected, the device will synchronize time with network time protocol server.")
-             .at(500, E::FlagByte).file("RTC", "Ntp_enable", 1);
-  out << Declare::edit(rtc, "Ntp_servername", 31, kNtpServer).caption("NTP server:")
-             .hint("Network time protocol server IP for time synchronization.").at(501, 32, E::Text)
+  out << Declare::check(rtc, "Ntp_enable", true)
+             .caption("Use NTP server")
+             .hint(
+                 "If selected, the device will synchronize time with network time protocol server.")
+             .at(500, E::FlagByte)
+             .file("RTC", "Ntp_enable", 1);
+  out << Declare::edit(rtc, "Ntp_servername", 31, kNtpServer)
+             .caption("NTP server:")
+             .hint("Network time protocol server IP for time synchronization.")
+             .at(501, 32, E::Text)
              .file("RTC", "Ntp_servername", kNtpServer);
 
   const std::string www = "webServerPage";
@@ -35,14 +42,20 @@ void addClockSettings(std::vector<Setting>& out) {
              .at(1406, E::WordNumber);
 
   const std::string telnet = "telnetPage";
-  out << Declare::edit(telnet, "telnet_user", 12, "admin").caption("Telnet user:")
-             .hint("Telnet administration user name.").at(1408, 13, E::Text)
+  out << Declare::edit(telnet, "telnet_user", 12, "admin")
+             .caption("Telnet user:")
+             .hint("Telnet administration user name.")
+             .at(1408, 13, E::Text)
              .file("Telnet", "Telnet_user", "admin");
-  out << Declare::edit(telnet, "telnet_password", 12, "ovlek").caption("Telnet password:")
-             .hint("Telnet administration password.").at(1421, 13, E::Text)
+  out << Declare::edit(telnet, "telnet_password", 12, "ovlek")
+             .caption("Telnet password:")
+             .hint("Telnet administration password.")
+             .at(1421, 13, E::Text)
              .file("Telnet", "Telnet_pass", "ovlek");
-  out << Declare::edit(telnet, "telnet_port", 4, "23").caption("Telnet port:")
-             .hint("Telnet administration port number.").at(1434, E::WordNumber)
+  out << Declare::edit(telnet, "telnet_port", 4, "23")
+             .caption("Telnet port:")
+             .hint("Telnet administration port number.")
+             .at(1434, E::WordNumber)
              .file("Telnet", "Telnet_port", 23);
 
   // An import falls back to the start-up values.
@@ -56,7 +69,9 @@ void addClockSettings(std::vector<Setting>& out) {
   };
   int at = 1436;
   for (const auto& d : debug) {
-    out << Declare::combo(telnet, d.name, kDisabledEnabled, d.value).caption(d.caption).at(at++, E::ItemIndex)
+    out << Declare::combo(telnet, d.name, kDisabledEnabled, d.value)
+               .caption(d.caption)
+               .at(at++, E::ItemIndex)
                .file("Debug", d.name, d.value);
   }
 }

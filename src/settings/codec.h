@@ -13,11 +13,13 @@ namespace zorbel::settings {
 // first invalid setting with a Range error (its range message) or a
 // Conversion error ("'%s' is not a valid integer value"); `image` then holds
 // what was stored up to it. `now` seeds the write stamp.
-Result<void> encodeSettings(const SettingsModel& model, Image& image, std::time_t now = std::time(nullptr));
+Result<void> encodeSettings(const SettingsModel& model, Image& image,
+                            std::time_t now = std::time(nullptr));
 
 // "Write config" and "Build remote update file": the clock settings from the
 // PC clock `now` when Uploadpctime is checked, then encodeSettings().
-Result<void> encodeForDevice(SettingsModel& model, Image& image, std::time_t now = std::time(nullptr));
+Result<void> encodeForDevice(SettingsModel& model, Image& image,
+                             std::time_t now = std::time(nullptr));
 
 // Sets every decoded setting from `image`, after checking its configuration
 // version. On a mismatch no setting changes: a Version error whose message is

@@ -116,21 +116,30 @@ inline void addDestinationAndPath(std::vector<Setting>& out, const std::string& 
                                   const std::string& prefix, const std::string& what,
                                   const std::string& hintWhat, int offset,
                                   const std::string& pathCaption, const std::string& section) {
-  out << Declare::edit(page, prefix + "_dest_string", 6, "APZR01").caption("Dest:")
-             .hint(hintWhat + " destination to-call.").at(offset, Encoding::PaddedCallsign)
+  out << Declare::edit(page, prefix + "_dest_string", 6, "APZR01")
+             .caption("Dest:")
+             .hint(hintWhat + " destination to-call.")
+             .at(offset, Encoding::PaddedCallsign)
              .rule(Rule::NotEmpty, what + " destination - too short (ex. APZR01).")
              .file(section, prefix + "_dest_string", "APZR01");
-  out << Declare::edit(page, prefix + "_dest_ssid", 2, "0").caption("-")
-             .hint(hintWhat + " destination SSID.").at(offset + 6, Encoding::SsidCharacter)
+  out << Declare::edit(page, prefix + "_dest_ssid", 2, "0")
+             .caption("-")
+             .hint(hintWhat + " destination SSID.")
+             .at(offset + 6, Encoding::SsidCharacter)
              .rule(Rule::GuardedSsid, 0, 15, what + " destination - SSID range error (0 - 15).")
              .file(section, prefix + "_dest_ssid", "0");
-  out << Declare::edit(page, prefix + "_path_string", 6, "WIDE2").caption(pathCaption)
-             .hint(hintWhat + " path.").at(offset + 7, Encoding::PaddedCallsign)
+  out << Declare::edit(page, prefix + "_path_string", 6, "WIDE2")
+             .caption(pathCaption)
+             .hint(hintWhat + " path.")
+             .at(offset + 7, Encoding::PaddedCallsign)
              .file(section, prefix + "_path_string", "WIDE2");
-  out << Declare::edit(page, prefix + "_path_ssid", 2, "2").caption("-").hint(hintWhat + " path SSID.")
+  out << Declare::edit(page, prefix + "_path_ssid", 2, "2")
+             .caption("-")
+             .hint(hintWhat + " path SSID.")
              .at(offset + 13, Encoding::SsidCharacter)
              .rule(Rule::GuardedSsid, 0, 15, what + " path - SSID range error (0 - 15).")
-             .partner(prefix + "_path_string").file(section, prefix + "_path_ssid", "2");
+             .partner(prefix + "_path_string")
+             .file(section, prefix + "_path_ssid", "2");
 }
 
 // Moves the file keys of out[first] to out[last - 1], in their order, to right

@@ -25,7 +25,8 @@ Result<void> decodeOne(const Setting& s, const Image& image, SettingsModel& mode
   const std::uint8_t b = image[s.offset];
   const auto word = static_cast<std::uint16_t>(b | image[s.offset + 1] << 8);
   switch (s.encoding) {
-    case Encoding::None: return {};
+    case Encoding::None:
+      return {};
     case Encoding::ItemIndex: return model.setIndex(s.name, b);
     case Encoding::FlagByte: return model.click(s.name, b != 0);
     case Encoding::ByteNumber: return model.setText(s.name, std::to_string(b));

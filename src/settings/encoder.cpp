@@ -29,7 +29,9 @@ class Encoder {
 
   Result<void> encode(const Setting& s, const ControlState& st) {
     switch (s.kind) {
-      case ControlKind::Combo: putByte(s.offset, st.index < 0 ? 0xFF : st.index); return {};
+      case ControlKind::Combo:
+        putByte(s.offset, st.index < 0 ? 0xFF : st.index);
+        return {};
       case ControlKind::Check:
         if (s.encoding == Encoding::FlagByte) putByte(s.offset, st.checked ? 1 : 0);
         return {};
@@ -120,12 +122,19 @@ class Encoder {
         return {};
       }
       case Encoding::PaddedCallsign:
-      case Encoding::StationCallsign: putPadded(s.offset, text); return {};
+      case Encoding::StationCallsign:
+        putPadded(s.offset, text);
+        return {};
       case Encoding::Text:
       case Encoding::Latitude:
-      case Encoding::Longitude: putText(s.offset, s.width, text, false); return {};
-      case Encoding::UpperText: putText(s.offset, s.width, text, true); return {};
-      default: return {};
+      case Encoding::Longitude:
+        putText(s.offset, s.width, text, false);
+        return {};
+      case Encoding::UpperText:
+        putText(s.offset, s.width, text, true);
+        return {};
+      default:
+        return {};
     }
   }
 

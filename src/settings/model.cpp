@@ -44,7 +44,9 @@ const ControlState& SettingsModel::state(std::string_view name) const {
   return i ? states_[*i] : kNoControl;
 }
 
-ControlState& SettingsModel::own(std::string_view name) { return states_[findSetting(name).value()]; }
+ControlState& SettingsModel::own(std::string_view name) {
+  return states_[findSetting(name).value()];
+}
 
 Result<void> SettingsModel::setText(std::string_view name, std::string text) {
   const Result<std::size_t> i = find(name);

@@ -751,7 +751,8 @@ TEST_F(FileFaults, BinaryGarbageImportsAsDefaultsAndSurvivesASave) {
   // Control bytes inside a value reach the control as they are, up to a NUL byte,
   // which ends the value; the encoder refuses them.
   const QByteArray odd("ab\x01\x7F\xFF", 5);
-  writeBytes("ctl.cfg", kHeader + "[Beacons]\r\nBeacon1_msg=" + odd + QByteArray("\0cd", 3) + "\r\n");
+  writeBytes("ctl.cfg",
+             kHeader + "[Beacons]\r\nBeacon1_msg=" + odd + QByteArray("\0cd", 3) + "\r\n");
   load("ctl.cfg");
   EXPECT_EQ(text("Beacon1_msg"), QString::fromLatin1(odd));
   save("ctl2.cfg");

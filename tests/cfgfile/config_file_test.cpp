@@ -54,9 +54,15 @@ SettingsModel scrambledModel() {
   SettingsModel m(kClock);
   for (const auto& s : settings::allSettings()) {
     switch (s.kind) {
-      case settings::ControlKind::Edit: EXPECT_TRUE(m.setText(s.name, "77")); break;
-      case settings::ControlKind::Combo: EXPECT_TRUE(m.setIndex(s.name, -1)); break;
-      case settings::ControlKind::Check: EXPECT_TRUE(m.setChecked(s.name, s.defaultIndex != 1)); break;
+      case settings::ControlKind::Edit:
+        EXPECT_TRUE(m.setText(s.name, "77"));
+        break;
+      case settings::ControlKind::Combo:
+        EXPECT_TRUE(m.setIndex(s.name, -1));
+        break;
+      case settings::ControlKind::Check:
+        EXPECT_TRUE(m.setChecked(s.name, s.defaultIndex != 1));
+        break;
     }
   }
   return m;
@@ -264,21 +270,21 @@ TEST(ImportConfigFile, AFileThatCannotBeReadChangesNothing) {
 TEST(ImportConfigFile, IntegerFormsReadHexAndFallBackToTheLoadDefault) {
   SettingsModel m(kClock);
   EXPECT_TRUE(importConfigBytes(m,
-                    "[Radio]\n"
-                    "TXdelay=0x1F\n"
-                    "Quiettime=$1F\n"
-                    "Quiettime_randomize=0X2\n"
-                    "[Digipeater]\n"
-                    "Floodtimeout=12abc\n"
-                    "Pathn1_active=0x0\n"
-                    "Pathn2_active=abc\n"
-                    "Pathn3_active=-7\n"
-                    "Digion=0x\n"
-                    "[I-Gate]\n"
-                    "Aprsis_heardtimeout=\n"
-                    "Rfheard_local_maxhops= +7 \n"
-                    "Rfheard_timeout=-0012\n"
-                    "Aprsis_packet2rf_1min=99999999999\n"));
+                                "[Radio]\n"
+                                "TXdelay=0x1F\n"
+                                "Quiettime=$1F\n"
+                                "Quiettime_randomize=0X2\n"
+                                "[Digipeater]\n"
+                                "Floodtimeout=12abc\n"
+                                "Pathn1_active=0x0\n"
+                                "Pathn2_active=abc\n"
+                                "Pathn3_active=-7\n"
+                                "Digion=0x\n"
+                                "[I-Gate]\n"
+                                "Aprsis_heardtimeout=\n"
+                                "Rfheard_local_maxhops= +7 \n"
+                                "Rfheard_timeout=-0012\n"
+                                "Aprsis_packet2rf_1min=99999999999\n"));
   EXPECT_EQ(m.text("Txdelay"), "31");
   EXPECT_EQ(m.text("Quiettime"), "31");
   EXPECT_EQ(m.index("Quiettime_randomize"), 2);
@@ -317,7 +323,8 @@ TEST(ImportConfigFile, CheckBoxesRunTheirClickBehaviour) {
   EXPECT_TRUE(m.enabled("Rtcmin"));
 
   // A change of Ntp_enable alone runs the same behaviour, which looks at Uploadpctime.
-  EXPECT_TRUE(m.setChecked("Uploadpctime", true));  // set without its click: the edits are still enabled
+  EXPECT_TRUE(
+      m.setChecked("Uploadpctime", true));  // set without its click: the edits are still enabled
   EXPECT_TRUE(importConfigBytes(m, "[RTC]\nUploadpctime=1\nNtp_enable=0\n"));
   EXPECT_FALSE(m.checked("Ntp_enable"));
   EXPECT_FALSE(m.enabled("Rtcyear"));
@@ -326,14 +333,14 @@ TEST(ImportConfigFile, CheckBoxesRunTheirClickBehaviour) {
 TEST(ImportConfigFile, DigitalChannelsAndQuodraOutputsChangeOnlyWhenPresentAndConverting) {
   SettingsModel m(kClock);
   EXPECT_TRUE(importConfigBytes(m,
-                    "[Telemetry]\n"
-                    "Teledigital2_name=Door\n"
-                    "Teledigital2_label=Open\n"
-                    "Teledigital2_inverted=1\n"
-                    "Teledigital3_inverted=yes\n"
-                    "Teledigital4_source=5\n"
-                    "Quodra_output1=1\n"
-                    "Quodra_output2=on\n"));
+                                "[Telemetry]\n"
+                                "Teledigital2_name=Door\n"
+                                "Teledigital2_label=Open\n"
+                                "Teledigital2_inverted=1\n"
+                                "Teledigital3_inverted=yes\n"
+                                "Teledigital4_source=5\n"
+                                "Quodra_output1=1\n"
+                                "Quodra_output2=on\n"));
   EXPECT_EQ(m.text("Teledigital2_name"), "Door");
   EXPECT_EQ(m.text("Teledigital2_units"), "Open");
   EXPECT_EQ(m.index("Teledigital2_inverted"), 1);
@@ -347,7 +354,8 @@ TEST(ImportConfigFile, DigitalChannelsAndQuodraOutputsChangeOnlyWhenPresentAndCo
 TEST(ImportConfigFile, TextsAreTakenWholeAndVerbatim) {
   SettingsModel m(kClock);
   const std::string longCall(40, 'W');
-  EXPECT_TRUE(importConfigBytes(m, "[Radio]\nCallsign=" + longCall + "\n[Beacons]\nBeacon3_msg= =x;\"y\" \xb0 \n"));
+  EXPECT_TRUE(importConfigBytes(
+      m, "[Radio]\nCallsign=" + longCall + "\n[Beacons]\nBeacon3_msg= =x;\"y\" \xb0 \n"));
   EXPECT_EQ(m.text("Callsign"), longCall);
   EXPECT_EQ(m.text("Beacon3_msg"), "=x;\"y\" \xb0");
 }
@@ -375,8 +383,10 @@ TEST(ImportConfigFile, LineEndingsAndLetterCaseMakeNoDifference) {
 
 TEST(ImportConfigFile, OnePairOfMatchingQuotesAroundATextIsRemoved) {
   SettingsModel m(kClock);
-  EXPECT_TRUE(importConfigBytes(m, "[Beacons]\nBeacon2_msg=\"quoted\"\nBeacon3_msg='single'\nBeacon4_msg=\"mixed'\n"
-                       "[APRS-IS]\nAprsis_pass=\"\"\n[WeatherUnderground]\nStationID= \"in\" \n"));
+  EXPECT_TRUE(importConfigBytes(
+      m,
+      "[Beacons]\nBeacon2_msg=\"quoted\"\nBeacon3_msg='single'\nBeacon4_msg=\"mixed'\n"
+      "[APRS-IS]\nAprsis_pass=\"\"\n[WeatherUnderground]\nStationID= \"in\" \n"));
   EXPECT_EQ(m.text("Beacon2_msg"), "quoted");
   EXPECT_EQ(m.text("Beacon3_msg"), "single");
   EXPECT_EQ(m.text("Beacon4_msg"), "\"mixed'");
@@ -387,7 +397,8 @@ TEST(ImportConfigFile, OnePairOfMatchingQuotesAroundATextIsRemoved) {
 TEST(ImportConfigFile, QuotedNumbersConvert) {
   SettingsModel m(kClock);
   EXPECT_TRUE(m.setChecked("Uploadpctime", true));
-  EXPECT_TRUE(importConfigBytes(m, "[Radio]\nTXdelay=\"303\"\nPTT='1'\n[RTC]\nUploadpctime=\"0\"\n"));
+  EXPECT_TRUE(
+      importConfigBytes(m, "[Radio]\nTXdelay=\"303\"\nPTT='1'\n[RTC]\nUploadpctime=\"0\"\n"));
   EXPECT_EQ(m.text("Txdelay"), "303");
   EXPECT_EQ(m.index("Ptt"), 1);
   EXPECT_FALSE(m.checked("Uploadpctime"));
@@ -399,22 +410,29 @@ TEST(ImportConfigFile, AKeyWithoutEqualsIsTheFirstEntryAndHasNoValue) {
   EXPECT_EQ(m.text("Callsign"), "NOCALL");
   EXPECT_EQ(m.index("Ptt"), 0);
   // A save gives the entry its value where it stands.
-  const Result<std::string> saved = composeConfigFile(m, "[Radio]\r\nCallsign\r\nCallsign=AFTER\r\n");
+  const Result<std::string> saved =
+      composeConfigFile(m, "[Radio]\r\nCallsign\r\nCallsign=AFTER\r\n");
   ASSERT_TRUE(saved);
-  EXPECT_TRUE(saved.value().starts_with("[Radio]\r\nCallsign=NOCALL\r\nCallsign=AFTER\r\n")) << saved.value();
+  EXPECT_TRUE(saved.value().starts_with("[Radio]\r\nCallsign=NOCALL\r\nCallsign=AFTER\r\n"))
+      << saved.value();
 }
 
 TEST(ImportConfigFile, AUtf8FileWithItsMarkIsReadAsEightBitText) {
   SettingsModel m(kClock);
-  EXPECT_TRUE(importConfigBytes(m, "\xEF\xBB\xBF[Radio]\r\nCallsign=SP3ABC\r\n[Beacons]\r\n"
-                       "Beacon2_msg=Z\xC3\xBCrich \xE2\x82\xAC" "1 \xF0\x9F\x93\xA1 \xC0\xAF\r\n"));
+  EXPECT_TRUE(importConfigBytes(m,
+                                "\xEF\xBB\xBF[Radio]\r\nCallsign=SP3ABC\r\n[Beacons]\r\n"
+                                "Beacon2_msg=Z\xC3\xBCrich \xE2\x82\xAC"
+                                "1 \xF0\x9F\x93\xA1 \xC0\xAF\r\n"));
   EXPECT_EQ(m.text("Callsign"), "SP3ABC");
   // No 8-bit form (the euro sign, an emoji, a malformed sequence): 0x7F, as the windows do.
-  EXPECT_EQ(m.text("Beacon2_msg"), "Z\xFCrich \x7F" "1 \x7F \x7F\x7F");
+  EXPECT_EQ(m.text("Beacon2_msg"),
+            "Z\xFCrich \x7F"
+            "1 \x7F \x7F\x7F");
 }
 
 TEST(ImportConfigFile, AUtf16FileWithItsMarkIsReadNormally) {
-  const std::string text = "[Radio]\r\nCallsign=SP3ABC\r\nTXdelay=300\r\n[Beacons]\r\nBeacon2_msg=Z\xFCrich\r\n";
+  const std::string text =
+      "[Radio]\r\nCallsign=SP3ABC\r\nTXdelay=300\r\n[Beacons]\r\nBeacon2_msg=Z\xFCrich\r\n";
   std::string utf16 = "\xFF\xFE";
   for (char c : text) utf16 += std::string{c, '\0'};
   utf16 += "\xAC\x20";  // a euro sign at the end of the last line
@@ -434,7 +452,9 @@ TEST(ImportConfigFile, ControlZFormFeedAndVerticalTabAreTrimmedLikeBlanks) {
 
 TEST(ImportConfigFile, ANulByteEndsTheValue) {
   SettingsModel m(kClock);
-  EXPECT_TRUE(importConfigBytes(m, "[Radio]\nCallsign=SP3\0ABC\nTXdelay=3\0" "00\n"s));
+  EXPECT_TRUE(importConfigBytes(m,
+                                "[Radio]\nCallsign=SP3\0ABC\nTXdelay=3\0"
+                                "00\n"s));
   EXPECT_EQ(m.text("Callsign"), "SP3");
   EXPECT_EQ(m.text("Txdelay"), "3");
 }
@@ -498,14 +518,21 @@ TEST(ConfigFileRoundTrip, RandomSettingsSaveImportSaveIsByteIdentical) {
     for (const ConfigKey& k : configKeys()) {
       switch (k.form) {
         case ValueForm::Fixed: break;
-        case ValueForm::Text: EXPECT_TRUE(m.setText(k.control, randomText(rng))); break;
-        case ValueForm::Integer: EXPECT_TRUE(m.setText(k.control, randomInteger(rng))); break;
+        case ValueForm::Text:
+          EXPECT_TRUE(m.setText(k.control, randomText(rng)));
+          break;
+        case ValueForm::Integer:
+          EXPECT_TRUE(m.setText(k.control, randomInteger(rng)));
+          break;
         case ValueForm::ItemIndex: {
           const auto items = static_cast<int>(settings::allSettings()[*settings::findSetting(k.control)].items.size());
-          EXPECT_TRUE(m.setIndex(k.control, std::uniform_int_distribution<int>(-1, items - 1)(rng)));
+          EXPECT_TRUE(
+              m.setIndex(k.control, std::uniform_int_distribution<int>(-1, items - 1)(rng)));
           break;
         }
-        case ValueForm::Flag: EXPECT_TRUE(m.click(k.control, rng() % 2 == 0)); break;
+        case ValueForm::Flag:
+          EXPECT_TRUE(m.click(k.control, rng() % 2 == 0));
+          break;
       }
     }
     const std::string first = saveToString(m);

@@ -15,14 +15,15 @@ TEST(IniDocument, AnUnchangedDocumentSerializesToItsOwnBytes) {
   const std::string inputs[] = {
       "",
       "[A]\r\nk=v\r\n",
-      "[A]\nk=v",                                  // no line ending at the end
-      "; note\r\n[A]\nk=v\r\rx\n\n\n",             // mixed endings, a lone CR, blank lines
+      "[A]\nk=v",                       // no line ending at the end
+      "; note\r\n[A]\nk=v\r\rx\n\n\n",  // mixed endings, a lone CR, blank lines
       "  [ A ] trailing\t\r\n  k  =  v  \r\n",
       "[broken\n=no key\nno equals\n[]\n"s,
       "\0[A]\0\nk=\0v\n"s,
-      "\xEF\xBB\xBF[A]\r\nk=Z\xC3\xBCrich \xE6\x97\xA5\xFF\r\n",   // UTF-8, a stray byte
-      "\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0\x3D\xD8\x00\xDE\x00\xD8!\0"s,  // UTF-16LE, a pair, a lone half
-      "\xFF\xFEk\0=\0v"s,                              // UTF-16LE with a last odd byte
+      "\xEF\xBB\xBF[A]\r\nk=Z\xC3\xBCrich \xE6\x97\xA5\xFF\r\n",      // UTF-8, a stray byte
+      "\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0\x3D\xD8\x00\xDE\x00\xD8!\0"s,  // UTF-16LE, a pair, a lone
+                                                                      // half
+      "\xFF\xFEk\0=\0v"s,  // UTF-16LE with a last odd byte
   };
   for (const std::string& bytes : inputs) EXPECT_EQ(IniDocument::parse(bytes).serialize(), bytes);
 }
@@ -37,10 +38,10 @@ TEST(IniDocument, NamesMatchWithoutCaseAndBlanksAroundNamesAndValuesAreIgnored) 
 
 TEST(IniDocument, ReadsValuesVerbatimAndTellsMissingFromEmpty) {
   const IniDocument doc = IniDocument::parse(
-      "lost=1\n"              // before any section: belongs to none
+      "lost=1\n"  // before any section: belongs to none
       "[S]\n"
-      "quoted=\"a b\"\n"      // one pair of quotes removed
-      "eq=a=b;c\n"            // only the first '=' separates
+      "quoted=\"a b\"\n"  // one pair of quotes removed
+      "eq=a=b;c\n"        // only the first '=' separates
       "empty=\n"
       "dup=first\n"
       "DUP=second\n"
@@ -128,13 +129,15 @@ TEST(IniDocument, SavedInUtf8OrUtf16AFileStaysInItsEncoding) {
 
 TEST(IniDocument, ATextThatWouldLoseQuotesOrBlanksIsSavedInOneMorePair) {
   IniDocument doc;
-  const std::string texts[] = {"\"Hi\"", "'x'", "\"\"", " lead", "trail\t", "\"", "'a\"", "a \"b\" c"};
+  const std::string texts[] = {"\"Hi\"",  "'x'", "\"\"", " lead",
+                               "trail\t", "\"",  "'a\"", "a \"b\" c"};
   for (const std::string& text : texts) doc.set("S", "k" + std::to_string(&text - texts), text);
   const std::string file = doc.serialize();
   EXPECT_NE(file.find("k0=\"\"Hi\"\"\r\n"), std::string::npos) << file;
   EXPECT_NE(file.find("k5=\"\r\n"), std::string::npos) << file;  // a lone quote needs none
   const IniDocument reread = IniDocument::parse(file);
-  for (const std::string& text : texts) EXPECT_EQ(reread.get("S", "k" + std::to_string(&text - texts)), text);
+  for (const std::string& text : texts)
+    EXPECT_EQ(reread.get("S", "k" + std::to_string(&text - texts)), text);
 }
 
 TEST(IniDocument, ALineBreakInAValueCannotStartANewLine) {

@@ -306,7 +306,8 @@ TEST(FileFaults, AOneMegabyteValueIsCutWhereTheReaderStopsAndNothingSpills) {
   EXPECT_NE(saved.find("\r\nBeacon1_msg=short\r\n"), std::string::npos);
   EXPECT_EQ(saved.size(), text.size() - huge.size() + 5);
   outcome("configuration file with a 1 MiB value",
-          "value cut to 2047 characters on import; encode " + std::string(encodedResult.ok() ? "ok" : encodedResult.error().message) +
+          "value cut to 2047 characters on import; encode " +
+              std::string(encodedResult.ok() ? "ok" : encodedResult.error().message) +
               "; a foreign 1 MiB value is kept on save");
 }
 

@@ -29,7 +29,8 @@ TEST(Decode, VersionMismatchChangesNothing) {
   auto r = decodeSettings(image, model);
   ASSERT_FALSE(r.ok());
   EXPECT_EQ(r.error().kind, zorbel::ErrorKind::Version);
-  EXPECT_EQ(r.error().message, "Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32");
+  EXPECT_EQ(r.error().message,
+            "Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32");
   EXPECT_TRUE(model == before);
 
   std::memcpy(image.data() + 6, "v9.99xyz", 8);
@@ -39,7 +40,8 @@ TEST(Decode, VersionMismatchChangesNothing) {
   Image blank;
   blank.fill(0xFF);
   EXPECT_EQ(decodeSettings(blank, model).error().message,
-            "Uncompatible configuration version:\nDevice: unknown, config version control started in v1.21b\n"
+            "Uncompatible configuration version:\nDevice: unknown, config version control started "
+            "in v1.21b\n"
             "Configurator: v1.32");
 }
 

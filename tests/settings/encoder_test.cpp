@@ -19,7 +19,9 @@ struct Encode : ::testing::Test {
   zorbel::Result<void> encode() { return encodeSettings(model, image, kNow); }
   // The message of the encode's error ("" when it passes).
   std::string message() { return messageOf(encode()); }
-  static std::string messageOf(const zorbel::Result<void>& r) { return r.ok() ? "" : r.error().message; }
+  static std::string messageOf(const zorbel::Result<void>& r) {
+    return r.ok() ? "" : r.error().message;
+  }
   std::string bytes(int offset, int n) const {
     return std::string(reinterpret_cast<const char*>(image.data()) + offset, static_cast<std::size_t>(n));
   }

@@ -97,9 +97,9 @@ TEST(Model, IndexesOutsideTheListSelectNothing) {
 TEST(Model, AnUnknownNameIsAnErrorAndChangesNothing) {
   SettingsModel m(kMarch5);
   const SettingsModel before = m;
-  for (const auto& set : {m.setText("NoSuchControl", "x"), m.setIndex("NoSuchControl", 0),
-                          m.setIndex("ptt", 0), m.setChecked("NoSuchControl", true),
-                          m.click("uploadpctime", false)}) {
+  for (const auto& set :
+       {m.setText("NoSuchControl", "x"), m.setIndex("NoSuchControl", 0), m.setIndex("ptt", 0),
+        m.setChecked("NoSuchControl", true), m.click("uploadpctime", false)}) {
     ASSERT_FALSE(set.ok());
     EXPECT_EQ(set.error().kind, zorbel::ErrorKind::UnknownSetting);
   }
