@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -117,6 +118,12 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   logView_->setReadOnly(true);
   logView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   logView_->setFixedHeight(logView_->fontMetrics().lineSpacing() * 4 + 2 * logView_->frameWidth() + 8);
+  logView_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  for (auto [name, caption] : {std::pair{names::kSaveLogAction, "Save log\u2026"}, std::pair{names::kClearLogAction, "Clear"}}) {
+    auto* action = new QAction(QString::fromUtf8(caption), logView_);
+    action->setObjectName(name);
+    logView_->addAction(action);
+  }
   layout->addWidget(logView_);
 
   // The bottom edge: what the link is doing, and the transfer's progress.
@@ -132,6 +139,11 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   bottom->addWidget(progressBar_, 1);
   layout->addLayout(bottom);
   setCentralWidget(central);
+  clock_.start();
+  silenceTimer_ = new QTimer(this);
+  silenceTimer_->setInterval(250);
+  connect(silenceTimer_, &QTimer::timeout, this, [this] { noticeSilence(); });
+  silenceTimer_->start();
 
   buildMenus();
   connectCommands();
@@ -237,6 +249,9 @@ void MainWindow::connectCommands() {
       {names::kRemoteUpdateHelpAction, &MainWindow::showRemoteUpdateHelp},
       {names::kBuildRemoteUpdateFileAction, &MainWindow::buildRemoteUpdateFile},
   };
+  connect(findChild<QAction*>(names::kSaveLogAction), &QAction::triggered, this,
+          [this] { runCommand([this] { saveLog(); }); });
+  connect(findChild<QAction*>(names::kClearLogAction), &QAction::triggered, this, [this] { clearLog(); });
   for (const auto& [name, handler] : menus) {
     connect(findChild<QAction*>(name), &QAction::triggered, this,
             [this, h = handler] { runCommand([this, h] { (this->*h)(); }); });

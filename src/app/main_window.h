@@ -4,6 +4,7 @@
 // image, the loaded firmware and the device link.
 //
 // Construction is in main_window.cpp, the commands in main_window_commands.cpp.
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
@@ -22,6 +23,7 @@ class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QTabWidget;
+class QTimer;
 
 namespace zorbel::link {
 class ImageHandOver;
@@ -72,6 +74,8 @@ class MainWindow : public QMainWindow {
   void showRemoteUpdateHelp();
   void buildRemoteUpdateFile();
   void fillClockFromPc();
+  void saveLog();
+  void clearLog();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -93,11 +97,17 @@ class MainWindow : public QMainWindow {
   // main_window_commands.cpp: helpers of the commands
   bool encodeForDevice();
   void showEncodeFailure(const Error& error);
+  void showControl(QWidget* control);
   std::optional<QString> chooseFile(const QString& dialog, bool save, const QString& subfolder,
                                     const QString& filter, const QString& preset = {});
   void information(const QString& title, const QString& text, const QString& details = {});
   void showError(const QString& text, const QString& details = {});
   void setStatus(const QString& text);
+  // The bar shows one transfer at a time, in its own range: the one the
+  // status line names.
+  void showTransferOnBar(link::TransferKind kind);
+  void resetProgress();
+  void noticeSilence();
 
   UserDialogs& dialogs_;
   settings::SettingsModel model_;
@@ -118,6 +128,21 @@ class MainWindow : public QMainWindow {
   QProgressBar* progressBar_ = nullptr;
   QMenu* remoteUpdateMenu_ = nullptr;
   QLabel* statusLine_ = nullptr;
+
+  // Each transfer's progress in its own range. `running` from its start (its
+  // first report) to its end; `lastAnswer` is when it last moved on.
+  struct TransferProgress {
+    int done = 0;
+    int maximum = 1;
+    bool running = false;
+    qint64 lastAnswer = 0;
+  };
+  std::map<link::TransferKind, TransferProgress> transfers_;
+  std::optional<link::TransferKind> shownTransfer_;
+  QElapsedTimer clock_;
+  QTimer* silenceTimer_ = nullptr;
+  // The device's version when the last read's image was refused; empty otherwise.
+  QString refusedVersion_;
 };
 
 // The folder a file dialog starts in. Run from its build tree, the program's

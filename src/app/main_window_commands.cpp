@@ -9,9 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QStandardPaths>
 #include <QProgressBar>
 #include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
 
 #include "cfgfile/config_file.h"
 #include "common/whole_file.h"
@@ -19,7 +22,9 @@
 #include "latin1.h"
 #include "link_adapter.h"
 #include "object_names.h"
+#include "settings/catalog.h"
 #include "settings/codec.h"
+#include "settings/setting_check.h"
 #include "update/firmware.h"
 #include "update/remote_update.h"
 
@@ -42,6 +47,28 @@ QString transferName(link::TransferKind kind) {
     case link::TransferKind::Firmware: return "Uploading firmware";
   }
   return {};
+}
+
+// After this long without an answer the status line says the device is silent.
+constexpr qint64 kSilenceMs = 2000;
+
+// How a transfer that did not finish ended, for the status line.
+QString endText(link::TransferEnd end) {
+  switch (end) {
+    case link::TransferEnd::Finished: return "finished";
+    case link::TransferEnd::PageChecksumError:
+    case link::TransferEnd::ImageChecksumError: return "checksum error";
+    case link::TransferEnd::PageNumberError: return "page number error";
+  }
+  return "stopped, see the log";
+}
+
+// "Device: v1.31" in the decoder's version message.
+QString deviceVersion(const QString& message) {
+  for (const QString& line : message.split('\n')) {
+    if (line.startsWith("Device: ")) return line.mid(8);
+  }
+  return message;
 }
 
 }  // namespace
@@ -76,6 +103,7 @@ void MainWindow::openPort() {
     information(kInformation, QString::fromStdString(link::kOpenedMessage));
     return;
   }
+  resetProgress();
   // The reason, then on a line of its own the hint when there is one.
   const QString details = QString::fromLocal8Bit(result.error.reason);
   const QString reason = details.section('\n', 0, 0);
@@ -85,7 +113,10 @@ void MainWindow::openPort() {
   information(kInformation, QString::fromStdString(result.error.message), details);
 }
 
-void MainWindow::closePort() { link_->device().close(); }
+void MainWindow::closePort() {
+  link_->device().close();
+  resetProgress();
+}
 
 void MainWindow::readConfiguration() {
   link_->device().readConfiguration();
@@ -111,8 +142,9 @@ void MainWindow::uploadFirmware() {
   }
   // The bar runs to the page count; an empty file still sends one page, so
   // the bar never gets an empty range (which would show as "busy").
-  progressBar_->setRange(0, std::max<int>(1, static_cast<int>(firmware_->pageCount())));
-  progressBar_->setValue(0);
+  TransferProgress& upload = transfers_[link::TransferKind::Firmware];
+  upload = {0, std::max<int>(1, static_cast<int>(firmware_->pageCount())), false, clock_.elapsed()};
+  showTransferOnBar(link::TransferKind::Firmware);
   link_->device().uploadFirmware(firmware_->pages());
   setStatus(link_->device().workerRunning() ? "Waiting for the device"
                                             : "Upload firmware starts when a port is open");
@@ -151,8 +183,15 @@ void MainWindow::restoreDigitalDefaults(int channel) {
 // ---- Menus ------------------------------------------------------------------
 
 void MainWindow::saveToFile() {
-  const auto path = chooseFile(names::kConfigSaveDialog, true, "config", kConfigFilter, "zorbel.cfg");
+  auto path = chooseFile(names::kConfigSaveDialog, true, "config", kConfigFilter, "zorbel.cfg");
   if (!path) return;
+  // A name typed without a suffix gets the configuration file's.
+  if (QFileInfo(*path).suffix().isEmpty()) *path += ".cfg";
+  if (QFileInfo(*path).isFile() &&
+      !dialogs_.question("Save to file", QFileInfo(*path).fileName() + " already exists.\nDo you want to replace it?",
+                         this)) {
+    return;
+  }
   binder_.toModel();
   const Result<void> saved = cfgfile::saveConfigFile(model_, localPath(*path));
   if (!saved)
@@ -162,6 +201,11 @@ void MainWindow::saveToFile() {
 void MainWindow::readFromFile() {
   const auto path = chooseFile(names::kConfigOpenDialog, false, "config", kConfigFilter);
   if (!path) return;
+  // A name that does not exist would set every setting to its default.
+  if (!QFileInfo::exists(*path)) {
+    showError("Unable to read from " + *path, "No such file or directory");
+    return;
+  }
   binder_.toModel();
   const Result<cfgfile::ImportReport> imported =
       cfgfile::importConfigFile(model_, localPath(*path));
@@ -192,6 +236,32 @@ void MainWindow::buildRemoteUpdateFile() {
   }
 }
 
+// ---- The log's context menu ----------------------------------------------------
+
+void MainWindow::saveLog() {
+  FileDialogRequest request;
+  request.name = names::kLogSaveDialog;
+  request.save = true;
+  request.folder = QDir::homePath();
+  request.filter = "Log files (*.log)|*.log";
+  request.fileName = "zorbel.log";
+  auto path = dialogs_.chooseFile(request, this);
+  if (!path) return;
+  if (QFileInfo(*path).suffix().isEmpty()) *path += ".log";
+  if (QFileInfo(*path).isFile() &&
+      !dialogs_.question("Save log", QFileInfo(*path).fileName() + " already exists.\nDo you want to replace it?",
+                         this)) {
+    return;
+  }
+  QString text = logView_->toPlainText();
+  if (!text.isEmpty()) text += '\n';
+  if (const Result<void> written = writeFile(localPath(*path), toBytes(text)); !written) {
+    showError("Unable to write to " + *path, QString::fromLocal8Bit(written.error().reason));
+  }
+}
+
+void MainWindow::clearLog() { logView_->clear(); }
+
 // ---- Helpers ----------------------------------------------------------------
 
 // "Write config" and "Build remote update file": the PC clock first when
@@ -210,6 +280,32 @@ void MainWindow::showEncodeFailure(const Error& error) {
   } else {
     showError(fromBytes(error.message));  // "'%s' is not a valid integer value"
   }
+  // The first setting in encoder order that its own check refuses with this
+  // message is the one that stopped the encode: show its page and its box.
+  const auto all = settings::allSettings();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const settings::SettingCheck check = settings::checkSetting(model_, i);
+    if (!check.ok() && check.message == error.message) {
+      showControl(binder_.widget(all[i].name));
+      return;
+    }
+  }
+}
+
+// Brings the pages holding `control` to the front and puts the focus on it.
+void MainWindow::showControl(QWidget* control) {
+  if (control == nullptr || control->window() != this) return;
+  for (QWidget* w = control; w->parentWidget() != nullptr; w = w->parentWidget()) {
+    // A page sits in a stacked widget inside its tab widget.
+    auto* tabs = w->parentWidget()->parentWidget() != nullptr
+                     ? qobject_cast<QTabWidget*>(w->parentWidget()->parentWidget())
+                     : nullptr;
+    if (tabs != nullptr && tabs->indexOf(w) >= 0 && tabs->isTabVisible(tabs->indexOf(w))) {
+      tabs->setCurrentWidget(w);
+    }
+  }
+  if (control->isVisibleTo(this)) control->setFocus(Qt::OtherFocusReason);
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
 }
 
 std::optional<QString> MainWindow::chooseFile(const QString& dialog, bool save, const QString& subfolder,
@@ -219,6 +315,7 @@ std::optional<QString> MainWindow::chooseFile(const QString& dialog, bool save, 
   request.save = save;
   request.folder = dialogFolder(subfolder);
   request.filter = filter;
+  request.mustExist = !save;
   const auto last = lastFileName_.find(dialog);
   request.fileName = last != lastFileName_.end() ? last->second : preset;
   auto path = dialogs_.chooseFile(request, this);
@@ -242,10 +339,42 @@ void MainWindow::setStatus(const QString& text) { statusLine_->setText(text); }
 void MainWindow::appendLog(const std::string& line) { logView_->appendPlainText(fromBytes(line)); }
 
 void MainWindow::showProgress(link::TransferKind kind, std::uint32_t done, std::uint32_t total) {
-  // A firmware upload keeps the range its load set; the others run to their 16 pages.
-  if (kind != link::TransferKind::Firmware) progressBar_->setRange(0, static_cast<int>(total));
-  progressBar_->setValue(std::min(static_cast<int>(done), progressBar_->maximum()));
+  // Reports still queued from a port that has gone no longer move the bar.
+  if (!link_->device().workerRunning()) return;
+  TransferProgress& t = transfers_[kind];
+  // A firmware upload runs to its page count (its extra last page fills the
+  // bar); the configuration transfers to their 16 pages.
+  const int pages = static_cast<int>(total);
+  t.maximum = std::max(1, kind == link::TransferKind::Firmware ? pages - 1 : pages);
+  t.done = std::min(static_cast<int>(done), t.maximum);
+  t.running = true;
+  t.lastAnswer = clock_.elapsed();
+  showTransferOnBar(kind);
   setStatus(QString("%1, page %2 of %3").arg(transferName(kind)).arg(std::min(done + 1, total)).arg(total));
+}
+
+void MainWindow::showTransferOnBar(link::TransferKind kind) {
+  shownTransfer_ = kind;
+  const TransferProgress& t = transfers_[kind];
+  progressBar_->setRange(0, t.maximum);
+  progressBar_->setValue(t.done);
+}
+
+// "Close port" and a failed "Open port": no transfer is shown any more.
+void MainWindow::resetProgress() {
+  for (auto& [kind, t] : transfers_) t.running = false;
+  shownTransfer_.reset();
+  progressBar_->setRange(0, 100);
+  progressBar_->setValue(0);
+}
+
+// A running transfer the device has not answered for a while.
+void MainWindow::noticeSilence() {
+  if (!shownTransfer_) return;
+  const TransferProgress& t = transfers_[*shownTransfer_];
+  const qint64 silent = clock_.elapsed() - t.lastAnswer;
+  if (!t.running || silent < kSilenceMs || !link_->device().workerRunning()) return;
+  setStatus(QString("Waiting for the device (no answer for %1 s)").arg(silent / 1000));
 }
 
 void MainWindow::showPortState(link::PortState state, const std::string& text) {
@@ -255,15 +384,22 @@ void MainWindow::showPortState(link::PortState state, const std::string& text) {
     case link::PortState::Closed: setStatus("Port " + what); break;
     case link::PortState::Lost: setStatus("Port lost: " + what); break;
   }
+  if (state != link::PortState::Open) {
+    for (auto& [kind, t] : transfers_) t.running = false;
+  }
 }
 
 void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end) {
-  if (end == link::TransferEnd::Finished) {
-    progressBar_->setValue(progressBar_->maximum());
-    setStatus(transferName(kind) + ": finished");
-  } else {
-    setStatus(transferName(kind) + ": stopped, see the log");
+  TransferProgress& t = transfers_[kind];
+  t.running = false;
+  if (end == link::TransferEnd::Finished) t.done = t.maximum;
+  if (link_->device().workerRunning()) showTransferOnBar(kind);
+  QString how = endText(end);
+  if (kind == link::TransferKind::ConfigurationRead && end == link::TransferEnd::Finished &&
+      !refusedVersion_.isEmpty()) {
+    how = "refused, version " + refusedVersion_;
   }
+  setStatus(transferName(kind) + ": " + how);
 }
 
 // The end of a good configuration read: the worker waits until the decoder has run.
@@ -271,6 +407,7 @@ void MainWindow::decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>&
   binder_.toModel();
   const Result<void> decoded = settings::decodeSettings(hand->image(), model_);
   binder_.toWidgets();
+  refusedVersion_ = decoded.ok ? QString() : deviceVersion(fromBytes(decoded.message));
   hand->done();
   if (!decoded) information(kInformation, fromBytes(decoded.error().message));
 }

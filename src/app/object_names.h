@@ -28,6 +28,9 @@ inline constexpr const char* kSettingsTabs = "settingsTabs";
 inline constexpr const char* kLogView = "logView";
 inline constexpr const char* kStatusLine = "statusLine";
 inline constexpr const char* kProgressBar = "progressBar";
+// The log's context menu
+inline constexpr const char* kSaveLogAction = "saveLogAction";
+inline constexpr const char* kClearLogAction = "clearLogAction";
 
 // Buttons on the settings pages
 inline constexpr const char* kSpecialStringsButton = "specialStringsButton";
@@ -50,5 +53,6 @@ inline constexpr const char* kConfigSaveDialog = "configSaveDialog";
 inline constexpr const char* kConfigOpenDialog = "configOpenDialog";
 inline constexpr const char* kRemoteFirmwareDialog = "remoteFirmwareDialog";
 inline constexpr const char* kRemoteSaveDialog = "remoteSaveDialog";
+inline constexpr const char* kLogSaveDialog = "logSaveDialog";
 
 }  // namespace zorbel::app::names

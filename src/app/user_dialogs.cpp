@@ -24,14 +24,22 @@ void QtDialogs::message(Icon icon, const QString& title, const QString& text, co
   box.exec();
 }
 
+bool QtDialogs::question(const QString& title, const QString& text, QWidget* parent) {
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<QString> QtDialogs::chooseFile(const FileDialogRequest& request, QWidget* parent) {
   QFileDialog dialog(parent, QString(), request.folder, qtNameFilter(request.filter));
   dialog.setObjectName(request.name);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  // A name may be typed that does not exist yet; the command reports what it cannot open.
-  dialog.setFileMode(QFileDialog::AnyFile);
-  // No default extension and no overwrite question: the name is used as typed.
+  dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  // The command adds the suffix and asks before it replaces a file.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  // Wide and tall enough that the name, size, type and date columns show whole.
+  dialog.resize(dialog.sizeHint().expandedTo(QSize(820, 500)));
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();

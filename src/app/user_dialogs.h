@@ -15,6 +15,7 @@ struct FileDialogRequest {
   QString folder;    // initial folder, set on every use
   QString filter;    // "Zorbel config files (*.cfg)|*.cfg"
   QString fileName;  // preset name ("" for none)
+  bool mustExist = false;  // open dialogs: only an existing file can be chosen
 };
 
 class UserDialogs {
@@ -26,6 +27,8 @@ class UserDialogs {
   // smaller paragraph under the text (the operating system's reason).
   virtual void message(Icon icon, const QString& title, const QString& text, const QString& details,
                        QWidget* parent) = 0;
+  // A Yes/No question; true for Yes.
+  virtual bool question(const QString& title, const QString& text, QWidget* parent) = 0;
   // The chosen path, or nothing when the user cancels.
   virtual std::optional<QString> chooseFile(const FileDialogRequest& request, QWidget* parent) = 0;
   // Shows an auxiliary window modally and returns when it closes.
@@ -37,6 +40,7 @@ class QtDialogs : public UserDialogs {
  public:
   void message(Icon icon, const QString& title, const QString& text, const QString& details,
                QWidget* parent) override;
+  bool question(const QString& title, const QString& text, QWidget* parent) override;
   std::optional<QString> chooseFile(const FileDialogRequest& request, QWidget* parent) override;
   void showModal(QDialog& window) override;
 };

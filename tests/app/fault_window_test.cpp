@@ -221,7 +221,7 @@ TEST_F(LineFaults, CorruptedPageStopsTheReadAndLeavesTheControls) {
   type("Callsign", "MINE");
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom page data checksum error."));
-  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: stopped, see the log"; }))
+  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: checksum error"; }))
       << status().toStdString();
   EXPECT_EQ(log().last(), "Eeprom page data checksum error.");
   EXPECT_EQ(logCount("Eeprom read request, page [4]."), 0);
@@ -258,7 +258,7 @@ TEST_F(LineFaults, PageNumberPastTheImageIsDroppedAndTheReadStops) {
   type("Callsign", "MINE");
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom page number error [300]."));
-  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: stopped, see the log"; }))
+  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: page number error"; }))
       << status().toStdString();
   EXPECT_EQ(text("Callsign"), "MINE");
 
@@ -276,7 +276,7 @@ TEST_F(LineFaults, WrongPageInsideTheImageFailsTheImageSum) {
   type("Callsign", "MINE");
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read checksum error. Please upload new eeprom data to device."));
-  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: stopped, see the log"; }))
+  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: checksum error"; }))
       << status().toStdString();
   EXPECT_EQ(text("Callsign"), "MINE");
   EXPECT_TRUE(dialogs.done());
@@ -529,6 +529,9 @@ class FileFaults : public WindowTest {
   // "Save to file" and "Read from file" to `name`; `message`, when given, is the box that must follow.
   void save(const QString& name, const QString& message = {}) {
     dialogs.expectFile(names::kConfigSaveDialog, path(name));
+    if (QFileInfo(path(name)).isFile()) {
+      dialogs.expectQuestion(name + " already exists.\nDo you want to replace it?", true);
+    }
     if (!message.isEmpty()) dialogs.expectMessage(message, "Zorbel Configurator");
     trigger(names::kSaveToFileAction);
   }
@@ -627,6 +630,7 @@ TEST_F(FileFaults, FailedWriteLeavesTheOldFileIntact) {
   {
     const FileSizeLimit full(2048);
     dialogs.expectFile(names::kConfigSaveDialog, path("old.cfg"));
+    dialogs.expectQuestion("old.cfg already exists.\nDo you want to replace it?", true);
     dialogs.expectMessage("Unable to write to " + path("old.cfg"), "Zorbel Configurator");
     trigger(names::kSaveToFileAction);
     dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
@@ -700,27 +704,27 @@ class PipeWriter {
 };
 
 TEST_F(FileFaults, NamedPipeIsRefusedWithoutBeingOpened) {
-  ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
-  PipeWriter other(path("pipe"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.cfg")).constData(), 0600), 0);
+  PipeWriter other(path("pipe.cfg"));
 
-  dialogs.expectFile(names::kFirmwareDialog, path("pipe"));
+  dialogs.expectFile(names::kFirmwareDialog, path("pipe.cfg"));
   dialogs.expectMessage("File open error.", "File open error");
   click(names::kUploadFirmwareButton);
   EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
 
   type("Callsign", "MINE");
-  load("pipe", "Unable to read from " + path("pipe"));
+  load("pipe.cfg", "Unable to read from " + path("pipe.cfg"));
   EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
   EXPECT_EQ(text("Callsign"), "MINE");
 
-  save("pipe", "Unable to write to " + path("pipe"));
+  save("pipe.cfg", "Unable to write to " + path("pipe.cfg"));
   EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
 
-  dialogs.expectFile(names::kRemoteFirmwareDialog, path("pipe"));
+  dialogs.expectFile(names::kRemoteFirmwareDialog, path("pipe.cfg"));
   dialogs.expectMessage("Could not open firmware file", "File open error");
   trigger(names::kBuildRemoteUpdateFileAction);
   EXPECT_FALSE(other.windowOpenedThePipe());
-  EXPECT_TRUE(QFileInfo(path("pipe")).exists());
+  EXPECT_TRUE(QFileInfo(path("pipe.cfg")).exists());
 }
 
 // Binary garbage is no configuration file: it brings the version message, every

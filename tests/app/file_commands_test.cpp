@@ -23,11 +23,6 @@ class FileCommands : public WindowTest {
   }
 };
 
-const QString kVersionMessage =
-    "Imported configuration file version is different than your current application version. \n"
-    "Please double-check configuration fields after import. \n"
-    "Some configuration fields my change between firmware versions.";
-
 TEST_F(FileCommands, SaveThenReadRestoresAChangedWindow) {
   type("Callsign", "sp1abc");
   combo("Quiettime_randomize")->setCurrentIndex(2);
@@ -66,13 +61,14 @@ TEST_F(FileCommands, SaveThenReadRestoresAChangedWindow) {
   EXPECT_EQ(dialogs.fileRequests.back().fileName, "mine.cfg");
 }
 
-TEST_F(FileCommands, ReadingAMissingFileWarnsOfTheVersionAndLoadsTheDefaults) {
+TEST_F(FileCommands, ReadingAMissingFileChangesNothingAndALongTextIsShownWhole) {
   type("Txdelay", "999");
   check("Uploadpctime")->click();  // clock edits enabled
   dialogs.expectFile(names::kConfigOpenDialog, path("none.cfg"));
-  dialogs.expectMessage(kVersionMessage);
+  dialogs.expectMessage("Unable to read from " + path("none.cfg"), "Zorbel Configurator");
   trigger(names::kReadFromFileAction);
-  EXPECT_EQ(text("Txdelay"), "250");
+  EXPECT_TRUE(dialogs.fileRequests.back().mustExist);
+  EXPECT_EQ(text("Txdelay"), "999");
   // A text longer than its box's limit is shown whole.
   QFile f(path("long.cfg"));
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));

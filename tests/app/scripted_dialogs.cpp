@@ -6,7 +6,7 @@ namespace zorbel::app::test_support {
 
 namespace {
 const char* kindName(int kind) {
-  static const char* names[] = {"message box", "file dialog", "window"};
+  static const char* names[] = {"message box", "file dialog", "window", "question"};
   return names[kind];
 }
 }  // namespace
@@ -30,6 +30,12 @@ void ScriptedDialogs::expectWindow(const QString& name, std::function<void(QDial
   script_.push_back({Step::Kind::Window, name, {}, std::nullopt, std::move(whileShown), {}});
 }
 
+void ScriptedDialogs::expectQuestion(const QString& text, bool yes) {
+  Step step{Step::Kind::Question, text, {}, std::nullopt, {}, {}};
+  step.yes = yes;
+  script_.push_back(std::move(step));
+}
+
 std::optional<ScriptedDialogs::Step> ScriptedDialogs::next(Step::Kind kind, const QString& what) {
   if (script_.empty() || script_.front().kind != kind) {
     ADD_FAILURE() << "unexpected " << kindName(static_cast<int>(kind)) << ": " << what.toStdString();
@@ -49,6 +55,14 @@ void ScriptedDialogs::message(Icon icon, const QString& title, const QString& te
   if (!step->title.isEmpty()) {
     EXPECT_EQ(step->title.toStdString(), title.toStdString());
   }
+}
+
+bool ScriptedDialogs::question(const QString& title, const QString& text, QWidget*) {
+  questions.push_back(text);
+  const auto step = next(Step::Kind::Question, title + ": " + text);
+  if (!step) return false;
+  EXPECT_EQ(step->name.toStdString(), text.toStdString());
+  return step->yes;
 }
 
 std::optional<QString> ScriptedDialogs::chooseFile(const FileDialogRequest& request, QWidget*) {

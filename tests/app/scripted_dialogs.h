@@ -23,6 +23,8 @@ class ScriptedDialogs : public UserDialogs {
 
   // The next box must carry this text (and title, when given).
   void expectMessage(const QString& text, const QString& title = {});
+  // The next box must be a question with this text; it answers `yes`.
+  void expectQuestion(const QString& text, bool yes);
   // The next file dialog must be `name`; it answers `path`, or cancels with nothing.
   // `afterChoice` runs once the user has chosen, before the command goes on
   // (a file that vanishes between the dialog and its use).
@@ -35,20 +37,23 @@ class ScriptedDialogs : public UserDialogs {
 
   std::vector<ShownMessage> messages;           // every box shown, in order
   std::vector<FileDialogRequest> fileRequests;  // every dialog shown, in order
+  std::vector<QString> questions;               // every question asked, in order
 
   void message(Icon icon, const QString& title, const QString& text, const QString& details,
                QWidget* parent) override;
+  bool question(const QString& title, const QString& text, QWidget* parent) override;
   std::optional<QString> chooseFile(const FileDialogRequest& request, QWidget* parent) override;
   void showModal(QDialog& window) override;
 
  private:
   struct Step {
-    enum class Kind { Message, File, Window } kind;
+    enum class Kind { Message, File, Window, Question } kind;
     QString name;  // message text, dialog or window name
     QString title;
     std::optional<QString> path;
     std::function<void(QDialog&)> whileShown;
     std::function<void()> afterChoice;
+    bool yes = false;
   };
   std::optional<Step> next(Step::Kind kind, const QString& what);
   std::deque<Step> script_;

@@ -1,0 +1,187 @@
+// What only the window shows: the progress bar and status line of each
+// transfer, keyboard access, the port list, the dialogs' safeguards, the live
+// checks and the comparison with the device.
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "settings/codec.h"
+#include "link_adapter.h"
+#include "simulator.h"
+#include "window_fixture.h"
+
+namespace zorbel::app::test_support {
+namespace {
+
+class Usability : public WindowTest {
+ protected:
+  sim::Simulator& startSim(sim::SimOptions options = {}) {
+    sim_ = std::make_unique<sim::Simulator>(std::move(options));
+    std::string error;
+    EXPECT_TRUE(sim_->start(error)) << error;
+    return *sim_;
+  }
+  void openPort() {
+    portBox()->setEditText(QString::fromStdString(sim_->slavePath()));
+    dialogs.expectMessage("Serial port opened successfully.", "Information");
+    click(names::kOpenPortButton);
+    ASSERT_TRUE(mainWindow().link().device().workerRunning());
+  }
+  int logCount(const QString& line) { return logView()->toPlainText().split('\n').count(line); }
+  bool waitForLog(const QString& line, int count = 1) {
+    return waitFor([&] { return logCount(line) >= count; }, 10000);
+  }
+  QString status() { return statusLine()->text(); }
+  QString writeFile(const QString& name, int size) {
+    QFile f(dir.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(size, '\x5a'));
+    return f.fileName();
+  }
+
+  std::unique_ptr<sim::Simulator> sim_;
+  QTemporaryDir dir;
+};
+
+// ---- Progress and status ------------------------------------------------------
+
+TEST_F(Usability, FirmwareBarKeepsItsOwnRangeAcrossAConfigurationWrite) {
+  sim::SimOptions paced;
+  paced.baud = 115200;
+  startSim(paced);
+  openPort();
+  dialogs.expectFile(names::kFirmwareDialog, writeFile("fw.hash", 40000));  // 313 pages
+  click(names::kUploadFirmwareButton);
+  ASSERT_TRUE(waitForLog("Firmware page sent [3]."));
+  click(names::kWriteConfigButton);
+  ASSERT_TRUE(waitForLog("Send finished."));
+  // Once the upload reports again, the bar is the upload's, not the write's full one.
+  ASSERT_TRUE(waitFor([&] { return status().startsWith("Uploading firmware, page"); }, 10000));
+  EXPECT_TRUE(status().endsWith(" of 314")) << status().toStdString();
+  EXPECT_EQ(progressBar()->maximum(), 313);
+  EXPECT_LT(progressBar()->value(), 313);
+  EXPECT_EQ(logCount("Send finished."), 1);
+
+  click(names::kClosePortButton);
+  EXPECT_EQ(progressBar()->value(), 0);
+  QApplication::processEvents();
+  EXPECT_EQ(progressBar()->value(), 0) << "reports still queued do not move the bar again";
+}
+
+TEST_F(Usability, StatusLineSaysHowAReadEndedAndWhenTheDeviceIsSilent) {
+  sim::SimOptions options;
+  options.dropAnswerTo = 7;  // no answer to the request for page 6
+  sim::Simulator& sim = startSim(options);
+  settings::SettingsModel older;
+  settings::Image image{};
+  ASSERT_TRUE(settings::encodeSettings(older, image).ok());
+  image[settings::kVersionOffset + 4] = '1';  // "v1.31"
+  const std::uint32_t sum = settings::imageSum(image);
+  for (int i = 0; i < 4; ++i) image[settings::kImageSumOffset + i] = static_cast<std::uint8_t>(sum >> (8 * i));
+  sim.setEeprom(image);
+  openPort();
+  click(names::kReadConfigButton);
+  ASSERT_TRUE(waitFor([&] { return status() == "Waiting for the device (no answer for 2 s)"; }, 10000))
+      << status().toStdString();
+
+  // Pressed again, the read completes, and the image is refused for its version.
+  dialogs.expectMessage("Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32");
+  click(names::kReadConfigButton);
+  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: refused, version v1.31"; }, 10000))
+      << status().toStdString();
+  EXPECT_EQ(progressBar()->value(), 16);
+}
+
+// ---- Dialogs that cannot lose work --------------------------------------------
+
+TEST_F(Usability, SaveAddsTheSuffixAndAsksBeforeReplacingAFile) {
+  dialogs.expectFile(names::kConfigSaveDialog, dir.filePath("mine"));
+  trigger(names::kSaveToFileAction);
+  ASSERT_TRUE(QFile::exists(dir.filePath("mine.cfg")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("mine")));
+  QFile file(dir.filePath("mine.cfg"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("keep me");
+  file.close();
+
+  type("Callsign", "SP1ABC");
+  dialogs.expectFile(names::kConfigSaveDialog, dir.filePath("mine.cfg"));
+  dialogs.expectQuestion("mine.cfg already exists.\nDo you want to replace it?", false);
+  trigger(names::kSaveToFileAction);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), "keep me");
+  file.close();
+
+  dialogs.expectFile(names::kConfigSaveDialog, dir.filePath("mine"));
+  dialogs.expectQuestion("mine.cfg already exists.\nDo you want to replace it?", true);
+  trigger(names::kSaveToFileAction);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().contains("SP1ABC"));
+}
+
+// The range message, unchanged, and then its page in front with the focus in its box.
+TEST_F(Usability, RangeErrorShowsItsPageAndFocusesItsBox) {
+  mainWindow().show();
+  control<QTabWidget>("telemetryTabs")->setCurrentIndex(1);
+  type("Tele_holdoff", "251");
+  dialogs.expectMessage("First telemetry data packet delay range error (0 - 250).", "Information");
+  click(names::kWriteConfigButton);
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "telemetryPage");
+  EXPECT_EQ(control<QTabWidget>("telemetryTabs")->currentWidget()->objectName(), "telemetryReportPage");
+  EXPECT_EQ(mainWindow().focusWidget(), edit("Tele_holdoff"));
+
+  type("Tele_holdoff", "60");
+  type("Ipmask2", "256");
+  type("Ipgate1", "256");  // the gateway comes after the mask
+  dialogs.expectMessage("IP Mask - range error (0 - 255).", "Information");
+  click(names::kWriteConfigButton);
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "networkPage");
+  EXPECT_EQ(mainWindow().focusWidget(), edit("Ipmask2"));
+}
+
+TEST_F(Usability, OpenDialogsTakeOnlyExistingFilesAndShowTheirColumnsWhole) {
+  QtDialogs real;
+  FileDialogRequest request;
+  request.name = names::kConfigOpenDialog;
+  request.folder = dir.path();
+  request.filter = "Zorbel config files (*.cfg)|*.cfg";
+  request.mustExist = true;
+  QFileDialog::FileMode mode = QFileDialog::AnyFile;
+  QSize size;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    mode = dialog->fileMode();
+    size = dialog->size();
+    dialog->reject();
+  });
+  EXPECT_FALSE(real.chooseFile(request, &mainWindow()));
+  EXPECT_EQ(mode, QFileDialog::ExistingFile);
+  EXPECT_GE(size.width(), 820);
+
+  dialogs.expectFile(names::kFirmwareDialog, std::nullopt);
+  click(names::kUploadFirmwareButton);
+  EXPECT_TRUE(dialogs.fileRequests.back().mustExist);
+}
+
+TEST_F(Usability, LogContextMenuSavesAndClearsTheLog) {
+  logView()->appendPlainText("Eeprom page sent [0].");
+  logView()->appendPlainText("Page receive ack.");
+  QStringList captions;
+  for (QAction* a : logView()->actions()) captions << a->text();
+  EXPECT_EQ(captions, QStringList({QString::fromUtf8("Save log\u2026"), "Clear"}));
+  EXPECT_EQ(logView()->contextMenuPolicy(), Qt::ActionsContextMenu);
+
+  dialogs.expectFile(names::kLogSaveDialog, dir.filePath("session"));
+  trigger(names::kSaveLogAction);
+  QFile saved(dir.filePath("session.log"));
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_EQ(saved.readAll(), "Eeprom page sent [0].\nPage receive ack.\n");
+  trigger(names::kClearLogAction);
+  EXPECT_TRUE(logView()->toPlainText().isEmpty());
+}
+
+}  // namespace
+}  // namespace zorbel::app::test_support
