@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "auxiliary_windows.h"
+#include "keyboard_access.h"
 #include "object_names.h"
 #include "settings_binder.h"
 #include "settings_pages.h"
@@ -36,6 +37,8 @@ FilterWindow::FilterWindow(SettingsBinder& binder, QWidget* parent)
     label->setWordWrap(true);
     layout->addWidget(label);
   }
+  assignMnemonics(this, QString());
+  refuseAltText(this);
   fixWindowSize(*this, QSize(433, 271));
 }
 

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <exception>
 
 #include "common/version.h"
+#include "keyboard_access.h"
 #include "link_adapter.h"
 #include "object_names.h"
 #include "settings_pages.h"
@@ -40,6 +42,7 @@ class PortComboBox : public QComboBox {
     setObjectName(names::kPortBox);
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    lineEdit()->installEventFilter(this);
     refresh();
     // At start the box shows "COM1" with no item selected.
     setCurrentIndex(-1);
@@ -49,6 +52,21 @@ class PortComboBox : public QComboBox {
   void showPopup() override {
     refresh();
     QComboBox::showPopup();
+  }
+
+  // Return in the box's edit runs this once.
+  std::function<void()> onReturn;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress && onReturn) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        onReturn();
+        return true;
+      }
+    }
+    return QComboBox::eventFilter(watched, event);
   }
 
  private:
@@ -147,6 +165,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
 
   buildMenus();
   connectCommands();
+  setUpKeyboardAccess();
 
   // The settings model already holds the start-up state: the clock edits
   // filled from the PC clock as UTC, every combo default, the analog and
@@ -189,19 +208,39 @@ QWidget* MainWindow::buildConnectionGroup() {
   auto* box = new QGroupBox("Connection:");
   auto* row = new QHBoxLayout(box);
   row->setContentsMargins(6, 2, 6, 4);
-  auto* label = new QLabel("COM Port:");
+  auto* label = new QLabel("COM &Port:");
   portBox_ = new PortComboBox;
   portBox_->setMinimumContentsLength(12);
   label->setBuddy(portBox_);
   row->addWidget(label);
   row->addWidget(portBox_);
-  row->addWidget(commandButton(names::kOpenPortButton, "Open port"));
-  row->addWidget(commandButton(names::kClosePortButton, "Close port"));
-  row->addWidget(commandButton(names::kReadConfigButton, "Read config"));
-  row->addWidget(commandButton(names::kWriteConfigButton, "Write config"));
-  row->addWidget(commandButton(names::kUploadFirmwareButton, "Upload firmware"));
+  row->addWidget(commandButton(names::kOpenPortButton, "&Open port"));
+  row->addWidget(commandButton(names::kClosePortButton, "C&lose port"));
+  row->addWidget(commandButton(names::kReadConfigButton, "&Read config"));
+  row->addWidget(commandButton(names::kWriteConfigButton, "&Write config"));
+  row->addWidget(commandButton(names::kUploadFirmwareButton, "&Upload firmware"));
   row->addStretch();
   return box;
+}
+
+// Letters the menu bar and the connection group use; the pages' mnemonics keep clear of them.
+constexpr const char* kWindowMnemonics = "CMDOLRWUP";
+
+void MainWindow::setUpKeyboardAccess() {
+  for (int i = 0; i < settingsTabs_->count(); ++i) {
+    QWidget* page = settingsTabs_->widget(i);
+    auto* inner = page->findChild<QTabWidget*>();
+    for (int j = 0; j < (inner != nullptr ? inner->count() : 1); ++j) {
+      QWidget* leaf = inner != nullptr ? inner->widget(j) : page;
+      leaf->resize(kClientArea.width(), kClientArea.height() / 2);
+      assignMnemonics(leaf, kWindowMnemonics);
+      orderTabsByRows(leaf);
+    }
+  }
+  nameControlsByCaptions(this);
+  refuseAltText(this);
+  // Return in the port box opens the port.
+  static_cast<PortComboBox*>(portBox_)->onReturn = [this] { runCommand([this] { openPort(); }); };
 }
 
 void MainWindow::buildMenus() {
@@ -211,13 +250,13 @@ void MainWindow::buildMenus() {
     action->setObjectName(name);
     return action;
   };
-  QMenu* files = menuBar()->addMenu("Configuration import/export");
-  addAction(files, names::kSaveToFileAction, "Save to file");
-  addAction(files, names::kReadFromFileAction, "Read from file");
-  remoteUpdateMenu_ = menuBar()->addMenu("Remote update");
+  QMenu* files = menuBar()->addMenu("&Configuration import/export");
+  addAction(files, names::kSaveToFileAction, "&Save to file")->setShortcut(QKeySequence("Ctrl+S"));
+  addAction(files, names::kReadFromFileAction, "&Read from file")->setShortcut(QKeySequence("Ctrl+O"));
+  remoteUpdateMenu_ = menuBar()->addMenu("Re&mote update");
   remoteUpdateMenu_->setObjectName(names::kRemoteUpdateMenu);
-  addAction(remoteUpdateMenu_, names::kRemoteUpdateHelpAction, "README!");
-  addAction(remoteUpdateMenu_, names::kBuildRemoteUpdateFileAction, "Build remote update file");
+  addAction(remoteUpdateMenu_, names::kRemoteUpdateHelpAction, "R&EADME!");
+  addAction(remoteUpdateMenu_, names::kBuildRemoteUpdateFileAction, "&Build remote update file");
 }
 
 void MainWindow::connectCommands() {

@@ -85,6 +85,7 @@ class MainWindow : public QMainWindow {
   QWidget* buildConnectionGroup();
   void buildMenus();
   void connectCommands();
+  void setUpKeyboardAccess();
   void runCommand(const std::function<void()>& command);
 
   // main_window_commands.cpp: the link's reports, on the GUI thread
@@ -143,6 +144,8 @@ class MainWindow : public QMainWindow {
   QTimer* silenceTimer_ = nullptr;
   // The device's version when the last read's image was refused; empty otherwise.
   QString refusedVersion_;
+  // From "Close port" or a failed "Open port" to the next good open.
+  bool portClosedByUser_ = false;
 };
 
 // The folder a file dialog starts in. Run from its build tree, the program's

@@ -100,6 +100,7 @@ QString dialogFolder(const QString& subfolder) {
 void MainWindow::openPort() {
   const link::OpenResult result = link_->device().open(toBytes(portName()));
   if (result.ok) {
+    portClosedByUser_ = false;
     information(kInformation, QString::fromStdString(link::kOpenedMessage));
     return;
   }
@@ -339,8 +340,8 @@ void MainWindow::setStatus(const QString& text) { statusLine_->setText(text); }
 void MainWindow::appendLog(const std::string& line) { logView_->appendPlainText(fromBytes(line)); }
 
 void MainWindow::showProgress(link::TransferKind kind, std::uint32_t done, std::uint32_t total) {
-  // Reports still queued from a port that has gone no longer move the bar.
-  if (!link_->device().workerRunning()) return;
+  // Reports still queued from a port that was closed no longer move the bar.
+  if (portClosedByUser_ || !link_->device().workerRunning()) return;
   TransferProgress& t = transfers_[kind];
   // A firmware upload runs to its page count (its extra last page fills the
   // bar); the configuration transfers to their 16 pages.
@@ -362,6 +363,7 @@ void MainWindow::showTransferOnBar(link::TransferKind kind) {
 
 // "Close port" and a failed "Open port": no transfer is shown any more.
 void MainWindow::resetProgress() {
+  portClosedByUser_ = true;
   for (auto& [kind, t] : transfers_) t.running = false;
   shownTransfer_.reset();
   progressBar_->setRange(0, 100);
@@ -393,7 +395,7 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
   TransferProgress& t = transfers_[kind];
   t.running = false;
   if (end == link::TransferEnd::Finished) t.done = t.maximum;
-  if (link_->device().workerRunning()) showTransferOnBar(kind);
+  if (!portClosedByUser_ && link_->device().workerRunning()) showTransferOnBar(kind);
   QString how = endText(end);
   if (kind == link::TransferKind::ConfigurationRead && end == link::TransferEnd::Finished &&
       !refusedVersion_.isEmpty()) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "control_factory.h"
+#include "keyboard_access.h"
 #include "latin1.h"
 #include "settings/catalog.h"
 #include "settings/host_names.h"
@@ -45,7 +46,21 @@ class PageBuilder {
       grid->addWidget(label, row, column);
       auto* line = new QHBoxLayout;
       line->setSpacing(4);
-      for (const std::string& t : tokens) addCell(line, t, &t == &tokens.front());
+      int part = 0;
+      const std::string* previous = nullptr;
+      for (const std::string& t : tokens) {
+        addCell(line, t, &t == &tokens.front());
+        // A box without a caption of its own is named after the row's; one
+        // after a dash is the SSID of the one before it.
+        const settings::Setting* s = setting(t);
+        if (s != nullptr) ++part;
+        if (s != nullptr && &t != &tokens.front() && (s->caption.empty() || s->caption == "-")) {
+          const QString row = spokenCaption(label->text());
+          const bool ssid = s->caption == "-" || (previous != nullptr && *previous == "-");
+          widget(t)->setAccessibleName(ssid ? row + " SSID" : QString("%1, part %2").arg(row).arg(part));
+        }
+        previous = &t;
+      }
       line->addStretch();
       grid->addLayout(line, row++, column + 1);
     }
@@ -54,23 +69,31 @@ class PageBuilder {
   // A table whose column headers are the captions of its first row's controls.
   void table(QGridLayout* grid, const std::vector<Tokens>& rows, int firstRow = 0) {
     int column = 0;
+    std::map<int, QString> headers;  // by column, as a screen reader says them
     for (const std::string& t : rows.front()) {
       const settings::Setting* s = setting(t);
-      if (s != nullptr && s->caption == "-") ++column;  // the dash has a column of its own
+      if (s != nullptr && s->caption == "-") {
+        headers[column + 1] = headers[column - 1] + " SSID";
+        ++column;  // the dash has a column of its own
+      }
       if (s != nullptr && !s->caption.empty() && s->caption != "-") {
         grid->addWidget(new QLabel(fromBytes(s->caption)), firstRow, column, Qt::AlignBottom);
+        headers[column] = spokenCaption(fromBytes(s->caption));
       }
       ++column;
     }
     int row = firstRow + 1;
     for (const Tokens& tokens : rows) {
       column = 0;
+      QString rowName;  // the row's label: "Analog 1"
       for (const std::string& t : tokens) {
         const settings::Setting* s = setting(t);
         if (s != nullptr && s->caption == "-") grid->addWidget(new QLabel("-"), row, column++);
         QWidget* w = s != nullptr || extras_.count(t) != 0 ? widget(t) : new QLabel(QString::fromStdString(t));
+        if (s == nullptr && extras_.count(t) == 0) rowName = spokenCaption(QString::fromStdString(t));
         // In a table the header carries a check box's caption.
         if (auto* box = qobject_cast<QCheckBox*>(w)) box->setText(QString());
+        if (s != nullptr) w->setAccessibleName((rowName + " " + headers[column]).trimmed());
         grid->addWidget(w, row, column++);
       }
       ++row;

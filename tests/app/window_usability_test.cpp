@@ -1,7 +1,10 @@
 // What only the window shows: the progress bar and status line of each
 // transfer, keyboard access, the port list, the dialogs' safeguards, the live
 // checks and the comparison with the device.
+#include <QAccessible>
 #include <QApplication>
+#include <QMenuBar>
+#include <QTest>
 #include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
@@ -92,6 +95,81 @@ TEST_F(Usability, StatusLineSaysHowAReadEndedAndWhenTheDeviceIsSilent) {
   ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: refused, version v1.31"; }, 10000))
       << status().toStdString();
   EXPECT_EQ(progressBar()->value(), 16);
+}
+
+// ---- Keyboard access ------------------------------------------------------------
+
+// The next control after `w` that Tab reaches.
+QWidget* nextByTab(QWidget* w) {
+  for (QWidget* n = w->nextInFocusChain(); n != w; n = n->nextInFocusChain()) {
+    if ((n->focusPolicy() & Qt::TabFocus) && n->isVisibleTo(n->window()) && n->isEnabled()) return n;
+  }
+  return nullptr;
+}
+
+TEST_F(Usability, AltLetterOpensItsMenuAndNeverTypesText) {
+  mainWindow().show();
+  mainWindow().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow()));
+  QLineEdit* callsign = edit("Callsign");
+  callsign->setFocus();
+  const QString before = callsign->text();
+  QTest::keyClick(callsign, Qt::Key_Z, Qt::AltModifier);  // no mnemonic
+  EXPECT_EQ(callsign->text(), before);
+  QTest::keyClick(callsign, Qt::Key_C, Qt::AltModifier);
+  EXPECT_EQ(callsign->text(), before);
+  QMenu* files = mainWindow().menuBar()->actions().front()->menu();
+  EXPECT_TRUE(waitFor([&] { return files->isVisible(); }));
+  files->hide();
+
+  EXPECT_EQ(control<QAction>(names::kSaveToFileAction)->shortcut(), QKeySequence("Ctrl+S"));
+  EXPECT_EQ(control<QAction>(names::kReadFromFileAction)->shortcut(), QKeySequence("Ctrl+O"));
+
+  // Return in the port box opens the port.
+  portBox()->setEditText(dir.filePath("no-such-port"));
+  dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.");
+  QTest::keyClick(portBox()->lineEdit(), Qt::Key_Return);
+}
+
+TEST_F(Usability, TabFollowsTheRowsAndEveryControlHasANameAndItsOwnMnemonic) {
+  mainWindow().show();
+  EXPECT_EQ(nextByTab(edit("Callsign")), edit("Ssid"));
+  EXPECT_EQ(nextByTab(edit("Ssid")), edit("Txdelay")) << "the row goes on in the right-hand column";
+  settingsTabs()->setCurrentWidget(control<QWidget>("networkPage"));
+  EXPECT_EQ(nextByTab(edit("Ipaddr3")), edit("Ipmask0"));
+
+  QWidgetList pages;
+  for (int i = 0; i < settingsTabs()->count(); ++i) pages << settingsTabs()->widget(i);
+  auto* inner = control<QTabWidget>("telemetryTabs");
+  for (int i = 0; i < inner->count(); ++i) pages << inner->widget(i);
+  pages.removeOne(control<QWidget>("telemetryPage"));
+  int named = 0;
+  int mnemonics = 0;
+  for (QWidget* page : pages) {
+    QString letters;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+      if (w->isHidden() || w->window() != &mainWindow() || w->parentWidget()->inherits("QComboBox")) continue;
+      if (auto* label = qobject_cast<QLabel*>(w); label != nullptr && label->buddy() != nullptr) {
+        // A caption whose letters are all taken has none.
+        const qsizetype amp = label->text().indexOf('&');
+        if (amp < 0) continue;
+        ++mnemonics;
+        EXPECT_FALSE(letters.contains(label->text()[amp + 1].toUpper())) << label->text().toStdString();
+        letters += label->text()[amp + 1].toUpper();
+      }
+      if (!(w->focusPolicy() & Qt::TabFocus)) continue;
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+      const bool fromContent = qobject_cast<QLineEdit*>(w) != nullptr || qobject_cast<QComboBox*>(w) != nullptr;
+      const QString name = fromContent ? w->accessibleName() : a->text(QAccessible::Name);
+      EXPECT_FALSE(name.isEmpty()) << page->objectName().toStdString() << ": " << w->objectName().toStdString();
+      ++named;
+    }
+  }
+  EXPECT_GT(named, 300);
+  EXPECT_GT(mnemonics, 60);
+  EXPECT_EQ(edit("Beacon3_dest_string")->accessibleName(), "3 Dest");
+  EXPECT_EQ(edit("Ssid")->accessibleName(), "Callsign SSID");
+  EXPECT_EQ(portBox()->accessibleName(), "COM Port");
 }
 
 // ---- Dialogs that cannot lose work --------------------------------------------
