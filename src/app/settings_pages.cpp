@@ -7,7 +7,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <QTabWidget>
 #include <map>
 #include <string>
@@ -48,13 +50,17 @@ class PageBuilder {
       line->setSpacing(4);
       int part = 0;
       const std::string* previous = nullptr;
+      const settings::Setting* head = setting(tokens.front());
       for (const std::string& t : tokens) {
-        addCell(line, t, &t == &tokens.front());
+        // The row's caption stands once, before its first box.
+        const settings::Setting* cell = setting(t);
+        addCell(line, t, &t == &tokens.front() || (cell != nullptr && cell->caption == head->caption));
         // A box without a caption of its own is named after the row's; one
         // after a dash is the SSID of the one before it.
         const settings::Setting* s = setting(t);
         if (s != nullptr) ++part;
-        if (s != nullptr && &t != &tokens.front() && (s->caption.empty() || s->caption == "-")) {
+        if (s != nullptr && &t != &tokens.front() &&
+            (s->caption.empty() || s->caption == "-" || s->caption == head->caption)) {
           const QString row = spokenCaption(label->text());
           const bool ssid = s->caption == "-" || (previous != nullptr && *previous == "-");
           widget(t)->setAccessibleName(ssid ? row + " SSID" : QString("%1, part %2").arg(row).arg(part));
@@ -131,6 +137,22 @@ class PageBuilder {
   std::map<std::string, QWidget*> extras_;
   std::map<std::string, QLabel*> captions_;
 };
+
+// The edit boxes of each column of a table as wide as the column's widest.
+void alignColumns(QGridLayout* g, int firstColumn, int lastColumn) {
+  for (int column = firstColumn; column <= lastColumn; ++column) {
+    std::vector<QLineEdit*> boxes;
+    int widest = 0;
+    for (int row = 0; row < g->rowCount(); ++row) {
+      QLayoutItem* item = g->itemAtPosition(row, column);
+      if (auto* box = item != nullptr ? qobject_cast<QLineEdit*>(item->widget()) : nullptr) {
+        boxes.push_back(box);
+        widest = std::max(widest, box->minimumWidth());  // the width its longest text needs
+      }
+    }
+    for (QLineEdit* box : boxes) box->setFixedWidth(widest);
+  }
+}
 
 QGridLayout* grid(QWidget* parent) {
   auto* g = new QGridLayout(parent);
@@ -320,14 +342,18 @@ void igatePage(QTabWidget* tabs, PageBuilder& b) {
   g->setColumnStretch(2, 1);
 }
 
-// Weather: station type and the weather report.
+// Weather: the station type, then the weather report in one row under its
+// column captions, as the beacon rows stand.
 void weatherPage(QTabWidget* tabs, PageBuilder& b) {
   QGridLayout* g = grid(page(tabs, "weatherPage", "Weather"));
-  b.form(g, 0, {{"Weather_stationtype"}, {"Weather_dest_string", "Weather_dest_ssid"},
-                {"Weather_path_string", "Weather_path_ssid"}, {"Weather_txrate_rf"}, {"Weather_txrate_aprsis"},
-                {"Weather_comment"}});
+  b.form(g, 0, {{"Weather_stationtype"}});
+  QGridLayout* report = innerGrid();
+  b.table(report, {{"Weather report:", "Weather_dest_string", "Weather_dest_ssid", "Weather_path_string",
+                    "Weather_path_ssid", "Weather_txrate_rf", "Weather_txrate_aprsis", "Weather_comment"}});
+  report->setColumnStretch(9, 1);
+  g->addLayout(report, 1, 0, 1, 3);
   g->setColumnStretch(2, 1);
-  g->setRowStretch(6, 1);
+  g->setRowStretch(2, 1);
 }
 
 // RTC/NTP time: the clock to load into the device and the time server.
@@ -402,6 +428,7 @@ void analogPage(QTabWidget* tabs, PageBuilder& b) {
                     a + "_coefb", a + "_coefc", a + "_average", button});
   }
   b.table(g, rows);
+  alignColumns(g, 1, 2);
   if (auto* header = qobject_cast<QLabel*>(g->itemAtPosition(0, 7)->widget())) header->setWordWrap(true);
   g->setColumnStretch(9, 1);
   g->setRowStretch(6, 1);
@@ -418,6 +445,7 @@ void digitalPage(QTabWidget* tabs, PageBuilder& b, const char* name, const QStri
                     d + "_inverted", button});
   }
   b.table(g, rows);
+  alignColumns(g, 1, 2);
   g->setColumnStretch(6, 1);
   g->setRowStretch(5, 1);
 }

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <set>
 
 #include "settings/codec.h"
 #include "link_adapter.h"
@@ -47,6 +48,46 @@ class Usability : public WindowTest {
   std::unique_ptr<sim::Simulator> sim_;
   QTemporaryDir dir;
 };
+
+// ---- Layout ------------------------------------------------------------------------
+
+// After the screenshots, each page laid out as shown: one caption per address
+// row, the weather report in one row, the channel boxes aligned in columns.
+TEST_F(Usability, ScreenshotsShowTheLayoutOfAddressesWeatherAndChannels) {
+  QString error;
+  ASSERT_FALSE(writeScreenshots(*windows, dir.path(), &error).isEmpty()) << error.toStdString();
+  auto captions = [&](const char* page, const QString& text) {
+    int n = 0;
+    for (QLabel* l : control<QWidget>(page)->findChildren<QLabel*>()) n += l->text().remove('&') == text;
+    return n;
+  };
+  for (const char* caption : {"IP Address:", "IP Mask:", "Gateway:", "DNS:"}) {
+    EXPECT_EQ(captions("networkPage", caption), 1) << caption;
+  }
+  EXPECT_EQ(captions("weatherPage", "Weather report:"), 1);
+  settingsTabs()->setCurrentWidget(control<QWidget>("weatherPage"));
+  QApplication::processEvents();
+  int left = -1;
+  const int middle = edit("Weather_dest_string")->geometry().center().y();
+  for (const char* name : {"Weather_dest_string", "Weather_dest_ssid", "Weather_path_string", "Weather_path_ssid",
+                           "Weather_txrate_rf", "Weather_txrate_aprsis", "Weather_comment"}) {
+    const QRect r(edit(name)->mapTo(&mainWindow(), QPoint(0, 0)), edit(name)->size());
+    EXPECT_EQ(edit(name)->geometry().center().y(), middle) << name;
+    EXPECT_GT(r.left(), left) << name;
+    left = r.right();
+  }
+  for (const char* column : {"_name", "_units"}) {
+    std::set<int> analog, digital1to4, digital5to8;
+    for (int k = 1; k <= 5; ++k) analog.insert(edit(QString("Teleanalog%1%2").arg(k).arg(column))->width());
+    for (int k = 1; k <= 4; ++k) {
+      digital1to4.insert(edit(QString("Teledigital%1%2").arg(k).arg(column))->width());
+      digital5to8.insert(edit(QString("Teledigital%1%2").arg(k + 4).arg(column))->width());
+    }
+    EXPECT_EQ(analog.size(), 1U) << column;
+    EXPECT_EQ(digital1to4.size(), 1U) << column;
+    EXPECT_EQ(digital5to8.size(), 1U) << column;
+  }
+}
 
 // ---- Progress and status ------------------------------------------------------
 
