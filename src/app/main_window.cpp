@@ -1,9 +1,11 @@
 // The main window's construction: controls, pages, menus and start-up state.
 #include "main_window.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QHBoxLayout>
@@ -14,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -33,6 +36,22 @@ namespace {
 // The client area the window is laid out for; it grows only where the
 // platform's font needs more room to show every control whole.
 constexpr QSize kClientArea(735, 416);
+
+// After the simulator's link in the port list.
+const QString kSimulatorMark = " (simulator)";
+
+// What a port name stands for, for its tooltip: COM1 means /dev/ttyS0; an
+// adapter's /dev/serial/by-id name and its device; the simulator's link.
+QString portDescription(const QString& port) {
+  const QString device = QString::fromLocal8Bit(link::DeviceLink::devicePath(port.toLocal8Bit().toStdString()));
+  if (device != port) return port + " means " + device;
+  const QString target = QFileInfo(port).canonicalFilePath();
+  if (port == QString::fromLocal8Bit(link::DeviceLink::simulatorLinkPath())) {
+    return "The device simulator zorbel-sim\n" + port + (target.isEmpty() ? QString() : " \u2192 " + target);
+  }
+  if (port.startsWith("/dev/serial/by-id/") && !target.isEmpty()) return target + "\n" + port;
+  return target.isEmpty() || target == port ? port : port + " \u2192 " + target;
+}
 
 // The port box re-reads the serial devices each time its list opens, so a
 // device plugged in after start-up is offered; the typed text stays.
@@ -73,20 +92,29 @@ class PortComboBox : public QComboBox {
   void refresh() {
     const QString text = currentText();
     const int selected = currentIndex();
-    const QString selectedText = selected >= 0 ? itemText(selected) : QString();
-    QStringList names;
-    for (const std::string& name : link::DeviceLink::portNames()) names << QString::fromLocal8Bit(name);
-    if (names == items()) return;
+    const QString selectedPort = selected >= 0 ? itemData(selected).toString() : QString();
+    QStringList ports;
+    for (const std::string& name : link::DeviceLink::portNames()) ports << QString::fromLocal8Bit(name);
+    if (ports == items()) return;
     const QSignalBlocker quiet(this);
     clear();
-    addItems(names);
-    setCurrentIndex(selected >= 0 ? findText(selectedText) : -1);
+    const QString simulator = QString::fromLocal8Bit(link::DeviceLink::simulatorLinkPath());
+    int widest = 0;
+    for (const QString& port : ports) {
+      // The simulator's link says what it is; every item names its device in its tooltip.
+      addItem(port == simulator ? port + kSimulatorMark : port, port);
+      setItemData(count() - 1, portDescription(port), Qt::ToolTipRole);
+      widest = std::max(widest, view()->fontMetrics().horizontalAdvance(itemText(count() - 1)));
+    }
+    // The list is wide enough for the longest name.
+    view()->setMinimumWidth(widest + view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
+    setCurrentIndex(selected >= 0 ? findData(selectedPort) : -1);
     setEditText(text);
   }
 
   QStringList items() const {
     QStringList list;
-    for (int i = 0; i < count(); ++i) list << itemText(i);
+    for (int i = 0; i < count(); ++i) list << itemData(i).toString();
     return list;
   }
 };
@@ -202,7 +230,12 @@ void MainWindow::setAuxiliaryWindows(QDialog* specialStrings, QDialog* remoteUpd
   filterWindow_ = filter;
 }
 
-QString MainWindow::portName() const { return portBox_->currentText().trimmed(); }
+// A chosen item stands for its port (the simulator's item carries a mark).
+QString MainWindow::portName() const {
+  const int item = portBox_->currentIndex();
+  if (item >= 0 && portBox_->currentText() == portBox_->itemText(item)) return portBox_->itemData(item).toString();
+  return portBox_->currentText().trimmed();
+}
 
 QWidget* MainWindow::buildConnectionGroup() {
   auto* box = new QGroupBox("Connection:");
@@ -211,6 +244,10 @@ QWidget* MainWindow::buildConnectionGroup() {
   auto* label = new QLabel("COM &Port:");
   portBox_ = new PortComboBox;
   portBox_->setMinimumContentsLength(12);
+  // The box's tooltip says what its text stands for.
+  const auto describe = [this](const QString& text) { portBox_->setToolTip(portDescription(text.trimmed())); };
+  connect(portBox_, &QComboBox::currentTextChanged, this, describe);
+  describe(portBox_->currentText());
   label->setBuddy(portBox_);
   row->addWidget(label);
   row->addWidget(portBox_);

@@ -2,6 +2,7 @@
 // transfer, keyboard access, the port list, the dialogs' safeguards, the live
 // checks and the comparison with the device.
 #include <QAccessible>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QMenuBar>
 #include <QTest>
@@ -211,6 +212,41 @@ TEST_F(Usability, TabFollowsTheRowsAndEveryControlHasANameAndItsOwnMnemonic) {
   EXPECT_EQ(edit("Beacon3_dest_string")->accessibleName(), "3 Dest");
   EXPECT_EQ(edit("Ssid")->accessibleName(), "Callsign SSID");
   EXPECT_EQ(portBox()->accessibleName(), "COM Port");
+}
+
+// ---- Ports ---------------------------------------------------------------------------
+
+TEST_F(Usability, PortListSaysWhatEachNameMeansAndFindsANewDeviceWhenItOpens) {
+  EXPECT_EQ(portBox()->itemData(0, Qt::ToolTipRole).toString(), "COM1 means /dev/ttyS0");
+  EXPECT_EQ(portBox()->toolTip(), "COM1 means /dev/ttyS0");
+
+  // The simulator's link appears after start-up; the list, opened, offers it.
+  QTemporaryDir runtime;
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+  startSim();
+  const QString link = runtime.filePath("zorbel-sim");
+  ASSERT_TRUE(QFile::link(QString::fromStdString(sim_->slavePath()), link));
+  mainWindow().show();
+  EXPECT_EQ(portBox()->findData(link), -1);
+  portBox()->showPopup();
+  const int item = portBox()->findData(link);
+  ASSERT_GE(item, 0);
+  EXPECT_EQ(portBox()->itemText(item), link + " (simulator)");
+  EXPECT_EQ(portBox()->itemData(item, Qt::ToolTipRole).toString(),
+            "The device simulator zorbel-sim\n" + link + QString::fromUtf8(" \u2192 ") +
+                QString::fromStdString(sim_->slavePath()));
+  EXPECT_GE(portBox()->view()->minimumWidth(), portBox()->view()->fontMetrics().horizontalAdvance(link + " (simulator)"));
+  portBox()->hidePopup();
+  portBox()->setCurrentIndex(item);
+  EXPECT_EQ(mainWindow().portName(), link);
+  dialogs.expectMessage("Serial port opened successfully.");
+  click(names::kOpenPortButton);
+  if (saved.isNull()) {
+    qunsetenv("XDG_RUNTIME_DIR");
+  } else {
+    qputenv("XDG_RUNTIME_DIR", saved);
+  }
 }
 
 // ---- Dialogs that cannot lose work --------------------------------------------
