@@ -24,8 +24,11 @@
 
 #include "common/version.h"
 #include "keyboard_access.h"
+#include "latin1.h"
 #include "link_adapter.h"
 #include "object_names.h"
+#include "settings/catalog.h"
+#include "settings/setting_check.h"
 #include "settings_pages.h"
 #include "update/firmware.h"
 
@@ -36,6 +39,9 @@ namespace {
 // The client area the window is laid out for; it grows only where the
 // platform's font needs more room to show every control whole.
 constexpr QSize kClientArea(735, 416);
+
+// Set on an edit box while its rule refuses its text.
+constexpr const char* kRefusedProperty = "refused";
 
 // After the simulator's link in the port list.
 const QString kSimulatorMark = " (simulator)";
@@ -195,6 +201,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   connectCommands();
   setUpKeyboardAccess();
 
+  binder_.shown = [this] { checkAsTyped(); };
+  watchEdits();
   // The settings model already holds the start-up state: the clock edits
   // filled from the PC clock as UTC, every combo default, the analog and
   // digital channel defaults (their handlers run in the window's order) and
@@ -228,6 +236,39 @@ void MainWindow::setAuxiliaryWindows(QDialog* specialStrings, QDialog* remoteUpd
   specialStringsWindow_ = specialStrings;
   remoteUpdateHelpWindow_ = remoteUpdateHelp;
   filterWindow_ = filter;
+  watchEdits();
+  checkAsTyped();
+}
+
+// Every edit box is checked by its own rule as it changes.
+void MainWindow::watchEdits() {
+  for (const settings::Setting& s : settings::allSettings()) {
+    auto* edit = binder_.control<QLineEdit>(s.name);
+    if (edit == nullptr || watchedEdits_.count(edit) != 0) continue;
+    watchedEdits_.insert(edit);
+    connect(edit, &QLineEdit::textChanged, this, [this] { checkAsTyped(); });
+  }
+}
+
+// A box whose text its rule refuses gets a red frame and the rule's message
+// as its tooltip; the settings model is left as it is.
+void MainWindow::checkAsTyped() {
+  settings::SettingsModel shown = model_;
+  binder_.readInto(shown);
+  const auto all = settings::allSettings();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    auto* edit = binder_.control<QLineEdit>(all[i].name);
+    if (edit == nullptr) continue;
+    const settings::SettingCheck check = settings::checkSetting(shown, i);
+    const bool refused = !check.ok();
+    if (refused == edit->property(kRefusedProperty).toBool() &&
+        (!refused || edit->toolTip() == fromBytes(check.message))) {
+      continue;
+    }
+    edit->setProperty(kRefusedProperty, refused);
+    edit->setStyleSheet(refused ? "QLineEdit { border: 2px solid #d40000; border-radius: 2px; }" : QString());
+    edit->setToolTip(fromBytes(refused ? check.message : all[i].hint));
+  }
 }
 
 // A chosen item stands for its port (the simulator's item carries a mark).

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "settings/image.h"
 #include "settings/model.h"
@@ -86,6 +87,8 @@ class MainWindow : public QMainWindow {
   void buildMenus();
   void connectCommands();
   void setUpKeyboardAccess();
+  void watchEdits();
+  void checkAsTyped();
   void runCommand(const std::function<void()>& command);
 
   // main_window_commands.cpp: the link's reports, on the GUI thread
@@ -146,6 +149,7 @@ class MainWindow : public QMainWindow {
   QString refusedVersion_;
   // From "Close port" or a failed "Open port" to the next good open.
   bool portClosedByUser_ = false;
+  std::set<QWidget*> watchedEdits_;
 };
 
 // The folder a file dialog starts in. Run from its build tree, the program's

@@ -32,7 +32,9 @@ QWidget* SettingsBinder::widget(std::string_view name) const {
   return i ? widgets_[*i] : nullptr;
 }
 
-void SettingsBinder::toModel() {
+void SettingsBinder::toModel() { readInto(model_); }
+
+void SettingsBinder::readInto(settings::SettingsModel& into) const {
   const auto settings = allSettings();
   for (std::size_t i = 0; i < settings.size(); ++i) {
     QWidget* w = widgets_[i];
@@ -43,13 +45,13 @@ void SettingsBinder::toModel() {
     Result<void> set;
     switch (settings[i].kind) {
       case ControlKind::Edit:
-        set = model_.setText(name, toBytes(static_cast<QLineEdit*>(w)->text()));
+        set = into.setText(name, toBytes(static_cast<QLineEdit*>(w)->text()));
         break;
       case ControlKind::Combo:
-        set = model_.setIndex(name, static_cast<QComboBox*>(w)->currentIndex());
+        set = into.setIndex(name, static_cast<QComboBox*>(w)->currentIndex());
         break;
       case ControlKind::Check:
-        set = model_.setChecked(name, static_cast<QCheckBox*>(w)->isChecked());
+        set = into.setChecked(name, static_cast<QCheckBox*>(w)->isChecked());
         break;
     }
     if (!set) continue;

@@ -29,6 +29,10 @@ class SettingsBinder {
 
   void toModel();    // widgets -> model
   void toWidgets();  // model -> widgets
+  // The widgets' state copied into another model (the settings model stays as it is).
+  void readInto(settings::SettingsModel& into) const;
+  // Runs after each toWidgets(): the widgets show new values.
+  std::function<void()> shown;
 
   settings::SettingsModel& model() { return model_; }
   const settings::SettingsModel& model() const { return model_; }

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <set>
 
+#include "settings/catalog.h"
 #include "settings/codec.h"
 #include "link_adapter.h"
 #include "simulator.h"
@@ -336,6 +337,43 @@ TEST_F(Usability, LogContextMenuSavesAndClearsTheLog) {
   EXPECT_EQ(saved.readAll(), "Eeprom page sent [0].\nPage receive ack.\n");
   trigger(names::kClearLogAction);
   EXPECT_TRUE(logView()->toPlainText().isEmpty());
+}
+
+// ---- Live checks -------------------------------------------------------------------
+
+TEST_F(Usability, BoxesTheirRulesRefuseAreMarkedAsTyped) {
+  auto refused = [&](const char* name) { return edit(name)->property("refused").toBool(); };
+  for (const settings::Setting& s : settings::allSettings()) {
+    auto* box = qobject_cast<QLineEdit*>(mainWindow().findChild<QWidget*>(QString::fromStdString(s.name)));
+    if (box == nullptr) box = windows->filterWindow->findChild<QLineEdit*>(QString::fromStdString(s.name));
+    if (box != nullptr) {
+      EXPECT_FALSE(box->property("refused").toBool()) << s.name << " at start-up";
+    }
+  }
+  type("Txdelay", "1001");
+  EXPECT_TRUE(refused("Txdelay"));
+  EXPECT_EQ(edit("Txdelay")->toolTip(), "TX delay - range error (200 - 1000).");
+  type("Quiettime", "x");
+  EXPECT_EQ(edit("Quiettime")->toolTip(), "'x' is not a valid integer value");
+  type("Txdelay", "300");
+  EXPECT_FALSE(refused("Txdelay"));
+  const settings::Setting& txdelay = settings::allSettings()[*settings::findSetting("Txdelay")];
+  EXPECT_EQ(edit("Txdelay")->toolTip(), QString::fromStdString(txdelay.hint));
+
+  // An SSID whose to-call is emptied is no longer read, so no longer refused.
+  type("Weather_path_ssid", "99");
+  EXPECT_TRUE(refused("Weather_path_ssid"));
+  type("Weather_path_string", "");
+  EXPECT_FALSE(refused("Weather_path_ssid"));
+
+  // Values set by a command are checked too; the encoder's order still decides the box.
+  auto* filterSsid = windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_ssid02");
+  filterSsid->setText("16");
+  EXPECT_TRUE(filterSsid->property("refused").toBool());
+  type("Weather_path_string", "WIDE2");
+  dialogs.expectMessage("TX delay - range error (200 - 1000).");
+  type("Txdelay", "1001");
+  click(names::kWriteConfigButton);
 }
 
 }  // namespace
