@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -39,6 +40,13 @@ namespace {
 // The client area the window is laid out for; it grows only where the
 // platform's font needs more room to show every control whole.
 constexpr QSize kClientArea(735, 416);
+
+// The program's own settings: "Verify after write".
+QSettings& programSettings() {
+  static QSettings settings("zorbel", "zorbel-configurator");
+  return settings;
+}
+constexpr const char* kVerifyAfterWriteKey = "device/verifyAfterWrite";
 
 // Set on an edit box while its rule refuses its text.
 constexpr const char* kRefusedProperty = "refused";
@@ -331,6 +339,15 @@ void MainWindow::buildMenus() {
   QMenu* files = menuBar()->addMenu("&Configuration import/export");
   addAction(files, names::kSaveToFileAction, "&Save to file")->setShortcut(QKeySequence("Ctrl+S"));
   addAction(files, names::kReadFromFileAction, "&Read from file")->setShortcut(QKeySequence("Ctrl+O"));
+  // Reading the device back: a comparison with the window, and the check after each write.
+  QMenu* device = menuBar()->addMenu("&Device");
+  device->setObjectName(names::kDeviceMenu);
+  addAction(device, names::kCompareWithDeviceAction, QString::fromUtf8("&Compare with device\u2026"));
+  QAction* verify = addAction(device, names::kVerifyAfterWriteAction, "&Verify after write");
+  verify->setCheckable(true);
+  verify->setChecked(programSettings().value(kVerifyAfterWriteKey, false).toBool());
+  connect(verify, &QAction::toggled, this,
+          [](bool on) { programSettings().setValue(kVerifyAfterWriteKey, on); });
   remoteUpdateMenu_ = menuBar()->addMenu("Re&mote update");
   remoteUpdateMenu_->setObjectName(names::kRemoteUpdateMenu);
   addAction(remoteUpdateMenu_, names::kRemoteUpdateHelpAction, "R&EADME!");
@@ -361,6 +378,7 @@ void MainWindow::connectCommands() {
             [this] { runCommand([this] { uploadPcTimeClicked(); }); });
   }
   const std::pair<const char*, void (MainWindow::*)()> menus[] = {
+      {names::kCompareWithDeviceAction, &MainWindow::compareWithDevice},
       {names::kSaveToFileAction, &MainWindow::saveToFile},
       {names::kReadFromFileAction, &MainWindow::readFromFile},
       {names::kRemoteUpdateHelpAction, &MainWindow::showRemoteUpdateHelp},

@@ -77,6 +77,7 @@ class MainWindow : public QMainWindow {
   void fillClockFromPc();
   void saveLog();
   void clearLog();
+  void compareWithDevice();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -110,6 +111,10 @@ class MainWindow : public QMainWindow {
   // The bar shows one transfer at a time, in its own range: the one the
   // status line names.
   void showTransferOnBar(link::TransferKind kind);
+  void startVerify();
+  void useReadBack(const settings::Image& image);
+  QString settingCaption(std::size_t settingIndex) const;
+  QString shownValue(std::size_t settingIndex, const std::string& value) const;
   void resetProgress();
   void noticeSilence();
 
@@ -150,6 +155,14 @@ class MainWindow : public QMainWindow {
   // From "Close port" or a failed "Open port" to the next good open.
   bool portClosedByUser_ = false;
   std::set<QWidget*> watchedEdits_;
+
+  // Reading the device back: the image "Write config" sent last, and which
+  // uses wait for the next image read.
+  settings::Image lastWritten_{};
+  bool verifyPending_ = false;
+  bool comparePending_ = false;
+  // What the status line says once the comparison's read has ended.
+  QString comparisonStatus_;
 };
 
 // The folder a file dialog starts in. Run from its build tree, the program's

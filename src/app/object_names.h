@@ -46,6 +46,12 @@ inline constexpr const char* kReadFromFileAction = "readFromFileAction";
 inline constexpr const char* kRemoteUpdateMenu = "remoteUpdateMenu";
 inline constexpr const char* kRemoteUpdateHelpAction = "remoteUpdateHelpAction";
 inline constexpr const char* kBuildRemoteUpdateFileAction = "buildRemoteUpdateFileAction";
+inline constexpr const char* kDeviceMenu = "deviceMenu";
+inline constexpr const char* kCompareWithDeviceAction = "compareWithDeviceAction";
+inline constexpr const char* kVerifyAfterWriteAction = "verifyAfterWriteAction";
+// The comparison's dialog and its table.
+inline constexpr const char* kCompareDialog = "compareDialog";
+inline constexpr const char* kComparedSettings = "comparedSettings";
 
 // File dialogs: each remembers the name chosen last.
 inline constexpr const char* kFirmwareDialog = "firmwareDialog";

@@ -1,11 +1,15 @@
 // The windows' tests run on Qt's offscreen platform inside one QApplication.
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "main_window.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The program's own settings ("Verify after write") go to a folder of the tests' own.
+  const QTemporaryDir config;
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
   QApplication app(argc, argv);
   QApplication::setApplicationName(zorbel::app::kApplicationTitle);
   testing::InitGoogleTest(&argc, argv);

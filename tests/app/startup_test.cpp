@@ -71,7 +71,7 @@ TEST_F(StartUp, CaptionTitleAndHiddenParts) {
   for (QAction* a : mainWindow().menuBar()->actions()) {
     menus << a->text().remove('&') + (a->isVisible() ? "" : " (hidden)");
   }
-  EXPECT_EQ(menus, QStringList({"Configuration import/export", "Remote update (hidden)"}));
+  EXPECT_EQ(menus, QStringList({"Configuration import/export", "Device", "Remote update (hidden)"}));
   EXPECT_EQ(remoteUpdateMenu()->objectName(), names::kRemoteUpdateMenu);
   for (const char* action : {names::kSaveToFileAction, names::kReadFromFileAction, names::kRemoteUpdateHelpAction, names::kBuildRemoteUpdateFileAction}) {
     EXPECT_NE(mainWindow().findChild<QAction*>(action), nullptr) << action;

@@ -9,11 +9,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
+#include <QTableWidget>
 #include <QTimer>
 #include <set>
 
 #include "settings/catalog.h"
 #include "settings/codec.h"
+#include "compare_dialog.h"
 #include "link_adapter.h"
 #include "simulator.h"
 #include "window_fixture.h"
@@ -374,6 +376,55 @@ TEST_F(Usability, BoxesTheirRulesRefuseAreMarkedAsTyped) {
   dialogs.expectMessage("TX delay - range error (200 - 1000).");
   type("Txdelay", "1001");
   click(names::kWriteConfigButton);
+}
+
+// ---- Reading the device back ----------------------------------------------------------
+
+TEST_F(Usability, VerifyAfterWriteIsRememberedBetweenRuns) {
+  QAction* verify = control<QAction>(names::kVerifyAfterWriteAction);
+  ASSERT_TRUE(verify->isCheckable());
+  const bool before = verify->isChecked();
+  verify->trigger();
+  Windows next(dialogs);
+  EXPECT_EQ(next.mainWindow->findChild<QAction*>(names::kVerifyAfterWriteAction)->isChecked(), !before);
+  verify->trigger();
+}
+
+TEST_F(Usability, CompareDialogListsCaptionWindowAndDeviceValues) {
+  CompareDialog dialog({{"Callsign", "SP1ABC", "NOCALL"}, {"3 Dest", "APRS", "BEACON"}}, &mainWindow());
+  EXPECT_EQ(dialog.windowTitle(), "Compare with device");
+  auto* table = dialog.findChild<QTableWidget*>(names::kComparedSettings);
+  ASSERT_EQ(table->rowCount(), 2);
+  QStringList cells;
+  for (int c = 0; c < 3; ++c) cells << table->horizontalHeaderItem(c)->text() << table->item(1, c)->text();
+  EXPECT_EQ(cells, QStringList({"Setting", "3 Dest", "Window", "APRS", "Device", "BEACON"}));
+}
+
+TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite) {
+  sim::Simulator& sim = startSim();
+  settings::SettingsModel other;
+  ASSERT_TRUE(other.setText("Callsign", "SP1ABC"));
+  settings::Image image{};
+  ASSERT_TRUE(settings::encodeSettings(other, image).ok());
+  sim.setEeprom(image);
+  openPort();
+  QStringList rows;
+  dialogs.expectWindow(names::kCompareDialog, [&](QDialog& shown) {
+    auto* table = shown.findChild<QTableWidget*>(names::kComparedSettings);
+    for (int r = 0; r < table->rowCount(); ++r) {
+      rows << table->item(r, 0)->text() + "|" + table->item(r, 1)->text() + "|" + table->item(r, 2)->text();
+    }
+  });
+  trigger(names::kCompareWithDeviceAction);
+  ASSERT_TRUE(waitFor([&] { return dialogs.done(); }, 10000));
+  EXPECT_EQ(rows, QStringList({"Callsign|NOCALL|SP1ABC"}));
+  EXPECT_EQ(text("Callsign"), "NOCALL") << "a comparison changes no control";
+
+  if (!control<QAction>(names::kVerifyAfterWriteAction)->isChecked()) trigger(names::kVerifyAfterWriteAction);
+  click(names::kWriteConfigButton);
+  ASSERT_TRUE(waitForLog("Verify: the device holds exactly what was sent."));
+  EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: verified"; })) << status().toStdString();
+  trigger(names::kVerifyAfterWriteAction);
 }
 
 }  // namespace
