@@ -15,10 +15,10 @@ CompareDialog::CompareDialog(const std::vector<ComparedSetting>& differences, QW
   setObjectName(names::kCompareDialog);
   setWindowTitle("Compare with device");
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(differences.size() == 1
-                                   ? QString("1 setting differs between the window and the device:")
-                                   : QString("%1 settings differ between the window and the device:")
-                                         .arg(differences.size())));
+  layout->addWidget(new QLabel(
+      differences.size() == 1 ? QString("1 setting differs between the window and the device:")
+                              : QString("%1 settings differ between the window and the device:")
+                                    .arg(differences.size())));
   auto* table = new QTableWidget(static_cast<int>(differences.size()), 3);
   table->setObjectName(names::kComparedSettings);
   table->setHorizontalHeaderLabels({"Setting", "Window", "Device"});

@@ -67,7 +67,8 @@ void assignMnemonics(QWidget* scope, const QString& reserved) {
         visit(label->text(), [label](const QString& t) { label->setText(t); });
       } else if (auto* button = qobject_cast<QAbstractButton*>(o);
                  button != nullptr && !button->text().isEmpty() &&
-                 (qobject_cast<QCheckBox*>(o) != nullptr || qobject_cast<QPushButton*>(o) != nullptr)) {
+                 (qobject_cast<QCheckBox*>(o) != nullptr ||
+                  qobject_cast<QPushButton*>(o) != nullptr)) {
         visit(button->text(), [button](const QString& t) { button->setText(t); });
       }
     }
@@ -127,7 +128,8 @@ void appendByRows(QWidget* scope, QWidget* page, std::vector<QWidget*>& chain) {
     }
   }
   for (auto& row : rows) {
-    std::stable_sort(row.begin(), row.end(), [](const Placed& a, const Placed& b) { return a.rect.x() < b.rect.x(); });
+    std::stable_sort(row.begin(), row.end(),
+                     [](const Placed& a, const Placed& b) { return a.rect.x() < b.rect.x(); });
     for (const Placed& p : row) {
       if (p.widget->inherits("QGroupBox")) {
         appendByRows(p.widget, page, chain);

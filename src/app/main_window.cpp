@@ -7,8 +7,8 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -57,11 +57,13 @@ const QString kSimulatorMark = " (simulator)";
 // What a port name stands for, for its tooltip: COM1 means /dev/ttyS0; an
 // adapter's /dev/serial/by-id name and its device; the simulator's link.
 QString portDescription(const QString& port) {
-  const QString device = QString::fromLocal8Bit(link::DeviceLink::devicePath(port.toLocal8Bit().toStdString()));
+  const QString device =
+      QString::fromLocal8Bit(link::DeviceLink::devicePath(port.toLocal8Bit().toStdString()));
   if (device != port) return port + " means " + device;
   const QString target = QFileInfo(port).canonicalFilePath();
   if (port == QString::fromLocal8Bit(link::DeviceLink::simulatorLinkPath())) {
-    return "The device simulator zorbel-sim\n" + port + (target.isEmpty() ? QString() : " \u2192 " + target);
+    return "The device simulator zorbel-sim\n" + port +
+           (target.isEmpty() ? QString() : " \u2192 " + target);
   }
   if (port.startsWith("/dev/serial/by-id/") && !target.isEmpty()) return target + "\n" + port;
   return target.isEmpty() || target == port ? port : port + " \u2192 " + target;
@@ -108,7 +110,8 @@ class PortComboBox : public QComboBox {
     const int selected = currentIndex();
     const QString selectedPort = selected >= 0 ? itemData(selected).toString() : QString();
     QStringList ports;
-    for (const std::string& name : link::DeviceLink::portNames()) ports << QString::fromLocal8Bit(name);
+    for (const std::string& name : link::DeviceLink::portNames())
+      ports << QString::fromLocal8Bit(name);
     if (ports == items()) return;
     const QSignalBlocker quiet(this);
     clear();
@@ -179,7 +182,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   logView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   logView_->setFixedHeight(logView_->fontMetrics().lineSpacing() * 4 + 2 * logView_->frameWidth() + 8);
   logView_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  for (auto [name, caption] : {std::pair{names::kSaveLogAction, "Save log\u2026"}, std::pair{names::kClearLogAction, "Clear"}}) {
+  for (auto [name, caption] : {std::pair{names::kSaveLogAction, "Save log\u2026"},
+                               std::pair{names::kClearLogAction, "Clear"}}) {
     auto* action = new QAction(QString::fromUtf8(caption), logView_);
     action->setObjectName(name);
     logView_->addAction(action);
@@ -274,7 +278,8 @@ void MainWindow::checkAsTyped() {
       continue;
     }
     edit->setProperty(kRefusedProperty, refused);
-    edit->setStyleSheet(refused ? "QLineEdit { border: 2px solid #d40000; border-radius: 2px; }" : QString());
+    edit->setStyleSheet(refused ? "QLineEdit { border: 2px solid #d40000; border-radius: 2px; }"
+                                : QString());
     edit->setToolTip(fromBytes(refused ? check.message : all[i].hint));
   }
 }
@@ -282,7 +287,8 @@ void MainWindow::checkAsTyped() {
 // A chosen item stands for its port (the simulator's item carries a mark).
 QString MainWindow::portName() const {
   const int item = portBox_->currentIndex();
-  if (item >= 0 && portBox_->currentText() == portBox_->itemText(item)) return portBox_->itemData(item).toString();
+  if (item >= 0 && portBox_->currentText() == portBox_->itemText(item))
+    return portBox_->itemData(item).toString();
   return portBox_->currentText().trimmed();
 }
 
@@ -294,7 +300,9 @@ QWidget* MainWindow::buildConnectionGroup() {
   portBox_ = new PortComboBox;
   portBox_->setMinimumContentsLength(12);
   // The box's tooltip says what its text stands for.
-  const auto describe = [this](const QString& text) { portBox_->setToolTip(portDescription(text.trimmed())); };
+  const auto describe = [this](const QString& text) {
+    portBox_->setToolTip(portDescription(text.trimmed()));
+  };
   connect(portBox_, &QComboBox::currentTextChanged, this, describe);
   describe(portBox_->currentText());
   label->setBuddy(portBox_);
@@ -338,11 +346,13 @@ void MainWindow::buildMenus() {
   };
   QMenu* files = menuBar()->addMenu("&Configuration import/export");
   addAction(files, names::kSaveToFileAction, "&Save to file")->setShortcut(QKeySequence("Ctrl+S"));
-  addAction(files, names::kReadFromFileAction, "&Read from file")->setShortcut(QKeySequence("Ctrl+O"));
+  addAction(files, names::kReadFromFileAction, "&Read from file")
+      ->setShortcut(QKeySequence("Ctrl+O"));
   // Reading the device back: a comparison with the window, and the check after each write.
   QMenu* device = menuBar()->addMenu("&Device");
   device->setObjectName(names::kDeviceMenu);
-  addAction(device, names::kCompareWithDeviceAction, QString::fromUtf8("&Compare with device\u2026"));
+  addAction(device, names::kCompareWithDeviceAction,
+            QString::fromUtf8("&Compare with device\u2026"));
   QAction* verify = addAction(device, names::kVerifyAfterWriteAction, "&Verify after write");
   verify->setCheckable(true);
   verify->setChecked(programSettings().value(kVerifyAfterWriteKey, false).toBool());
@@ -386,7 +396,8 @@ void MainWindow::connectCommands() {
   };
   connect(findChild<QAction*>(names::kSaveLogAction), &QAction::triggered, this,
           [this] { runCommand([this] { saveLog(); }); });
-  connect(findChild<QAction*>(names::kClearLogAction), &QAction::triggered, this, [this] { clearLog(); });
+  connect(findChild<QAction*>(names::kClearLogAction), &QAction::triggered, this,
+          [this] { clearLog(); });
   for (const auto& [name, handler] : menus) {
     connect(findChild<QAction*>(name), &QAction::triggered, this,
             [this, h = handler] { runCommand([this, h] { (this->*h)(); }); });

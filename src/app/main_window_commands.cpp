@@ -1,6 +1,7 @@
 // The main window's commands and the link's reports. Every command reads the
 // controls into the settings model first and shows the model again after it
 // has set settings.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -8,26 +9,25 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QAction>
-#include <QPlainTextEdit>
-#include <QTabWidget>
-#include <QStandardPaths>
-#include <QProgressBar>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QStandardPaths>
+#include <QTabWidget>
 #include <algorithm>
 
 #include "cfgfile/config_file.h"
+#include "common/whole_file.h"
 #include "compare_dialog.h"
 #include "keyboard_access.h"
-#include "settings/compare.h"
-#include "common/whole_file.h"
-#include "main_window.h"
 #include "latin1.h"
 #include "link_adapter.h"
+#include "main_window.h"
 #include "object_names.h"
 #include "settings/catalog.h"
 #include "settings/codec.h"
+#include "settings/compare.h"
 #include "settings/setting_check.h"
 #include "update/firmware.h"
 #include "update/remote_update.h"
@@ -59,10 +59,13 @@ constexpr qint64 kSilenceMs = 2000;
 // How a transfer that did not finish ended, for the status line.
 QString endText(link::TransferEnd end) {
   switch (end) {
-    case link::TransferEnd::Finished: return "finished";
+    case link::TransferEnd::Finished:
+      return "finished";
     case link::TransferEnd::PageChecksumError:
-    case link::TransferEnd::ImageChecksumError: return "checksum error";
-    case link::TransferEnd::PageNumberError: return "page number error";
+    case link::TransferEnd::ImageChecksumError:
+      return "checksum error";
+    case link::TransferEnd::PageNumberError:
+      return "page number error";
   }
   return "stopped, see the log";
 }
@@ -194,8 +197,9 @@ void MainWindow::saveToFile() {
   // A name typed without a suffix gets the configuration file's.
   if (QFileInfo(*path).suffix().isEmpty()) *path += ".cfg";
   if (QFileInfo(*path).isFile() &&
-      !dialogs_.question("Save to file", QFileInfo(*path).fileName() + " already exists.\nDo you want to replace it?",
-                         this)) {
+      !dialogs_.question(
+          "Save to file",
+          QFileInfo(*path).fileName() + " already exists.\nDo you want to replace it?", this)) {
     return;
   }
   binder_.toModel();
@@ -255,8 +259,9 @@ void MainWindow::saveLog() {
   if (!path) return;
   if (QFileInfo(*path).suffix().isEmpty()) *path += ".log";
   if (QFileInfo(*path).isFile() &&
-      !dialogs_.question("Save log", QFileInfo(*path).fileName() + " already exists.\nDo you want to replace it?",
-                         this)) {
+      !dialogs_.question(
+          "Save log", QFileInfo(*path).fileName() + " already exists.\nDo you want to replace it?",
+          this)) {
     return;
   }
   QString text = logView_->toPlainText();
@@ -418,7 +423,8 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
   } else {
     setStatus(transferName(kind) + ": " + how);
   }
-  if (kind == link::TransferKind::ConfigurationWrite && end == link::TransferEnd::Finished) startVerify();
+  if (kind == link::TransferKind::ConfigurationWrite && end == link::TransferEnd::Finished)
+    startVerify();
 }
 
 // ---- Reading the device back --------------------------------------------------
@@ -448,10 +454,11 @@ void MainWindow::useReadBack(const settings::Image& image) {
       appendLog("Verify: the device holds exactly what was sent.");
       comparisonStatus_ = "Writing configuration: verified";
     } else {
-      appendLog(QString("Verify failed: %1 bytes differ from what was sent, the first at offset %2.")
-                    .arg(difference.count)
-                    .arg(difference.firstOffset)
-                    .toStdString());
+      appendLog(
+          QString("Verify failed: %1 bytes differ from what was sent, the first at offset %2.")
+              .arg(difference.count)
+              .arg(difference.firstOffset)
+              .toStdString());
       comparisonStatus_ = "Writing configuration: verify failed";
     }
   }
@@ -465,9 +472,8 @@ void MainWindow::useReadBack(const settings::Image& image) {
   if (!decoded) {
     const QString message = fromBytes(decoded.error().message);
     comparisonStatus_ = "Compare with device: refused, version " + deviceVersion(message);
-    QMetaObject::invokeMethod(this, [this, message] {
-      information(kInformation, message);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, message] { information(kInformation, message); }, Qt::QueuedConnection);
     return;
   }
   std::vector<ComparedSetting> rows;
@@ -475,17 +481,21 @@ void MainWindow::useReadBack(const settings::Image& image) {
     const std::size_t i = *settings::findSetting(d.name);
     rows.push_back({settingCaption(i), shownValue(i, d.ours), shownValue(i, d.device)});
   }
-  comparisonStatus_ = rows.empty() ? QString("Compare with device: the device holds the window's settings")
-                                   : QString("Compare with device: %1 settings differ").arg(rows.size());
+  comparisonStatus_ = rows.empty()
+                          ? QString("Compare with device: the device holds the window's settings")
+                          : QString("Compare with device: %1 settings differ").arg(rows.size());
   // Shown once the worker goes on: it waits until this image has been used.
-  QMetaObject::invokeMethod(this, [this, title, rows] {
-    if (rows.empty()) {
-      information(title, "The device holds exactly the window's settings.");
-      return;
-    }
-    CompareDialog dialog(rows, this);
-    dialogs_.showModal(dialog);
-  }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this,
+      [this, title, rows] {
+        if (rows.empty()) {
+          information(title, "The device holds exactly the window's settings.");
+          return;
+        }
+        CompareDialog dialog(rows, this);
+        dialogs_.showModal(dialog);
+      },
+      Qt::QueuedConnection);
 }
 
 // A control as the window names it: its caption, or its row and column.
@@ -502,11 +512,14 @@ QString MainWindow::settingCaption(std::size_t settingIndex) const {
 QString MainWindow::shownValue(std::size_t settingIndex, const std::string& value) const {
   const settings::Setting& s = settings::allSettings()[settingIndex];
   switch (s.kind) {
-    case settings::ControlKind::Edit: return fromBytes(value);
-    case settings::ControlKind::Check: return value == "1" ? "checked" : "not checked";
+    case settings::ControlKind::Edit:
+      return fromBytes(value);
+    case settings::ControlKind::Check:
+      return value == "1" ? "checked" : "not checked";
     case settings::ControlKind::Combo: {
       const int index = QString::fromStdString(value).toInt();
-      return index >= 0 && index < static_cast<int>(s.items.size()) ? fromBytes(s.items[index]) : "(none)";
+      return index >= 0 && index < static_cast<int>(s.items.size()) ? fromBytes(s.items[index])
+                                                                    : "(none)";
     }
   }
   return fromBytes(value);

@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <algorithm>
 #include <QTabWidget>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -54,7 +54,8 @@ class PageBuilder {
       for (const std::string& t : tokens) {
         // The row's caption stands once, before its first box.
         const settings::Setting* cell = setting(t);
-        addCell(line, t, &t == &tokens.front() || (cell != nullptr && cell->caption == head->caption));
+        addCell(line, t,
+                &t == &tokens.front() || (cell != nullptr && cell->caption == head->caption));
         // A box without a caption of its own is named after the row's; one
         // after a dash is the SSID of the one before it.
         const settings::Setting* s = setting(t);
@@ -63,7 +64,8 @@ class PageBuilder {
             (s->caption.empty() || s->caption == "-" || s->caption == head->caption)) {
           const QString row = spokenCaption(label->text());
           const bool ssid = s->caption == "-" || (previous != nullptr && *previous == "-");
-          widget(t)->setAccessibleName(ssid ? row + " SSID" : QString("%1, part %2").arg(row).arg(part));
+          widget(t)->setAccessibleName(ssid ? row + " SSID"
+                                            : QString("%1, part %2").arg(row).arg(part));
         }
         previous = &t;
       }
@@ -96,7 +98,8 @@ class PageBuilder {
         const settings::Setting* s = setting(t);
         if (s != nullptr && s->caption == "-") grid->addWidget(new QLabel("-"), row, column++);
         QWidget* w = s != nullptr || extras_.count(t) != 0 ? widget(t) : new QLabel(QString::fromStdString(t));
-        if (s == nullptr && extras_.count(t) == 0) rowName = spokenCaption(QString::fromStdString(t));
+        if (s == nullptr && extras_.count(t) == 0)
+          rowName = spokenCaption(QString::fromStdString(t));
         // In a table the header carries a check box's caption.
         if (auto* box = qobject_cast<QCheckBox*>(w)) box->setText(QString());
         if (s != nullptr) w->setAccessibleName((rowName + " " + headers[column]).trimmed());
@@ -348,8 +351,9 @@ void weatherPage(QTabWidget* tabs, PageBuilder& b) {
   QGridLayout* g = grid(page(tabs, "weatherPage", "Weather"));
   b.form(g, 0, {{"Weather_stationtype"}});
   QGridLayout* report = innerGrid();
-  b.table(report, {{"Weather report:", "Weather_dest_string", "Weather_dest_ssid", "Weather_path_string",
-                    "Weather_path_ssid", "Weather_txrate_rf", "Weather_txrate_aprsis", "Weather_comment"}});
+  b.table(report,
+          {{"Weather report:", "Weather_dest_string", "Weather_dest_ssid", "Weather_path_string",
+            "Weather_path_ssid", "Weather_txrate_rf", "Weather_txrate_aprsis", "Weather_comment"}});
   report->setColumnStretch(9, 1);
   g->addLayout(report, 1, 0, 1, 3);
   g->setColumnStretch(2, 1);

@@ -76,8 +76,10 @@ SettingCheck checkSetting(const SettingsModel& model, std::size_t settingIndex) 
       if (numeric(s.encoding) && !parseInteger(text)) return notInteger(text);
       return bad ? refused(s) : SettingCheck{};
     }
-    case Rule::LatitudeShape: return positionShape(text, 2, 'N', 'S') ? SettingCheck{} : refused(s);
-    case Rule::LongitudeShape: return positionShape(text, 3, 'E', 'W') ? SettingCheck{} : refused(s);
+    case Rule::LatitudeShape:
+      return positionShape(text, 2, 'N', 'S') ? SettingCheck{} : refused(s);
+    case Rule::LongitudeShape:
+      return positionShape(text, 3, 'E', 'W') ? SettingCheck{} : refused(s);
   }
   return {};
 }

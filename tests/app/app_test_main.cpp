@@ -1,7 +1,7 @@
 // The windows' tests run on Qt's offscreen platform inside one QApplication.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "main_window.h"
 

@@ -71,7 +71,8 @@ TEST_F(StartUp, CaptionTitleAndHiddenParts) {
   for (QAction* a : mainWindow().menuBar()->actions()) {
     menus << a->text().remove('&') + (a->isVisible() ? "" : " (hidden)");
   }
-  EXPECT_EQ(menus, QStringList({"Configuration import/export", "Device", "Remote update (hidden)"}));
+  EXPECT_EQ(menus,
+            QStringList({"Configuration import/export", "Device", "Remote update (hidden)"}));
   EXPECT_EQ(remoteUpdateMenu()->objectName(), names::kRemoteUpdateMenu);
   for (const char* action : {names::kSaveToFileAction, names::kReadFromFileAction, names::kRemoteUpdateHelpAction, names::kBuildRemoteUpdateFileAction}) {
     EXPECT_NE(mainWindow().findChild<QAction*>(action), nullptr) << action;
@@ -88,7 +89,8 @@ TEST_F(StartUp, ConnectionGroupLogAndProgress) {
   EXPECT_EQ(mainWindow().portName(), "COM1");
 
   QStringList buttons;
-  for (QPushButton* b : port->parentWidget()->findChildren<QPushButton*>()) buttons << b->objectName() + "=" + b->text().remove('&');
+  for (QPushButton* b : port->parentWidget()->findChildren<QPushButton*>())
+    buttons << b->objectName() + "=" + b->text().remove('&');
   EXPECT_EQ(buttons, QStringList({"openPortButton=Open port", "closePortButton=Close port",
                                   "readConfigButton=Read config", "writeConfigButton=Write config",
                                   "uploadFirmwareButton=Upload firmware"}));

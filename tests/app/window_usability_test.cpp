@@ -1,22 +1,22 @@
 // What only the window shows: the progress bar and status line of each
 // transfer, keyboard access, the port list, the dialogs' safeguards, the live
 // checks and the comparison with the device.
-#include <QAccessible>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
-#include <QMenuBar>
-#include <QTest>
 #include <QFile>
 #include <QFileDialog>
-#include <QTemporaryDir>
+#include <QMenuBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <set>
 
-#include "settings/catalog.h"
-#include "settings/codec.h"
 #include "compare_dialog.h"
 #include "link_adapter.h"
+#include "settings/catalog.h"
+#include "settings/codec.h"
 #include "simulator.h"
 #include "window_fixture.h"
 
@@ -62,7 +62,8 @@ TEST_F(Usability, ScreenshotsShowTheLayoutOfAddressesWeatherAndChannels) {
   ASSERT_FALSE(writeScreenshots(*windows, dir.path(), &error).isEmpty()) << error.toStdString();
   auto captions = [&](const char* page, const QString& text) {
     int n = 0;
-    for (QLabel* l : control<QWidget>(page)->findChildren<QLabel*>()) n += l->text().remove('&') == text;
+    for (QLabel* l : control<QWidget>(page)->findChildren<QLabel*>())
+      n += l->text().remove('&') == text;
     return n;
   };
   for (const char* caption : {"IP Address:", "IP Mask:", "Gateway:", "DNS:"}) {
@@ -73,8 +74,9 @@ TEST_F(Usability, ScreenshotsShowTheLayoutOfAddressesWeatherAndChannels) {
   QApplication::processEvents();
   int left = -1;
   const int middle = edit("Weather_dest_string")->geometry().center().y();
-  for (const char* name : {"Weather_dest_string", "Weather_dest_ssid", "Weather_path_string", "Weather_path_ssid",
-                           "Weather_txrate_rf", "Weather_txrate_aprsis", "Weather_comment"}) {
+  for (const char* name :
+       {"Weather_dest_string", "Weather_dest_ssid", "Weather_path_string", "Weather_path_ssid",
+        "Weather_txrate_rf", "Weather_txrate_aprsis", "Weather_comment"}) {
     const QRect r(edit(name)->mapTo(&mainWindow(), QPoint(0, 0)), edit(name)->size());
     EXPECT_EQ(edit(name)->geometry().center().y(), middle) << name;
     EXPECT_GT(r.left(), left) << name;
@@ -82,7 +84,8 @@ TEST_F(Usability, ScreenshotsShowTheLayoutOfAddressesWeatherAndChannels) {
   }
   for (const char* column : {"_name", "_units"}) {
     std::set<int> analog, digital1to4, digital5to8;
-    for (int k = 1; k <= 5; ++k) analog.insert(edit(QString("Teleanalog%1%2").arg(k).arg(column))->width());
+    for (int k = 1; k <= 5; ++k)
+      analog.insert(edit(QString("Teleanalog%1%2").arg(k).arg(column))->width());
     for (int k = 1; k <= 4; ++k) {
       digital1to4.insert(edit(QString("Teledigital%1%2").arg(k).arg(column))->width());
       digital5to8.insert(edit(QString("Teledigital%1%2").arg(k + 4).arg(column))->width());
@@ -127,17 +130,20 @@ TEST_F(Usability, StatusLineSaysHowAReadEndedAndWhenTheDeviceIsSilent) {
   ASSERT_TRUE(settings::encodeSettings(older, image).ok());
   image[settings::kVersionOffset + 4] = '1';  // "v1.31"
   const std::uint32_t sum = settings::imageSum(image);
-  for (int i = 0; i < 4; ++i) image[settings::kImageSumOffset + i] = static_cast<std::uint8_t>(sum >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    image[settings::kImageSumOffset + i] = static_cast<std::uint8_t>(sum >> (8 * i));
   sim.setEeprom(image);
   openPort();
   click(names::kReadConfigButton);
-  ASSERT_TRUE(waitFor([&] { return status() == "Waiting for the device (no answer for 2 s)"; }, 10000))
+  ASSERT_TRUE(
+      waitFor([&] { return status() == "Waiting for the device (no answer for 2 s)"; }, 10000))
       << status().toStdString();
 
   // Pressed again, the read completes, and the image is refused for its version.
   dialogs.expectMessage("Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32");
   click(names::kReadConfigButton);
-  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: refused, version v1.31"; }, 10000))
+  ASSERT_TRUE(
+      waitFor([&] { return status() == "Reading configuration: refused, version v1.31"; }, 10000))
       << status().toStdString();
   EXPECT_EQ(progressBar()->value(), 16);
 }
@@ -147,7 +153,8 @@ TEST_F(Usability, StatusLineSaysHowAReadEndedAndWhenTheDeviceIsSilent) {
 // The next control after `w` that Tab reaches.
 QWidget* nextByTab(QWidget* w) {
   for (QWidget* n = w->nextInFocusChain(); n != w; n = n->nextInFocusChain()) {
-    if ((n->focusPolicy() & Qt::TabFocus) && n->isVisibleTo(n->window()) && n->isEnabled()) return n;
+    if ((n->focusPolicy() & Qt::TabFocus) && n->isVisibleTo(n->window()) && n->isEnabled())
+      return n;
   }
   return nullptr;
 }
@@ -172,7 +179,8 @@ TEST_F(Usability, AltLetterOpensItsMenuAndNeverTypesText) {
 
   // Return in the port box opens the port.
   portBox()->setEditText(dir.filePath("no-such-port"));
-  dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.");
+  dialogs.expectMessage(
+      "Serial port open error. Try to reconnect the device and reset application.");
   QTest::keyClick(portBox()->lineEdit(), Qt::Key_Return);
 }
 
@@ -193,20 +201,24 @@ TEST_F(Usability, TabFollowsTheRowsAndEveryControlHasANameAndItsOwnMnemonic) {
   for (QWidget* page : pages) {
     QString letters;
     for (QWidget* w : page->findChildren<QWidget*>()) {
-      if (w->isHidden() || w->window() != &mainWindow() || w->parentWidget()->inherits("QComboBox")) continue;
+      if (w->isHidden() || w->window() != &mainWindow() || w->parentWidget()->inherits("QComboBox"))
+        continue;
       if (auto* label = qobject_cast<QLabel*>(w); label != nullptr && label->buddy() != nullptr) {
         // A caption whose letters are all taken has none.
         const qsizetype amp = label->text().indexOf('&');
         if (amp < 0) continue;
         ++mnemonics;
-        EXPECT_FALSE(letters.contains(label->text()[amp + 1].toUpper())) << label->text().toStdString();
+        EXPECT_FALSE(letters.contains(label->text()[amp + 1].toUpper()))
+            << label->text().toStdString();
         letters += label->text()[amp + 1].toUpper();
       }
       if (!(w->focusPolicy() & Qt::TabFocus)) continue;
       QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-      const bool fromContent = qobject_cast<QLineEdit*>(w) != nullptr || qobject_cast<QComboBox*>(w) != nullptr;
+      const bool fromContent =
+          qobject_cast<QLineEdit*>(w) != nullptr || qobject_cast<QComboBox*>(w) != nullptr;
       const QString name = fromContent ? w->accessibleName() : a->text(QAccessible::Name);
-      EXPECT_FALSE(name.isEmpty()) << page->objectName().toStdString() << ": " << w->objectName().toStdString();
+      EXPECT_FALSE(name.isEmpty())
+          << page->objectName().toStdString() << ": " << w->objectName().toStdString();
       ++named;
     }
   }
@@ -239,7 +251,8 @@ TEST_F(Usability, PortListSaysWhatEachNameMeansAndFindsANewDeviceWhenItOpens) {
   EXPECT_EQ(portBox()->itemData(item, Qt::ToolTipRole).toString(),
             "The device simulator zorbel-sim\n" + link + QString::fromUtf8(" \u2192 ") +
                 QString::fromStdString(sim_->slavePath()));
-  EXPECT_GE(portBox()->view()->minimumWidth(), portBox()->view()->fontMetrics().horizontalAdvance(link + " (simulator)"));
+  EXPECT_GE(portBox()->view()->minimumWidth(),
+            portBox()->view()->fontMetrics().horizontalAdvance(link + " (simulator)"));
   portBox()->hidePopup();
   portBox()->setCurrentIndex(item);
   EXPECT_EQ(mainWindow().portName(), link);
@@ -287,7 +300,8 @@ TEST_F(Usability, RangeErrorShowsItsPageAndFocusesItsBox) {
   dialogs.expectMessage("First telemetry data packet delay range error (0 - 250).", "Information");
   click(names::kWriteConfigButton);
   EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "telemetryPage");
-  EXPECT_EQ(control<QTabWidget>("telemetryTabs")->currentWidget()->objectName(), "telemetryReportPage");
+  EXPECT_EQ(control<QTabWidget>("telemetryTabs")->currentWidget()->objectName(),
+            "telemetryReportPage");
   EXPECT_EQ(mainWindow().focusWidget(), edit("Tele_holdoff"));
 
   type("Tele_holdoff", "60");
@@ -346,8 +360,10 @@ TEST_F(Usability, LogContextMenuSavesAndClearsTheLog) {
 TEST_F(Usability, BoxesTheirRulesRefuseAreMarkedAsTyped) {
   auto refused = [&](const char* name) { return edit(name)->property("refused").toBool(); };
   for (const settings::Setting& s : settings::allSettings()) {
-    auto* box = qobject_cast<QLineEdit*>(mainWindow().findChild<QWidget*>(QString::fromStdString(s.name)));
-    if (box == nullptr) box = windows->filterWindow->findChild<QLineEdit*>(QString::fromStdString(s.name));
+    auto* box =
+        qobject_cast<QLineEdit*>(mainWindow().findChild<QWidget*>(QString::fromStdString(s.name)));
+    if (box == nullptr)
+      box = windows->filterWindow->findChild<QLineEdit*>(QString::fromStdString(s.name));
     if (box != nullptr) {
       EXPECT_FALSE(box->property("refused").toBool()) << s.name << " at start-up";
     }
@@ -386,17 +402,20 @@ TEST_F(Usability, VerifyAfterWriteIsRememberedBetweenRuns) {
   const bool before = verify->isChecked();
   verify->trigger();
   Windows next(dialogs);
-  EXPECT_EQ(next.mainWindow->findChild<QAction*>(names::kVerifyAfterWriteAction)->isChecked(), !before);
+  EXPECT_EQ(next.mainWindow->findChild<QAction*>(names::kVerifyAfterWriteAction)->isChecked(),
+            !before);
   verify->trigger();
 }
 
 TEST_F(Usability, CompareDialogListsCaptionWindowAndDeviceValues) {
-  CompareDialog dialog({{"Callsign", "SP1ABC", "NOCALL"}, {"3 Dest", "APRS", "BEACON"}}, &mainWindow());
+  CompareDialog dialog({{"Callsign", "SP1ABC", "NOCALL"}, {"3 Dest", "APRS", "BEACON"}},
+                       &mainWindow());
   EXPECT_EQ(dialog.windowTitle(), "Compare with device");
   auto* table = dialog.findChild<QTableWidget*>(names::kComparedSettings);
   ASSERT_EQ(table->rowCount(), 2);
   QStringList cells;
-  for (int c = 0; c < 3; ++c) cells << table->horizontalHeaderItem(c)->text() << table->item(1, c)->text();
+  for (int c = 0; c < 3; ++c)
+    cells << table->horizontalHeaderItem(c)->text() << table->item(1, c)->text();
   EXPECT_EQ(cells, QStringList({"Setting", "3 Dest", "Window", "APRS", "Device", "BEACON"}));
 }
 
@@ -412,7 +431,8 @@ TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite
   dialogs.expectWindow(names::kCompareDialog, [&](QDialog& shown) {
     auto* table = shown.findChild<QTableWidget*>(names::kComparedSettings);
     for (int r = 0; r < table->rowCount(); ++r) {
-      rows << table->item(r, 0)->text() + "|" + table->item(r, 1)->text() + "|" + table->item(r, 2)->text();
+      rows << table->item(r, 0)->text() + "|" + table->item(r, 1)->text() + "|" +
+                  table->item(r, 2)->text();
     }
   });
   trigger(names::kCompareWithDeviceAction);
@@ -420,10 +440,12 @@ TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite
   EXPECT_EQ(rows, QStringList({"Callsign|NOCALL|SP1ABC"}));
   EXPECT_EQ(text("Callsign"), "NOCALL") << "a comparison changes no control";
 
-  if (!control<QAction>(names::kVerifyAfterWriteAction)->isChecked()) trigger(names::kVerifyAfterWriteAction);
+  if (!control<QAction>(names::kVerifyAfterWriteAction)->isChecked())
+    trigger(names::kVerifyAfterWriteAction);
   click(names::kWriteConfigButton);
   ASSERT_TRUE(waitForLog("Verify: the device holds exactly what was sent."));
-  EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: verified"; })) << status().toStdString();
+  EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: verified"; }))
+      << status().toStdString();
   trigger(names::kVerifyAfterWriteAction);
 }
 

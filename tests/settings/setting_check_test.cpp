@@ -19,9 +19,9 @@ std::string firstRefusal(const SettingsModel& model) {
 }
 
 TEST(SettingCheck, RefusesWhatTheEncoderRefusesWithItsMessage) {
-  const std::vector<std::string> texts = {"",     "0",    "-1",   "5",     "15",       "16",
-                                          "255",  "256",  "1441", "65536", "x",        "*",
-                                          "$1F",  "ab\t", "\xE9", "5230.00N", "01630.00E", "5230.0N"};
+  const std::vector<std::string> texts = {
+      "",      "0", "-1", "5",   "15",   "16",   "255",      "256",       "1441",
+      "65536", "x", "*",  "$1F", "ab\t", "\xE9", "5230.00N", "01630.00E", "5230.0N"};
   int refusals = 0;
   for (std::size_t i = 0; i < allSettings().size(); ++i) {
     const Setting& s = allSettings()[i];
