@@ -230,6 +230,11 @@ Result<std::string> readFrom(int fd, std::size_t size) {
 
 // Opens a plain file for reading without waiting for a writer or a carrier.
 Result<void> openPlainFile(const std::string& path, Fd& fd, struct stat& st) {
+  // A named pipe or a device is refused before it is opened at all: opening
+  // one can wake or disturb the program at its other end. The open that
+  // follows does not block either, and fstat checks what was opened.
+  if (::stat(path.c_str(), &st) != 0) return makeError(ErrorKind::CannotRead, {}, reasonOf(errno));
+  if (!S_ISREG(st.st_mode)) return makeError(ErrorKind::CannotRead, {}, kNotRegular);
   fd = Fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) return makeError(ErrorKind::CannotRead, {}, reasonOf(errno));
   if (::fstat(fd.get(), &st) != 0) return makeError(ErrorKind::CannotRead, {}, reasonOf(errno));
@@ -376,6 +381,10 @@ Result<void> commit(const std::string& path, const std::function<std::string(std
     }
 
   OldFile old;
+  // A pipe or a device is refused before it is opened (opening one can wake
+  // the program at its other end); fstat below checks what was opened.
+  if (struct stat st {}; ::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    return refused(S_ISDIR(st.st_mode) ? reasonOf(EISDIR) : std::string(kNotRegular));
   old.fd = Fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (old.fd.get() >= 0) {
     old.exists = true;

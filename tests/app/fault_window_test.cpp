@@ -675,11 +675,37 @@ TEST_F(FileFaults, RemoteUpdateFirmwareVanishingAfterItsDialogLeavesTheOldFile) 
 }
 
 // A named pipe chosen in a dialog would hold the window in open() until some
-// other program writes to it. Nothing writes to this one: a window that waited
-// for a writer would never come back. (The file layer may open it without
-// waiting to see what it is, so an open as such is no fault.)
-TEST_F(FileFaults, NamedPipeIsRefusedWithoutWaitingForAWriter) {
+// other program writes to it. `other` plays that program: when it gets the
+// pipe open, the window had opened it.
+class PipeWriter {
+ public:
+  explicit PipeWriter(const QString& fifo) : path_(QFile::encodeName(fifo).toStdString()) {
+    thread_ = std::thread([this] {
+      while (!stop_.load()) {
+        const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+          opened_.store(true);
+          ::close(fd);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+    });
+  }
+  ~PipeWriter() {
+    stop_.store(true);
+    thread_.join();
+  }
+  bool windowOpenedThePipe() const { return opened_.load(); }
+
+ private:
+  std::string path_;
+  std::atomic<bool> stop_{false}, opened_{false};
+  std::thread thread_;
+};
+
+TEST_F(FileFaults, NamedPipeIsRefusedWithoutBeingOpened) {
   ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.cfg")).constData(), 0600), 0);
+  PipeWriter other(path("pipe.cfg"));
 
   dialogs.expectFile(names::kFirmwareDialog, path("pipe.cfg"));
   dialogs.expectMessage("File open error.", "File open error");
@@ -697,6 +723,7 @@ TEST_F(FileFaults, NamedPipeIsRefusedWithoutWaitingForAWriter) {
   dialogs.expectFile(names::kRemoteFirmwareDialog, path("pipe.cfg"));
   dialogs.expectMessage("Could not open firmware file", "File open error");
   trigger(names::kBuildRemoteUpdateFileAction);
+  EXPECT_FALSE(other.windowOpenedThePipe());
   EXPECT_TRUE(QFileInfo(path("pipe.cfg")).exists());
 }
 
