@@ -271,16 +271,16 @@ void MainWindow::checkAsTyped() {
   for (std::size_t i = 0; i < all.size(); ++i) {
     auto* edit = binder_.control<QLineEdit>(all[i].name);
     if (edit == nullptr) continue;
-    const settings::SettingCheck check = settings::checkSetting(shown, i);
+    const Result<void> check = settings::checkSetting(shown, i);
     const bool refused = !check.ok();
     if (refused == edit->property(kRefusedProperty).toBool() &&
-        (!refused || edit->toolTip() == fromBytes(check.message))) {
+        (!refused || edit->toolTip() == fromBytes(check.error().message))) {
       continue;
     }
     edit->setProperty(kRefusedProperty, refused);
     edit->setStyleSheet(refused ? "QLineEdit { border: 2px solid #d40000; border-radius: 2px; }"
                                 : QString());
-    edit->setToolTip(fromBytes(refused ? check.message : all[i].hint));
+    edit->setToolTip(fromBytes(refused ? check.error().message : all[i].hint));
   }
 }
 

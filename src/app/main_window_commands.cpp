@@ -295,8 +295,8 @@ void MainWindow::showEncodeFailure(const Error& error) {
   // message is the one that stopped the encode: show its page and its box.
   const auto all = settings::allSettings();
   for (std::size_t i = 0; i < all.size(); ++i) {
-    const settings::SettingCheck check = settings::checkSetting(model_, i);
-    if (!check.ok() && check.message == error.message) {
+    const Result<void> check = settings::checkSetting(model_, i);
+    if (!check.ok() && check.error().message == error.message) {
       showControl(binder_.widget(all[i].name));
       return;
     }

@@ -5,21 +5,12 @@
 #include "catalog.h"
 #include "codec.h"
 #include "integer_text.h"
+#include "value_shapes.h"
 
 namespace zorbel::settings {
 namespace {
 
 char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-bool digit(char c) { return c >= '0' && c <= '9'; }
-
-// DDMM.mm then N/S (latitude) or DDDMM.mm then E/W (longitude); the text as typed.
-bool positionShape(const std::string& t, std::size_t degrees, char a, char b) {
-  if (t.size() != degrees + 6) return false;
-  for (std::size_t i = 0; i < degrees + 2; ++i)
-    if (!digit(t[i])) return false;
-  const std::size_t point = degrees + 2;
-  return t[point] == '.' && digit(t[point + 1]) && digit(t[point + 2]) && (t[point + 3] == a || t[point + 3] == b);
-}
 
 // Stores one setting after another; the first that breaks its rule or does
 // not convert stops it with that setting's error.
@@ -94,17 +85,13 @@ class Encoder {
         return storeGuardedSsid(s, text);
       case Rule::Printable:
         if (Result<void> stored = store(s, text); !stored) return stored;
-        if (std::any_of(text.begin(), text.end(), [](char c) {
-              auto b = static_cast<unsigned char>(c);
-              return b < 0x20 || b > 0x7E;
-            }))
-          return fail(s);
+        if (!shapes::printable(text)) return fail(s);
         return {};
       case Rule::LatitudeShape:
-        if (!positionShape(text, 2, 'N', 'S')) return fail(s);
+        if (!shapes::position(text, 2, 'N', 'S')) return fail(s);
         return store(s, text);
       case Rule::LongitudeShape:
-        if (!positionShape(text, 3, 'E', 'W')) return fail(s);
+        if (!shapes::position(text, 3, 'E', 'W')) return fail(s);
         return store(s, text);
     }
     return {};
@@ -158,8 +145,8 @@ class Encoder {
 
   // A guarded conversion: anything but an integer in 0..15 gives the setting's own message.
   Result<void> storeGuardedSsid(const Setting& s, const std::string& text) {
-    const auto v = parseInteger(text);
-    if (!v || *v < 0 || *v > 15) return fail(s);
+    const auto v = shapes::ssid(text);
+    if (!v) return fail(s);
     putByte(s.offset, '0' + *v);
     return {};
   }

@@ -4,21 +4,15 @@
 #include <cstddef>
 #include <string>
 
+#include "common/result.h"
 #include "model.h"
 
 namespace zorbel::settings {
 
-struct SettingCheck {
-  enum class Verdict { Accepted, RangeError, ConversionError };
-  Verdict verdict = Verdict::Accepted;
-  // The range message, or "'%s' is not a valid integer value".
-  std::string message;
-
-  bool ok() const { return verdict == Verdict::Accepted; }
-};
-
-// Checks the setting at `settingIndex` of allSettings() in `model`. The value
-// of its partner (the to-call box of an SSID) is read from `model` too.
-SettingCheck checkSetting(const SettingsModel& model, std::size_t settingIndex);
+// Checks the setting at `settingIndex` of allSettings() in `model`: a Range
+// error with the setting's range message, or a Conversion error with
+// "'%s' is not a valid integer value". The value of its partner (the to-call
+// box of an SSID) is read from `model` too.
+Result<void> checkSetting(const SettingsModel& model, std::size_t settingIndex);
 
 }  // namespace zorbel::settings

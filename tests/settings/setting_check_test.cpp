@@ -12,8 +12,8 @@ namespace {
 // The message of the first setting, in encoder order, that its check refuses.
 std::string firstRefusal(const SettingsModel& model) {
   for (std::size_t i = 0; i < allSettings().size(); ++i) {
-    const SettingCheck check = checkSetting(model, i);
-    if (!check.ok()) return check.message;
+    const Result<void> check = checkSetting(model, i);
+    if (!check.ok()) return check.error().message;
   }
   return {};
 }
@@ -43,7 +43,7 @@ TEST(SettingCheck, AnSsidIsUncheckedWhileItsToCallIsEmpty) {
   SettingsModel model;
   const std::size_t ssid = *findSetting("Weather_path_ssid");
   ASSERT_TRUE(model.setText("Weather_path_ssid", "99"));
-  EXPECT_EQ(checkSetting(model, ssid).message, "Weather path - SSID range error (0 - 15).");
+  EXPECT_EQ(checkSetting(model, ssid).error().message, "Weather path - SSID range error (0 - 15).");
   ASSERT_TRUE(model.setText("Weather_path_string", ""));
   EXPECT_TRUE(checkSetting(model, ssid).ok());
 }
