@@ -69,8 +69,9 @@ struct Bench {
     std::sort(times.begin(), times.end());
     const double elapsed = times[times.size() / 2];
     const double wire = static_cast<double>(lineBytes) * 10.0 / kLineBaud;
-    std::printf("  %-20s %4u pages %6llu bytes  %8.4f s  wire %8.4f s  ratio %6.3f  %7.4f ms/page", name, pages,
-                static_cast<unsigned long long>(lineBytes), elapsed, wire, elapsed / wire, elapsed * 1000.0 / pages);
+    std::printf("  %-20s %4u pages %6llu bytes  %8.4f s  wire %8.4f s  ratio %6.3f  %7.4f ms/page",
+                name, pages, static_cast<unsigned long long>(lineBytes), elapsed, wire,
+                elapsed / wire, elapsed * 1000.0 / pages);
     if (repeats > 1) std::printf("  (median of %d, best %.4f s)", repeats, times.front());
     std::printf("\n");
     return true;
@@ -99,17 +100,24 @@ bool runAll(unsigned baud) {
   }
   std::printf("%s:\n", baud ? ("paced at " + std::to_string(baud) + " baud").c_str() : "unpaced");
   std::vector<std::uint8_t> firmware(237568);
-  for (std::size_t i = 0; i < firmware.size(); ++i) firmware[i] = static_cast<std::uint8_t>(i * 31 + i / 977);
+  for (std::size_t i = 0; i < firmware.size(); ++i)
+    firmware[i] = static_cast<std::uint8_t>(i * 31 + i / 977);
   // Short transfers are repeated: one scheduling hiccup would otherwise be the figure.
   const int repeats = baud ? 5 : 51;
-  bool ok = bench.run("firmware upload", 1857, baud ? 1 : 5, [&] { device_link.uploadFirmware(firmware); });
-  ok = bench.run("configuration write", 16, repeats, [&] { device_link.writeConfiguration(image); }) && ok;
+  bool ok = bench.run("firmware upload", 1857, baud ? 1 : 5,
+                      [&] { device_link.uploadFirmware(firmware); });
+  ok = bench.run("configuration write", 16, repeats, [&] {
+    device_link.writeConfiguration(image);
+  }) && ok;
   ok = bench.run("configuration read", 16, repeats, [&] { device_link.readConfiguration(); }) && ok;
   if (baud) {
-    // The simulator's own lateness is part of each elapsed time: it tells how honest the pacing was.
+    // The simulator's own lateness is part of each elapsed time: it tells how honest the pacing
+    // was.
     const auto stats = device.pacingStats();
-    std::printf("  simulator behind the line: answer bytes %.1f us mean (%.0f max), frames %.1f us mean (%.0f max)\n",
-                stats.meanWriteLateUs, stats.maxWriteLateUs, stats.meanFrameLateUs, stats.maxFrameLateUs);
+    std::printf(
+        "  simulator behind the line: answer bytes %.1f us mean (%.0f max), frames %.1f us mean "
+        "(%.0f max)\n",
+        stats.meanWriteLateUs, stats.maxWriteLateUs, stats.meanFrameLateUs, stats.maxFrameLateUs);
   }
   return ok;
 }

@@ -28,12 +28,17 @@ std::optional<std::int64_t> reference(std::string s) {
   __int128 v = 0;
   for (char c : s) {
     int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return std::nullopt;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else
+      return std::nullopt;
     v = v * base + d;
-    if (v > (static_cast<__int128>(1) << 40)) v = static_cast<__int128>(1) << 40;  // far out of range either way
+    if (v > (static_cast<__int128>(1) << 40))
+      v = static_cast<__int128>(1) << 40;  // far out of range either way
   }
   if (negative) v = -v;
   if (v < INT32_MIN || v > INT32_MAX) return std::nullopt;

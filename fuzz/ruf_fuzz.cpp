@@ -65,7 +65,8 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 
 void writeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) std::abort();
 }
 
@@ -78,7 +79,8 @@ void checkThroughFiles(std::span<const std::uint8_t> firmware, std::time_t now,
   writeFile(firmwarePath, firmware);
   static const std::uint8_t kOld[] = {'o', 'l', 'd'};
   writeFile(outPath, kOld);
-  const Result<void> result = update::buildRemoteUpdateFile(encodedImage(), firmwarePath, outPath, now);
+  const Result<void> result =
+      update::buildRemoteUpdateFile(encodedImage(), firmwarePath, outPath, now);
   const std::vector<std::uint8_t> written = readFile(outPath);
   if (expected) {
     if (!result.ok() || written != *expected) __builtin_trap();
@@ -100,8 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> stretched;
   std::span<const std::uint8_t> firmware(data, size);
   if (size >= 3 && (data[0] & 0x80)) {
-    const std::size_t wanted = (std::size_t{data[0] & 0x7Fu} << 16 | std::size_t{data[1]} << 8 | data[2]) %
-                               (update::kRemoteFirmwareLimit + 129);
+    const std::size_t wanted =
+        (std::size_t{data[0] & 0x7Fu} << 16 | std::size_t{data[1]} << 8 | data[2]) %
+        (update::kRemoteFirmwareLimit + 129);
     const std::span<const std::uint8_t> fill(data + 3, size - 3);
     stretched.assign(wanted, 0);
     // The fill, then the bytes so far copied after themselves: a few copies, not a loop per byte.
@@ -131,12 +134,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (le32(file.data() + update::kRemoteLengthOffset) != firmware.size()) __builtin_trap();
   const std::span<const std::uint8_t> covered(file.data() + update::kRemoteImageOffset,
                                               file.size() - update::kRemoteImageOffset);
-  if (le32(file.data() + update::kRemoteCrcOffset) != update::crcRegister(covered)) __builtin_trap();
+  if (le32(file.data() + update::kRemoteCrcOffset) != update::crcRegister(covered))
+    __builtin_trap();
   for (std::size_t i = update::kRemoteFillerOffset; i < update::kRemoteImageOffset; ++i)
     if (file[i] == 255) __builtin_trap();
-  if (!std::equal(firmware.begin(), firmware.end(), file.begin() + update::kRemoteFirmwareOffset)) __builtin_trap();
+  if (!std::equal(firmware.begin(), firmware.end(), file.begin() + update::kRemoteFirmwareOffset))
+    __builtin_trap();
 
   // Picked by the CRC, so that a failing input fails again when replayed.
-  if ((le32(file.data() + update::kRemoteCrcOffset) & 63) == 0) checkThroughFiles(firmware, now, &file);
+  if ((le32(file.data() + update::kRemoteCrcOffset) & 63) == 0)
+    checkThroughFiles(firmware, now, &file);
   return 0;
 }

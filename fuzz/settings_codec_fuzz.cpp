@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Image image{};
   std::memcpy(image.data(), data, std::min(size, image.size()));
   // Most inputs would stop at the version check; let half of them through.
-  if (size > 0 && (data[0] & 1)) std::memcpy(image.data() + kVersionOffset, kConfigVersion.data(), 5);
+  if (size > 0 && (data[0] & 1))
+    std::memcpy(image.data() + kVersionOffset, kConfigVersion.data(), 5);
 
   static const SettingsModel startup(0);  // a copy costs a tenth of building one
   SettingsModel model = startup;

@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   for (int size : {16, 24, 32, 48, 64, 128, 256})
-    if (!paint(size).save(QStringLiteral("%1/zorbel-configurator-%2.png").arg(dir).arg(size))) return 1;
+    if (!paint(size).save(QStringLiteral("%1/zorbel-configurator-%2.png").arg(dir).arg(size)))
+      return 1;
   return 0;
 }

@@ -28,11 +28,14 @@ QLatin1Char widthSample(settings::Encoding encoding) {
     case E::SsidCharacter:
     case E::StationSsid:
     case E::Latitude:
-    case E::Longitude: return QLatin1Char('0');
+    case E::Longitude:
+      return QLatin1Char('0');
     case E::PaddedCallsign:
     case E::StationCallsign:
-    case E::UpperText: return QLatin1Char('N');
-    default: return QLatin1Char('n');
+    case E::UpperText:
+      return QLatin1Char('N');
+    default:
+      return QLatin1Char('n');
   }
 }
 
@@ -40,11 +43,13 @@ QLineEdit* makeEdit(const settings::Setting& s) {
   auto* edit = new QLineEdit;
   if (s.maxLength > 0) edit->setMaxLength(s.maxLength);
   if (s.maxLength > 0 && s.maxLength <= kLongestFixedEdit) {
-    const int text = edit->fontMetrics().horizontalAdvance(QString(s.maxLength, widthSample(s.encoding)));
+    const int text =
+        edit->fontMetrics().horizontalAdvance(QString(s.maxLength, widthSample(s.encoding)));
     edit->setFixedWidth(text + 12);
   } else {
     const int shown = s.maxLength > 0 ? std::min(s.maxLength, kLongEditShows) : kLongEditShows;
-    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(shown, QLatin1Char('n'))) + 12);
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(shown, QLatin1Char('n'))) +
+                          12);
   }
   return edit;
 }
@@ -61,9 +66,15 @@ QComboBox* makeCombo(const settings::Setting& s) {
 QWidget* makeControl(const settings::Setting& s) {
   QWidget* w = nullptr;
   switch (s.kind) {
-    case settings::ControlKind::Edit: w = makeEdit(s); break;
-    case settings::ControlKind::Combo: w = makeCombo(s); break;
-    case settings::ControlKind::Check: w = new QCheckBox(fromBytes(s.caption)); break;
+    case settings::ControlKind::Edit:
+      w = makeEdit(s);
+      break;
+    case settings::ControlKind::Combo:
+      w = makeCombo(s);
+      break;
+    case settings::ControlKind::Check:
+      w = new QCheckBox(fromBytes(s.caption));
+      break;
   }
   w->setObjectName(QString::fromStdString(s.name));
   if (!s.hint.empty()) w->setToolTip(fromBytes(s.hint));

@@ -12,7 +12,8 @@
 namespace zorbel::app {
 
 FilterWindow::FilterWindow(SettingsBinder& binder, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
   setObjectName("filterWindow");
   setWindowTitle("APRS-IS packets to RF filter (first matching entry decides):");
 
@@ -30,9 +31,10 @@ FilterWindow::FilterWindow(SettingsBinder& binder, QWidget* parent)
   okRow->addWidget(ok);
   layout->addLayout(okRow);
 
-  for (const char* text : {"Order of entries is important, if you deny/allow something in previous field, it will "
-                           "not be tested in next fields, comparison stops when pattern match is found.",
-                           "* wildcards are supported in APRS-IS packets to RF filter."}) {
+  for (const char* text :
+       {"Order of entries is important, if you deny/allow something in previous field, it will "
+        "not be tested in next fields, comparison stops when pattern match is found.",
+        "* wildcards are supported in APRS-IS packets to RF filter."}) {
     auto* label = new QLabel(text);
     label->setWordWrap(true);
     layout->addWidget(label);

@@ -13,7 +13,8 @@ inline constexpr char kNoLatin1Form = 0x7F;
 inline std::string toBytes(const QString& text) {
   std::string out;
   out.reserve(static_cast<std::size_t>(text.size()));
-  for (QChar c : text) out.push_back(c.unicode() <= 0xFF ? static_cast<char>(c.unicode()) : kNoLatin1Form);
+  for (QChar c : text)
+    out.push_back(c.unicode() <= 0xFF ? static_cast<char>(c.unicode()) : kNoLatin1Form);
   return out;
 }
 

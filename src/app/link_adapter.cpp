@@ -5,9 +5,7 @@ namespace zorbel::app {
 LinkAdapter::LinkAdapter(GuiLinkHandlers handlers, QObject* parent)
     : QObject(parent), handlers_(std::move(handlers)) {
   link::LinkCallbacks callbacks;
-  callbacks.log = [this](const std::string& line) {
-    post([this, line] { handlers_.log(line); });
-  };
+  callbacks.log = [this](const std::string& line) { post([this, line] { handlers_.log(line); }); };
   callbacks.progress = [this](link::TransferKind kind, std::uint32_t done, std::uint32_t total) {
     post([this, kind, done, total] { handlers_.progress(kind, done, total); });
   };

@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(kApplicationTitle);
 
   QCommandLineParser options;
-  options.addOption({"screenshots", "Test aid: write a PNG of every page and window to <folder>, then exit.",
+  options.addOption({"screenshots",
+                     "Test aid: write a PNG of every page and window to <folder>, then exit.",
                      "folder"});
   options.addHelpOption();
   options.process(app);

@@ -145,8 +145,9 @@ QPushButton* commandButton(const char* name, const QString& caption) {
 }  // namespace
 
 MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
       dialogs_(dialogs),
       binder_(model_),
       firmware_(std::make_unique<update::FirmwarePages>()) {
@@ -180,7 +181,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   logView_->setObjectName(names::kLogView);
   logView_->setReadOnly(true);
   logView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  logView_->setFixedHeight(logView_->fontMetrics().lineSpacing() * 4 + 2 * logView_->frameWidth() + 8);
+  logView_->setFixedHeight(logView_->fontMetrics().lineSpacing() * 4 + 2 * logView_->frameWidth() +
+                           8);
   logView_->setContextMenuPolicy(Qt::ActionsContextMenu);
   for (auto [name, caption] : {std::pair{names::kSaveLogAction, "Save log\u2026"},
                                std::pair{names::kClearLogAction, "Clear"}}) {
@@ -223,11 +225,13 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
 
   // Hidden from start-up on; nothing shows them again. Their settings are
   // still encoded, and a read still sets the module selectors.
-  for (const char* name : {"telemoduleCaption", "Telemodule_enable", "bitsmoduleCaption", "Bitsmodule_enable"}) {
+  for (const char* name :
+       {"telemoduleCaption", "Telemodule_enable", "bitsmoduleCaption", "Bitsmodule_enable"}) {
     findChild<QWidget*>(name)->hide();
   }
   auto* telemetryTabs = findChild<QTabWidget*>("telemetryTabs");
-  telemetryTabs->setTabVisible(telemetryTabs->indexOf(findChild<QWidget*>("quodraOutputsPage")), false);
+  telemetryTabs->setTabVisible(telemetryTabs->indexOf(findChild<QWidget*>("quodraOutputsPage")),
+                               false);
   telemetryTabs->setCurrentIndex(0);
   setWindowTitle(QString("ZORBEL Configurator %1").arg(kProgramVersion));
   settingsTabs_->setTabVisible(settingsTabs_->indexOf(findChild<QWidget*>("webServerPage")), false);
@@ -244,7 +248,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
 // The worker reports into this window's members: it stops before they go.
 MainWindow::~MainWindow() { link_->device().stopAndJoin(); }
 
-void MainWindow::setAuxiliaryWindows(QDialog* specialStrings, QDialog* remoteUpdateHelp, QDialog* filter) {
+void MainWindow::setAuxiliaryWindows(QDialog* specialStrings, QDialog* remoteUpdateHelp,
+                                     QDialog* filter) {
   specialStringsWindow_ = specialStrings;
   remoteUpdateHelpWindow_ = remoteUpdateHelp;
   filterWindow_ = filter;
@@ -377,10 +382,12 @@ void MainWindow::connectCommands() {
   onClick(names::kSpecialStringsButton, [this] { showSpecialStrings(); });
   onClick(names::kFilterSetupButton, [this] { showFilterSetup(); });
   for (int channel = 1; channel <= 5; ++channel) {
-    onClick(names::analogDefaultsButton(channel), [this, channel] { restoreAnalogDefaults(channel); });
+    onClick(names::analogDefaultsButton(channel),
+            [this, channel] { restoreAnalogDefaults(channel); });
   }
   for (int channel = 1; channel <= 8; ++channel) {
-    onClick(names::digitalDefaultsButton(channel), [this, channel] { restoreDigitalDefaults(channel); });
+    onClick(names::digitalDefaultsButton(channel),
+            [this, channel] { restoreDigitalDefaults(channel); });
   }
   // One handler serves both boxes; it looks only at Uploadpctime.
   for (const char* name : {"Uploadpctime", "Ntp_enable"}) {

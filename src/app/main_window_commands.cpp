@@ -46,9 +46,12 @@ std::string localPath(const QString& path) { return QFile::encodeName(path).toSt
 
 QString transferName(link::TransferKind kind) {
   switch (kind) {
-    case link::TransferKind::ConfigurationWrite: return "Writing configuration";
-    case link::TransferKind::ConfigurationRead: return "Reading configuration";
-    case link::TransferKind::Firmware: return "Uploading firmware";
+    case link::TransferKind::ConfigurationWrite:
+      return "Writing configuration";
+    case link::TransferKind::ConfigurationRead:
+      return "Reading configuration";
+    case link::TransferKind::Firmware:
+      return "Uploading firmware";
   }
   return {};
 }
@@ -117,7 +120,8 @@ void MainWindow::openPort() {
   const QString reason = details.section('\n', 0, 0);
   // The port this open let go reports its closing through the queue; the
   // reason goes through it too, after that report, so that it stays in view.
-  QMetaObject::invokeMethod(this, [this, reason] { setStatus(reason); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, reason] { setStatus(reason); }, Qt::QueuedConnection);
   information(kInformation, QString::fromStdString(result.error.message), details);
 }
 
@@ -128,14 +132,16 @@ void MainWindow::closePort() {
 
 void MainWindow::readConfiguration() {
   link_->device().readConfiguration();
-  setStatus(link_->device().workerRunning() ? "Waiting for the device" : "Read config starts when a port is open");
+  setStatus(link_->device().workerRunning() ? "Waiting for the device"
+                                            : "Read config starts when a port is open");
 }
 
 void MainWindow::writeConfiguration() {
   if (!encodeForDevice()) return;
   lastWritten_ = image_;  // what a verify after this write compares with
   link_->device().writeConfiguration(image_);
-  setStatus(link_->device().workerRunning() ? "Waiting for the device" : "Write config starts when a port is open");
+  setStatus(link_->device().workerRunning() ? "Waiting for the device"
+                                            : "Write config starts when a port is open");
 }
 
 void MainWindow::uploadFirmware() {
@@ -234,12 +240,14 @@ void MainWindow::buildRemoteUpdateFile() {
   if (!firmware) return;
   // A firmware file that cannot be read is reported before the destination is asked for.
   if (const Result<void> readable = checkReadable(localPath(*firmware)); !readable) {
-    information(kFileOpenError, "Could not open firmware file", QString::fromLocal8Bit(readable.error().reason));
+    information(kFileOpenError, "Could not open firmware file",
+                QString::fromLocal8Bit(readable.error().reason));
     return;
   }
   const auto out = chooseFile(names::kRemoteSaveDialog, true, "remote", kRemoteFilter);
   if (!out) return;
-  const Result<void> built = update::buildRemoteUpdateFile(image_, localPath(*firmware), localPath(*out));
+  const Result<void> built =
+      update::buildRemoteUpdateFile(image_, localPath(*firmware), localPath(*out));
   if (!built) {
     information(kFileOpenError, QString::fromStdString(built.error().message),
                 QString::fromLocal8Bit(built.error().reason));
@@ -319,8 +327,9 @@ void MainWindow::showControl(QWidget* control) {
   if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
 }
 
-std::optional<QString> MainWindow::chooseFile(const QString& dialog, bool save, const QString& subfolder,
-                                          const QString& filter, const QString& preset) {
+std::optional<QString> MainWindow::chooseFile(const QString& dialog, bool save,
+                                              const QString& subfolder, const QString& filter,
+                                              const QString& preset) {
   FileDialogRequest request;
   request.name = dialog;
   request.save = save;
@@ -361,7 +370,10 @@ void MainWindow::showProgress(link::TransferKind kind, std::uint32_t done, std::
   t.running = true;
   t.lastAnswer = clock_.elapsed();
   showTransferOnBar(kind);
-  setStatus(QString("%1, page %2 of %3").arg(transferName(kind)).arg(std::min(done + 1, total)).arg(total));
+  setStatus(QString("%1, page %2 of %3")
+                .arg(transferName(kind))
+                .arg(std::min(done + 1, total))
+                .arg(total));
 }
 
 void MainWindow::showTransferOnBar(link::TransferKind kind) {
@@ -393,8 +405,12 @@ void MainWindow::showPortState(link::PortState state, const std::string& text) {
   const QString what = QString::fromLocal8Bit(text);
   switch (state) {
     case link::PortState::Open:  // "Port /dev/ttyUSB0 open"
-    case link::PortState::Closed: setStatus("Port " + what); break;
-    case link::PortState::Lost: setStatus("Port lost: " + what); break;
+    case link::PortState::Closed:
+      setStatus("Port " + what);
+      break;
+    case link::PortState::Lost:
+      setStatus("Port lost: " + what);
+      break;
   }
   if (state != link::PortState::Open) {
     for (auto& [kind, t] : transfers_) t.running = false;

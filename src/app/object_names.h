@@ -36,8 +36,12 @@ inline constexpr const char* kClearLogAction = "clearLogAction";
 inline constexpr const char* kSpecialStringsButton = "specialStringsButton";
 inline constexpr const char* kFilterSetupButton = "filterSetupButton";
 // "Default parameters" of analog channel 1..5 and digital channel 1..8.
-inline QString analogDefaultsButton(int channel) { return QString("analogDefaultsButton%1").arg(channel); }
-inline QString digitalDefaultsButton(int channel) { return QString("digitalDefaultsButton%1").arg(channel); }
+inline QString analogDefaultsButton(int channel) {
+  return QString("analogDefaultsButton%1").arg(channel);
+}
+inline QString digitalDefaultsButton(int channel) {
+  return QString("digitalDefaultsButton%1").arg(channel);
+}
 
 // Menus and their commands
 inline constexpr const char* kMainMenu = "mainMenu";

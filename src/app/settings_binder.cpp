@@ -75,12 +75,17 @@ void SettingsBinder::showState(std::size_t i) {
       auto* edit = static_cast<QLineEdit*>(w);
       const QString text = fromBytes(state.text);
       // The length limit bounds typing only: a longer text set by program is shown whole.
-      edit->setMaxLength(std::max<int>(s.maxLength > 0 ? s.maxLength : 32767, static_cast<int>(text.size())));
+      edit->setMaxLength(
+          std::max<int>(s.maxLength > 0 ? s.maxLength : 32767, static_cast<int>(text.size())));
       if (edit->text() != text) edit->setText(text);
       break;
     }
-    case ControlKind::Combo: static_cast<QComboBox*>(w)->setCurrentIndex(state.index); break;
-    case ControlKind::Check: static_cast<QCheckBox*>(w)->setChecked(state.checked); break;
+    case ControlKind::Combo:
+      static_cast<QComboBox*>(w)->setCurrentIndex(state.index);
+      break;
+    case ControlKind::Check:
+      static_cast<QCheckBox*>(w)->setChecked(state.checked);
+      break;
   }
 }
 

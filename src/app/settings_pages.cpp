@@ -97,7 +97,8 @@ class PageBuilder {
       for (const std::string& t : tokens) {
         const settings::Setting* s = setting(t);
         if (s != nullptr && s->caption == "-") grid->addWidget(new QLabel("-"), row, column++);
-        QWidget* w = s != nullptr || extras_.count(t) != 0 ? widget(t) : new QLabel(QString::fromStdString(t));
+        QWidget* w = s != nullptr || extras_.count(t) != 0 ? widget(t)
+                                                           : new QLabel(QString::fromStdString(t));
         if (s == nullptr && extras_.count(t) == 0)
           rowName = spokenCaption(QString::fromStdString(t));
         // In a table the header carries a check box's caption.
@@ -132,7 +133,8 @@ class PageBuilder {
       line->addWidget(new QLabel(QString::fromStdString(token)));
       return;
     }
-    if (!first && s != nullptr && !s->caption.empty()) line->addWidget(makeCaption(*s, widget(token)));
+    if (!first && s != nullptr && !s->caption.empty())
+      line->addWidget(makeCaption(*s, widget(token)));
     line->addWidget(widget(token));
   }
 
@@ -234,9 +236,9 @@ void digipeaterPage(QTabWidget* tabs, PageBuilder& b) {
   QGridLayout* entries = innerGrid();
   std::vector<Tokens> callRows;
   for (int k = 1; k <= 5; ++k) {
-    callRows.push_back({std::to_string(k) + ":", n("Callfilter_callsign", k, ""), n("Callfilter_ssid", k, ""),
-                        std::to_string(k + 5) + ":", n("Callfilter_callsign", k + 5, ""),
-                        n("Callfilter_ssid", k + 5, "")});
+    callRows.push_back({std::to_string(k) + ":", n("Callfilter_callsign", k, ""),
+                        n("Callfilter_ssid", k, ""), std::to_string(k + 5) + ":",
+                        n("Callfilter_callsign", k + 5, ""), n("Callfilter_ssid", k + 5, "")});
   }
   b.table(entries, callRows);
   entries->setColumnStretch(6, 1);
@@ -253,8 +255,9 @@ void beaconsPage(QTabWidget* tabs, PageBuilder& b) {
   std::vector<Tokens> rows;
   for (int k = 1; k <= 8; ++k) {
     const std::string p = n("Beacon", k, "");
-    rows.push_back({std::to_string(k) + ":", p + "_dest_string", p + "_dest_ssid", p + "_path_string",
-                    p + "_path_ssid", p + "_txrate_rf", p + "_txrate_aprsis", p + "_msg"});
+    rows.push_back({std::to_string(k) + ":", p + "_dest_string", p + "_dest_ssid",
+                    p + "_path_string", p + "_path_ssid", p + "_txrate_rf", p + "_txrate_aprsis",
+                    p + "_msg"});
   }
   b.table(g, rows);
   // The message column's header and the button share the header row.
@@ -288,8 +291,10 @@ void networkPage(QTabWidget* tabs, PageBuilder& b) {
 void aprsIsPage(QTabWidget* tabs, PageBuilder& b) {
   QGridLayout* g = grid(page(tabs, "aprsIsPage", "APRS-IS"));
   QGroupBox* servers = group("APRS-IS servers:");
-  b.form(grid(servers), 0, {{"Aprsis1_servername", "Aprsis1_port"}, {"Aprsis2_servername", "Aprsis2_port"},
-                            {"Aprsis3_servername", "Aprsis3_port"}});
+  b.form(grid(servers), 0,
+         {{"Aprsis1_servername", "Aprsis1_port"},
+          {"Aprsis2_servername", "Aprsis2_port"},
+          {"Aprsis3_servername", "Aprsis3_port"}});
   g->addWidget(servers, 0, 0);
   QGroupBox* login = group("APRS-IS login:");
   QGridLayout* lg = grid(login);
@@ -300,10 +305,13 @@ void aprsIsPage(QTabWidget* tabs, PageBuilder& b) {
   QGridLayout* rest = innerGrid();
   b.form(rest, 0, {{"Aprsis_timeout"}, {"Aprsis_filter"}});
   g->addLayout(rest, 1, 0, 1, 2);
-  g->addWidget(note("Note that filter settings affect the amount and type of packets gated from APRS-IS to RF "
+  g->addWidget(note("Note that filter settings affect the amount and type of packets gated from "
+                    "APRS-IS to RF "
                     "based on I-Gate Tab. Use with caution."),
                2, 0, 1, 2);
-  g->addWidget(note(QString("The filter settings are described at %1").arg(settings::kAprsIsFilterHelp)), 3, 0, 1, 2);
+  g->addWidget(
+      note(QString("The filter settings are described at %1").arg(settings::kAprsIsFilterHelp)), 3,
+      0, 1, 2);
   g->setColumnStretch(0, 3);
   g->setColumnStretch(1, 2);
   g->setRowStretch(4, 1);
@@ -320,8 +328,11 @@ void igatePage(QTabWidget* tabs, PageBuilder& b) {
   fg->setColumnStretch(2, 1);
   left->addWidget(fromRf);
   QGroupBox* messages = group("APRS-IS messages to local RF gateway:");
-  b.form(grid(messages), 0, {{"Aprsis_msg2rf"}, {"Aprsis_msg2rf_path", "Aprsis_msg2rf_ssid"},
-                             {"Rfheard_local_maxhops"}, {"Rfheard_local_timeout"}});
+  b.form(grid(messages), 0,
+         {{"Aprsis_msg2rf"},
+          {"Aprsis_msg2rf_path", "Aprsis_msg2rf_ssid"},
+          {"Rfheard_local_maxhops"},
+          {"Rfheard_local_timeout"}});
   left->addWidget(messages);
   left->addStretch();
   g->addLayout(left, 0, 0);
@@ -329,10 +340,13 @@ void igatePage(QTabWidget* tabs, PageBuilder& b) {
   auto* right = new QVBoxLayout;
   QGroupBox* packets = group("APRS-IS packets to RF filter:");
   b.button(names::kFilterSetupButton, "Filter setup");
-  b.form(grid(packets), 0, {{"Aprsis_packet2rf"}, {"Aprsis_packet2rf_ifheard"},
-                            {"Aprsis_packet2rf_path", "Aprsis_packet2rf_ssid"}, {"Rfheard_timeout"},
-                            {"Aprsis_packet2rf_1min", "Aprsis_packet2rf_2min", "Aprsis_packet2rf_3min",
-                             names::kFilterSetupButton}});
+  b.form(grid(packets), 0,
+         {{"Aprsis_packet2rf"},
+          {"Aprsis_packet2rf_ifheard"},
+          {"Aprsis_packet2rf_path", "Aprsis_packet2rf_ssid"},
+          {"Rfheard_timeout"},
+          {"Aprsis_packet2rf_1min", "Aprsis_packet2rf_2min", "Aprsis_packet2rf_3min",
+           names::kFilterSetupButton}});
   right->addWidget(packets);
   QGroupBox* common = group("Common I-Gate settings:");
   QGridLayout* cg = grid(common);
@@ -367,9 +381,11 @@ void clockPage(QTabWidget* tabs, PageBuilder& b) {
   b.form(g, 0, {{"Rtcyear"}, {"Rtcmonth"}, {"Rtcday"}, {"Rtchour"}, {"Rtcmin"}}, 1);
   g->addWidget(b.widget("Ntp_enable"), 0, 2, 1, 2);
   b.form(g, 2, {{"Ntp_servername"}}, 1);
-  g->addWidget(note("Internal Real Time Clock is updated when the device exits config mode and enters normal "
-                    "mode. To get exact time please change to normal mode quickly after config write."),
-               6, 0, 1, 4);
+  g->addWidget(
+      note(
+          "Internal Real Time Clock is updated when the device exits config mode and enters normal "
+          "mode. To get exact time please change to normal mode quickly after config write."),
+      6, 0, 1, 4);
   g->setColumnStretch(3, 1);
   g->setRowStretch(7, 1);
 }
@@ -390,8 +406,11 @@ void telnetPage(QTabWidget* tabs, PageBuilder& b) {
   g->addLayout(login, 0, 0);
   QGroupBox* debug = group("Telnet debug messages (default state after connect):");
   QGridLayout* dg = grid(debug);
-  b.form(dg, 0, {{"Debug_aprsis"}, {"Debug_aprsismsgs"}, {"Debug_telemetry"}, {"Debug_ntp"}, {"Debug_dns"}});
-  b.form(dg, 2, {{"Debug_rf"}, {"Debug_ax25"}, {"Debug_weather"}, {"Debug_wunderground"}, {"Debug_digi"}});
+  b.form(
+      dg, 0,
+      {{"Debug_aprsis"}, {"Debug_aprsismsgs"}, {"Debug_telemetry"}, {"Debug_ntp"}, {"Debug_dns"}});
+  b.form(dg, 2,
+         {{"Debug_rf"}, {"Debug_ax25"}, {"Debug_weather"}, {"Debug_wunderground"}, {"Debug_digi"}});
   g->addWidget(debug, 0, 1);
   g->setColumnStretch(2, 1);
   g->setRowStretch(1, 1);
@@ -401,19 +420,22 @@ void reportPage(QTabWidget* tabs, PageBuilder& b) {
   QGridLayout* g = grid(page(tabs, "telemetryReportPage", "Report settings"));
   b.form(g, 0, {{"Teletitle"}, {"Tele_enable"}, {"Tele_holdoff"}});
   b.form(g, 2, {{"Telemodule_enable"}, {"Bitsmodule_enable"}});
-  // The module selectors and their labels are hidden at start-up; the window finds the labels by name.
+  // The module selectors and their labels are hidden at start-up; the window finds the labels by
+  // name.
   b.caption("Telemodule_enable")->setObjectName("telemoduleCaption");
   b.caption("Bitsmodule_enable")->setObjectName("bitsmoduleCaption");
   QGridLayout* reports = innerGrid();
   reports->setHorizontalSpacing(4);
-  b.table(reports, {{"Telemetry parameters:", "Teleparams_dest_string", "Teleparams_dest_ssid",
-                     "Teleparams_path_string", "Teleparams_path_ssid", "Teleparams_txrate_rf",
-                     "Teleparams_txrate_aprsis"},
-                    {"Telemetry data:", "Teledata_dest_string", "Teledata_dest_ssid", "Teledata_path_string",
-                     "Teledata_path_ssid", "Teledata_txrate_rf", "Teledata_txrate_aprsis"}});
+  b.table(reports,
+          {{"Telemetry parameters:", "Teleparams_dest_string", "Teleparams_dest_ssid",
+            "Teleparams_path_string", "Teleparams_path_ssid", "Teleparams_txrate_rf",
+            "Teleparams_txrate_aprsis"},
+           {"Telemetry data:", "Teledata_dest_string", "Teledata_dest_ssid", "Teledata_path_string",
+            "Teledata_path_ssid", "Teledata_txrate_rf", "Teledata_txrate_aprsis"}});
   reports->setColumnStretch(9, 1);
   g->addLayout(reports, 3, 0, 1, 4);
-  g->addWidget(note("Telemetry reports, the telemetry messages and their limits are described in chapter 13 of "
+  g->addWidget(note("Telemetry reports, the telemetry messages and their limits are described in "
+                    "chapter 13 of "
                     "the APRS Protocol Reference 1.0.1."),
                4, 0, 1, 4);
   g->setColumnStretch(3, 1);
@@ -428,17 +450,19 @@ void analogPage(QTabWidget* tabs, PageBuilder& b) {
     const std::string a = n("Teleanalog", k, "");
     const std::string button = names::analogDefaultsButton(k).toStdString();
     b.button(button, "Default parameters");
-    rows.push_back({"Analog " + std::to_string(k) + ":", a + "_name", a + "_units", a + "_source", a + "_coefa",
-                    a + "_coefb", a + "_coefc", a + "_average", button});
+    rows.push_back({"Analog " + std::to_string(k) + ":", a + "_name", a + "_units", a + "_source",
+                    a + "_coefa", a + "_coefb", a + "_coefc", a + "_average", button});
   }
   b.table(g, rows);
   alignColumns(g, 1, 2);
-  if (auto* header = qobject_cast<QLabel*>(g->itemAtPosition(0, 7)->widget())) header->setWordWrap(true);
+  if (auto* header = qobject_cast<QLabel*>(g->itemAtPosition(0, 7)->widget()))
+    header->setWordWrap(true);
   g->setColumnStretch(9, 1);
   g->setRowStretch(6, 1);
 }
 
-void digitalPage(QTabWidget* tabs, PageBuilder& b, const char* name, const QString& caption, int first) {
+void digitalPage(QTabWidget* tabs, PageBuilder& b, const char* name, const QString& caption,
+                 int first) {
   QGridLayout* g = grid(page(tabs, name, caption));
   std::vector<Tokens> rows;
   for (int k = first; k < first + 4; ++k) {
@@ -478,8 +502,15 @@ void telemetryPage(QTabWidget* tabs, PageBuilder& b) {
 
 void wundergroundPage(QTabWidget* tabs, PageBuilder& b) {
   QGridLayout* g = grid(page(tabs, "wundergroundPage", "WUnderground"));
-  b.form(g, 0, {{"WU_enable"}, {"WU_stationid"}, {"WU_password"}, {"WU_normalserver"}, {"WU_rapidfireserver"},
-                {"WU_sendmethod"}, {"WU_normalrate"}, {"WU_rapidfirerate"}});
+  b.form(g, 0,
+         {{"WU_enable"},
+          {"WU_stationid"},
+          {"WU_password"},
+          {"WU_normalserver"},
+          {"WU_rapidfireserver"},
+          {"WU_sendmethod"},
+          {"WU_normalrate"},
+          {"WU_rapidfirerate"}});
   g->setColumnStretch(2, 1);
   g->setRowStretch(8, 1);
 }

@@ -15,10 +15,10 @@ QString qtNameFilter(const QString& filter) {
   return filters.join(";;");
 }
 
-void QtDialogs::message(Icon icon, const QString& title, const QString& text, const QString& details,
-                        QWidget* parent) {
-  QMessageBox box(icon == Icon::Information ? QMessageBox::Information : QMessageBox::Critical, title, text,
-                  QMessageBox::Ok, parent);
+void QtDialogs::message(Icon icon, const QString& title, const QString& text,
+                        const QString& details, QWidget* parent) {
+  QMessageBox box(icon == Icon::Information ? QMessageBox::Information : QMessageBox::Critical,
+                  title, text, QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
   if (!details.isEmpty()) box.setInformativeText(Qt::convertFromPlainText(details));
   box.exec();

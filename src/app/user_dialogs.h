@@ -10,11 +10,11 @@ class QWidget;
 namespace zorbel::app {
 
 struct FileDialogRequest {
-  QString name;      // the dialog's name, one of the names::k...Dialog constants
+  QString name;  // the dialog's name, one of the names::k...Dialog constants
   bool save = false;
-  QString folder;    // initial folder, set on every use
-  QString filter;    // "Zorbel config files (*.cfg)|*.cfg"
-  QString fileName;  // preset name ("" for none)
+  QString folder;          // initial folder, set on every use
+  QString filter;          // "Zorbel config files (*.cfg)|*.cfg"
+  QString fileName;        // preset name ("" for none)
   bool mustExist = false;  // open dialogs: only an existing file can be chosen
 };
 

@@ -33,7 +33,8 @@ bool save(QWidget& widget, const QString& path, QStringList& written, QString* e
 }
 
 // Every visible page of a page control, the nested ones through `nested`.
-bool savePages(QTabWidget* tabs, QWidget& window, const QString& prefix, QStringList& written, QString* error) {
+bool savePages(QTabWidget* tabs, QWidget& window, const QString& prefix, QStringList& written,
+               QString* error) {
   const int active = tabs->currentIndex();
   for (int i = 0; i < tabs->count(); ++i) {
     if (!tabs->isTabVisible(i)) continue;
@@ -61,8 +62,10 @@ QStringList writeScreenshots(Windows& windows, const QString& folder, QString* e
   const QDir dir(folder);
   windows.mainWindow->show();
   auto* tabs = windows.mainWindow->findChild<QTabWidget*>(names::kSettingsTabs);
-  if (!savePages(tabs, *windows.mainWindow, dir.filePath(names::kMainWindow), written, error)) return written;
-  for (QDialog* form : {static_cast<QDialog*>(windows.specialStringsWindow), static_cast<QDialog*>(windows.remoteUpdateHelpWindow),
+  if (!savePages(tabs, *windows.mainWindow, dir.filePath(names::kMainWindow), written, error))
+    return written;
+  for (QDialog* form : {static_cast<QDialog*>(windows.specialStringsWindow),
+                        static_cast<QDialog*>(windows.remoteUpdateHelpWindow),
                         static_cast<QDialog*>(windows.filterWindow)}) {
     form->show();
     const bool ok = save(*form, dir.filePath(form->objectName() + ".png"), written, error);

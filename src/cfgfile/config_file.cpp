@@ -40,8 +40,12 @@ Result<void> convertValues(const SettingsModel& model, std::vector<std::string>&
   values.reserve(keys.size());
   for (const ConfigKey& k : keys) {
     switch (k.form) {
-      case ValueForm::Fixed: values.push_back(*k.loadDefault); break;
-      case ValueForm::Text: values.push_back(model.text(k.control)); break;
+      case ValueForm::Fixed:
+        values.push_back(*k.loadDefault);
+        break;
+      case ValueForm::Text:
+        values.push_back(model.text(k.control));
+        break;
       case ValueForm::Integer: {
         const std::string& text = model.text(k.control);
         const auto n = settings::parseInteger(text);
@@ -49,8 +53,12 @@ Result<void> convertValues(const SettingsModel& model, std::vector<std::string>&
         values.push_back(std::to_string(*n));
         break;
       }
-      case ValueForm::ItemIndex: values.push_back(std::to_string(model.index(k.control))); break;
-      case ValueForm::Flag: values.push_back(model.checked(k.control) ? "1" : "0"); break;
+      case ValueForm::ItemIndex:
+        values.push_back(std::to_string(model.index(k.control)));
+        break;
+      case ValueForm::Flag:
+        values.push_back(model.checked(k.control) ? "1" : "0");
+        break;
     }
   }
   return {};
@@ -101,7 +109,8 @@ Result<void> importKey(SettingsModel& model, const IniDocument& doc, const Confi
 }  // namespace
 
 std::string versionMismatchMessage() {
-  return "Imported configuration file version is different than your current application version. \n"
+  return "Imported configuration file version is different than your current application version. "
+         "\n"
          "Please double-check configuration fields after import. \n"
          "Some configuration fields my change between firmware versions.";
 }
@@ -119,10 +128,11 @@ Result<void> saveConfigFile(const SettingsModel& model, const std::string& path)
   // The old file is read under the writers' lock: everything in it but our values stays.
   WriteOptions options;
   options.oldLimit = kMaxFileSize;
-  const Result<void> written =
-      updateFile(path, [&](std::string_view old) { return composeFrom(old, values); }, options);
+  const Result<void> written = updateFile(
+      path, [&](std::string_view old) { return composeFrom(old, values); }, options);
   if (!written)
-    return writeError(path, written.error().kind == ErrorKind::TooLong ? kTooLong : written.error().reason);
+    return writeError(
+        path, written.error().kind == ErrorKind::TooLong ? kTooLong : written.error().reason);
   return {};
 }
 
@@ -148,9 +158,11 @@ Result<ImportReport> importConfigFile(SettingsModel& model, const std::string& p
   }
   const auto bytes = readWholeFile(path, kMaxFileSize);
   if (!bytes)
-    return readError(path, bytes.error().kind == ErrorKind::TooLong ? kTooLong : bytes.error().reason);
-  return importConfigBytes(model,
-                           std::string_view(reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size()));
+    return readError(path,
+                     bytes.error().kind == ErrorKind::TooLong ? kTooLong : bytes.error().reason);
+  return importConfigBytes(
+      model,
+      std::string_view(reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size()));
 }
 
 }  // namespace zorbel::cfgfile

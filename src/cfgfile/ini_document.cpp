@@ -215,7 +215,8 @@ IniDocument IniDocument::parse(std::string_view bytes) {
 }
 
 void IniDocument::indexLine(Section& section, std::size_t index) {
-  if (const auto key = keyName(section.lines[index].text)) section.keys.try_emplace(std::string(*key), index);
+  if (const auto key = keyName(section.lines[index].text))
+    section.keys.try_emplace(std::string(*key), index);
 }
 
 const IniDocument::Section* IniDocument::findSection(std::string_view name) const {

@@ -37,15 +37,24 @@ struct Error {
 template <class T = void>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : state_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+  Result(T value) : state_(std::move(value)) {}      // NOLINT(google-explicit-constructor)
   Result(Error error) : state_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
 
   bool ok() const { return std::holds_alternative<T>(state_); }
   explicit operator bool() const { return ok(); }
 
-  T& value() { assert(ok()); return std::get<T>(state_); }
-  const T& value() const { assert(ok()); return std::get<T>(state_); }
-  const Error& error() const { assert(!ok()); return std::get<Error>(state_); }
+  T& value() {
+    assert(ok());
+    return std::get<T>(state_);
+  }
+  const T& value() const {
+    assert(ok());
+    return std::get<T>(state_);
+  }
+  const Error& error() const {
+    assert(!ok());
+    return std::get<Error>(state_);
+  }
 
  private:
   std::variant<T, Error> state_;
@@ -59,7 +68,10 @@ class [[nodiscard]] Result<void> {
 
   bool ok() const { return !error_.has_value(); }
   explicit operator bool() const { return ok(); }
-  const Error& error() const { assert(!ok()); return *error_; }
+  const Error& error() const {
+    assert(!ok());
+    return *error_;
+  }
 
  private:
   std::optional<Error> error_;

@@ -169,7 +169,8 @@ std::string folderOf(const std::string& path) {
 // UTF-8 character), so the temporary's name fits wherever the target's does.
 std::string temporaryPattern(const std::string& target) {
   const auto slash = target.rfind('/');
-  const std::string prefix = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string prefix =
+      slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
   if (name.size() > 64) {
     std::size_t cut = 64;
@@ -197,7 +198,8 @@ Result<std::string> followLinks(std::string path) {
 mode_t currentUmask() {
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);)
-    if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    if (line.rfind("Umask:", 0) == 0)
+      return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
   return 022;
 }
 
@@ -221,8 +223,7 @@ Result<std::string> readFrom(int fd, std::size_t size) {
     const ssize_t n = ::read(fd, bytes.data() + got, size - got);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
-      return makeError(ErrorKind::ShortRead, {},
-                       n < 0 ? reasonOf(errno) : "the file ended early");
+      return makeError(ErrorKind::ShortRead, {}, n < 0 ? reasonOf(errno) : "the file ended early");
     got += static_cast<std::size_t>(n);
   }
   return bytes;
@@ -261,14 +262,17 @@ bool keepAttributes(int from, int to, const struct stat& st) {
   std::string oldNames, newNames;
   if (!names(from, oldNames) || !names(to, newNames)) return false;
   // What the folder gave the new file (an inherited ACL) and the old one lacked goes.
-  for (const char* n = newNames.c_str(); n < newNames.c_str() + newNames.size(); n += std::strlen(n) + 1)
+  for (const char* n = newNames.c_str(); n < newNames.c_str() + newNames.size();
+       n += std::strlen(n) + 1)
     if (::fgetxattr(from, n, nullptr, 0) < 0 && ::fremovexattr(to, n) != 0) return false;
-  for (const char* n = oldNames.c_str(); n < oldNames.c_str() + oldNames.size(); n += std::strlen(n) + 1) {
+  for (const char* n = oldNames.c_str(); n < oldNames.c_str() + oldNames.size();
+       n += std::strlen(n) + 1) {
     const ssize_t size = ::fgetxattr(from, n, nullptr, 0);
     if (size < 0) return false;
     std::string value(static_cast<std::size_t>(size), '\0');
     const ssize_t got = ::fgetxattr(from, n, value.data(), value.size());
-    if (got < 0 || ::fsetxattr(to, n, value.data(), static_cast<std::size_t>(got), 0) != 0) return false;
+    if (got < 0 || ::fsetxattr(to, n, value.data(), static_cast<std::size_t>(got), 0) != 0)
+      return false;
   }
   return ::fchmod(to, st.st_mode & 07777) == 0;
 }
@@ -287,7 +291,8 @@ struct OldFile {
 
 enum class Renamed { Done, Failed, CannotKeep };
 
-Renamed replaceByRename(const std::string& target, std::string_view content, const OldFile& old, Error& error) {
+Renamed replaceByRename(const std::string& target, std::string_view content, const OldFile& old,
+                        Error& error) {
   std::string temp = temporaryPattern(target);
   Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) {
@@ -328,8 +333,8 @@ Renamed replaceByRename(const std::string& target, std::string_view content, con
 // new file could not get: the old content goes to a synced backup beside it,
 // then the target itself is rewritten; a failure part-way writes the old
 // content back.
-Result<void> rewriteInPlace(const std::string& target, std::string_view content, std::string_view oldContent,
-                            const OldFile& old) {
+Result<void> rewriteInPlace(const std::string& target, std::string_view content,
+                            std::string_view oldContent, const OldFile& old) {
   std::string backupPath = temporaryPattern(target);
   Fd backup(::mkostemp(backupPath.data(), O_CLOEXEC));
   if (backup.get() < 0) return refused(reasonOf(errno));
@@ -350,8 +355,8 @@ Result<void> rewriteInPlace(const std::string& target, std::string_view content,
   const SignalsHeld held;
   pending.keepOnSignal();
   const auto writeWhole = [&](std::string_view bytes) {
-    return writeAllAt(out.get(), bytes, 0) && ::ftruncate(out.get(), static_cast<off_t>(bytes.size())) == 0 &&
-           ::fsync(out.get()) == 0;
+    return writeAllAt(out.get(), bytes, 0) &&
+           ::ftruncate(out.get(), static_cast<off_t>(bytes.size())) == 0 && ::fsync(out.get()) == 0;
   };
   if (writeWhole(content)) {
     ::unlink(backupPath.c_str());
@@ -366,7 +371,8 @@ Result<void> rewriteInPlace(const std::string& target, std::string_view content,
   return failed(reasonOf(err) + "; the old content is kept in " + backupPath);
 }
 
-Result<void> commit(const std::string& path, const std::function<std::string(std::string_view)>* compose,
+Result<void> commit(const std::string& path,
+                    const std::function<std::string(std::string_view)>* compose,
                     std::string_view bytes, const WriteOptions& options) {
   const Result<std::string> followed = followLinks(path);
   if (!followed) return followed.error();
@@ -383,7 +389,7 @@ Result<void> commit(const std::string& path, const std::function<std::string(std
   OldFile old;
   // A pipe or a device is refused before it is opened (opening one can wake
   // the program at its other end); fstat below checks what was opened.
-  if (struct stat st {}; ::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+  if (struct stat st{}; ::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
     return refused(S_ISDIR(st.st_mode) ? reasonOf(EISDIR) : std::string(kNotRegular));
   old.fd = Fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (old.fd.get() >= 0) {
@@ -402,7 +408,8 @@ Result<void> commit(const std::string& path, const std::function<std::string(std
 
   for (const std::string& input : options.inputs) {
     struct stat in {};
-    if (old.exists && ::stat(input.c_str(), &in) == 0 && in.st_dev == old.st.st_dev && in.st_ino == old.st.st_ino)
+    if (old.exists && ::stat(input.c_str(), &in) == 0 && in.st_dev == old.st.st_dev &&
+        in.st_ino == old.st.st_ino)
       return makeError(ErrorKind::SameFile, {}, "it is the input " + input);
   }
 
@@ -429,9 +436,12 @@ Result<void> commit(const std::string& path, const std::function<std::string(std
   if (!old.exists || old.st.st_nlink == 1) {
     Error error{};
     switch (replaceByRename(target, bytes, old, error)) {
-      case Renamed::Done: return {};
-      case Renamed::Failed: return error;
-      case Renamed::CannotKeep: break;
+      case Renamed::Done:
+        return {};
+      case Renamed::Failed:
+        return error;
+      case Renamed::CannotKeep:
+        break;
     }
   }
   if (Result<void> r = readOld(); !r) return r;
@@ -440,12 +450,14 @@ Result<void> commit(const std::string& path, const std::function<std::string(std
 
 }  // namespace
 
-Result<void> updateFile(const std::string& path, const std::function<std::string(std::string_view old)>& compose,
+Result<void> updateFile(const std::string& path,
+                        const std::function<std::string(std::string_view old)>& compose,
                         const WriteOptions& options) {
   return commit(path, &compose, {}, options);
 }
 
-Result<void> writeFile(const std::string& path, std::string_view bytes, const WriteOptions& options) {
+Result<void> writeFile(const std::string& path, std::string_view bytes,
+                       const WriteOptions& options) {
   return commit(path, nullptr, bytes, options);
 }
 

@@ -52,11 +52,13 @@ struct WriteOptions {
 // The read-modify-write entry point: under the folder's lock, reads the old
 // file (empty when there is none), asks `compose` for the new content and
 // writes it.
-Result<void> updateFile(const std::string& path, const std::function<std::string(std::string_view old)>& compose,
+Result<void> updateFile(const std::string& path,
+                        const std::function<std::string(std::string_view old)>& compose,
                         const WriteOptions& options = {});
 
 // Writes `bytes` as the whole new content of `path`.
-Result<void> writeFile(const std::string& path, std::string_view bytes, const WriteOptions& options = {});
+Result<void> writeFile(const std::string& path, std::string_view bytes,
+                       const WriteOptions& options = {});
 
 // Reads a whole plain file, refusing one longer than `limit` (TooLong). A path
 // that is no plain file (a folder, a device, a named pipe) is refused at once

@@ -108,7 +108,7 @@ struct Request {
 struct Transfer {
   std::uint32_t current = 0;  // the page sent or requested last
   std::uint32_t lastPage = 0;
-  bool awaiting = false;  // the answer to page `current` has not come
+  bool awaiting = false;               // the answer to page `current` has not come
   std::shared_ptr<const Bytes> pages;  // where its pages come from (page n at 128 * n)
   ReadPurpose purpose = ReadPurpose::Settings;
 
@@ -375,7 +375,8 @@ class SerialWorker final : public FrameEvents {
     bool released;
     {
       std::unique_lock lock(waiter->mutex);
-      waiter->cv.wait(lock, [&] { return waiter->released || waiter->abandoned || s_.stop.load(); });
+      waiter->cv.wait(lock,
+                      [&] { return waiter->released || waiter->abandoned || s_.stop.load(); });
       released = waiter->released;
     }
     std::lock_guard lock(s_.handOverMutex);

@@ -63,7 +63,8 @@ enum class TransferEnd {
   Finished,            // "Send finished." (write, firmware), or the read image handed over
   PageChecksumError,   // "Eeprom page data checksum error." (read stops)
   ImageChecksumError,  // "Eeprom read checksum error. Please upload new eeprom data to device."
-  PageNumberError,     // "Eeprom page number error [%d].": a page numbered 16 or more, dropped (read stops)
+  PageNumberError,  // "Eeprom page number error [%d].": a page numbered 16 or more, dropped (read
+                    // stops)
 };
 
 enum class PortState {

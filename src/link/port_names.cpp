@@ -13,7 +13,8 @@ namespace zorbel::link {
 namespace fs = std::filesystem;
 
 std::string DeviceLink::devicePath(const std::string& portName) {
-  if (portName.size() == 4 && portName.compare(0, 3, "COM") == 0 && portName[3] >= '1' && portName[3] <= '9')
+  if (portName.size() == 4 && portName.compare(0, 3, "COM") == 0 && portName[3] >= '1' &&
+      portName[3] <= '9')
     return "/dev/ttyS" + std::string(1, static_cast<char>(portName[3] - 1));
   return portName;
 }
@@ -53,7 +54,8 @@ std::vector<std::string> DeviceLink::portNames() {
   std::vector<std::string> devices;
   for (const auto& entry : fs::directory_iterator("/dev", ec)) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind("ttyUSB", 0) == 0 || name.rfind("ttyACM", 0) == 0) devices.push_back(entry.path().string());
+    if (name.rfind("ttyUSB", 0) == 0 || name.rfind("ttyACM", 0) == 0)
+      devices.push_back(entry.path().string());
   }
   std::sort(devices.begin(), devices.end(), deviceOrder);
   for (const auto& device : devices) {
@@ -61,7 +63,7 @@ std::vector<std::string> DeviceLink::portNames() {
     names.push_back(it != byId.end() ? it->second : device);
   }
 
-  struct stat st{};
+  struct stat st {};
   const std::string sim = simulatorLinkPath();
   if (::stat(sim.c_str(), &st) == 0 && S_ISCHR(st.st_mode)) names.push_back(sim);
   return names;

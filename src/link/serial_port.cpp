@@ -151,7 +151,8 @@ std::optional<SerialPort> SerialPort::openPort(const std::string& devicePath, Po
   return port;
 }
 
-SerialPort::ReadResult SerialPort::read(std::uint8_t* buffer, std::size_t size, int wakeFd, int timeoutMs) {
+SerialPort::ReadResult SerialPort::read(std::uint8_t* buffer, std::size_t size, int wakeFd,
+                                        int timeoutMs) {
   ReadResult result;
   pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
   const int n = ::poll(fds, wakeFd >= 0 ? 2 : 1, timeoutMs);
@@ -186,7 +187,8 @@ SerialPort::ReadResult SerialPort::read(std::uint8_t* buffer, std::size_t size, 
       return result;
     }
     result.lost = true;
-    result.reason = path_ + ": " + (got < 0 && errno != EAGAIN ? std::strerror(errno) : "the line was hung up");
+    result.reason =
+        path_ + ": " + (got < 0 && errno != EAGAIN ? std::strerror(errno) : "the line was hung up");
   }
   return result;
 }

@@ -65,10 +65,10 @@ class SerialPort {
   int fd_ = -1;
   bool exclusive_ = false;  // we set TIOCEXCL and must clear it
   std::string path_;
-  std::optional<termios> saved_;       // the settings found at open
+  std::optional<termios> saved_;         // the settings found at open
   std::optional<int> savedSerialFlags_;  // the driver's flags before low latency was asked for
-  std::string latencyFile_;            // an adapter's latency timer we changed
-  std::string savedLatency_;           // and what it held
+  std::string latencyFile_;              // an adapter's latency timer we changed
+  std::string savedLatency_;             // and what it held
 };
 
 // True for the errno values that mean the device has gone away.

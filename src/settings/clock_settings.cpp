@@ -11,11 +11,23 @@ void addClockSettings(std::vector<Setting>& out) {
 
   // The clock goes to the device only: a configuration read leaves these edits alone.
   // Their start-up texts come from the PC clock; these are only placeholders.
-  out << Declare::edit(rtc, "Rtcyear", 4, "2011").caption("Year:").at(550, E::WordNumber).notDecoded();
-  out << Declare::edit(rtc, "Rtcmonth", 2, "2").caption("Month:").at(552, E::ByteNumber).notDecoded();
+  out << Declare::edit(rtc, "Rtcyear", 4, "2011")
+             .caption("Year:")
+             .at(550, E::WordNumber)
+             .notDecoded();
+  out << Declare::edit(rtc, "Rtcmonth", 2, "2")
+             .caption("Month:")
+             .at(552, E::ByteNumber)
+             .notDecoded();
   out << Declare::edit(rtc, "Rtcday", 2, "17").caption("Day:").at(553, E::ByteNumber).notDecoded();
-  out << Declare::edit(rtc, "Rtchour", 2, "22").caption("Hour:").at(554, E::ByteNumber).notDecoded();
-  out << Declare::edit(rtc, "Rtcmin", 2, "00").caption("Minute:").at(555, E::ByteNumber).notDecoded();
+  out << Declare::edit(rtc, "Rtchour", 2, "22")
+             .caption("Hour:")
+             .at(554, E::ByteNumber)
+             .notDecoded();
+  out << Declare::edit(rtc, "Rtcmin", 2, "00")
+             .caption("Minute:")
+             .at(555, E::ByteNumber)
+             .notDecoded();
   out << Declare::check(rtc, "Uploadpctime", true)
              .caption("Upload PC system time on config write")
              .hint("If selected, the application will send current PC time on config save.")
@@ -34,11 +46,17 @@ void addClockSettings(std::vector<Setting>& out) {
              .file("RTC", "Ntp_servername", kNtpServer);
 
   const std::string www = "webServerPage";
-  out << Declare::edit(www, "www_user", 12, "admin").caption("WWW user:").hint("Web administration user name.")
+  out << Declare::edit(www, "www_user", 12, "admin")
+             .caption("WWW user:")
+             .hint("Web administration user name.")
              .at(1379, 13, E::Text);
-  out << Declare::edit(www, "www_password", 12, "ovlek").caption("WWW password:")
-             .hint("Web administration password.").at(1392, 14, E::Text);
-  out << Declare::edit(www, "www_port", 4, "80").caption("WWW port:").hint("Web administration port number.")
+  out << Declare::edit(www, "www_password", 12, "ovlek")
+             .caption("WWW password:")
+             .hint("Web administration password.")
+             .at(1392, 14, E::Text);
+  out << Declare::edit(www, "www_port", 4, "80")
+             .caption("WWW port:")
+             .hint("Web administration port number.")
              .at(1406, E::WordNumber);
 
   const std::string telnet = "telnetPage";
@@ -59,13 +77,22 @@ void addClockSettings(std::vector<Setting>& out) {
              .file("Telnet", "Telnet_port", 23);
 
   // An import falls back to the start-up values.
-  struct Debug { const char* name; const char* caption; int value; };
+  struct Debug {
+    const char* name;
+    const char* caption;
+    int value;
+  };
   const Debug debug[] = {
-      {"Debug_aprsis", "APRS-IS:", 0},   {"Debug_aprsismsgs", "APRS-IS msgs:", 0},
-      {"Debug_telemetry", "Telemetry:", 0}, {"Debug_ntp", "NTP:", 1},
-      {"Debug_dns", "DNS:", 1},          {"Debug_rf", "RF:", 1},
-      {"Debug_ax25", "AX.25:", 1},       {"Debug_weather", "Weather:", 0},
-      {"Debug_wunderground", "Wunderground:", 1}, {"Debug_digi", "Digi:", 1},
+      {"Debug_aprsis", "APRS-IS:", 0},
+      {"Debug_aprsismsgs", "APRS-IS msgs:", 0},
+      {"Debug_telemetry", "Telemetry:", 0},
+      {"Debug_ntp", "NTP:", 1},
+      {"Debug_dns", "DNS:", 1},
+      {"Debug_rf", "RF:", 1},
+      {"Debug_ax25", "AX.25:", 1},
+      {"Debug_weather", "Weather:", 0},
+      {"Debug_wunderground", "Wunderground:", 1},
+      {"Debug_digi", "Digi:", 1},
   };
   int at = 1436;
   for (const auto& d : debug) {

@@ -22,9 +22,12 @@ bool sameValue(const ControlState& a, const ControlState& b) {
 std::string valueText(const SettingsModel& model, std::size_t settingIndex) {
   const ControlState& state = model.at(settingIndex);
   switch (allSettings()[settingIndex].kind) {
-    case ControlKind::Edit: return state.text;
-    case ControlKind::Combo: return std::to_string(state.index);
-    case ControlKind::Check: return state.checked ? "1" : "0";
+    case ControlKind::Edit:
+      return state.text;
+    case ControlKind::Combo:
+      return std::to_string(state.index);
+    case ControlKind::Check:
+      return state.checked ? "1" : "0";
   }
   return {};
 }
@@ -43,9 +46,15 @@ std::vector<SettingDifference> compareSettings(const SettingsModel& ours,
       const ControlState& mine = ours.at(i);
       Result<void> set;
       switch (all[i].kind) {
-        case ControlKind::Edit: set = mixed.setText(all[i].name, mine.text); break;
-        case ControlKind::Combo: set = mixed.setIndex(all[i].name, mine.index); break;
-        case ControlKind::Check: set = mixed.setChecked(all[i].name, mine.checked); break;
+        case ControlKind::Edit:
+          set = mixed.setText(all[i].name, mine.text);
+          break;
+        case ControlKind::Combo:
+          set = mixed.setIndex(all[i].name, mine.index);
+          break;
+        case ControlKind::Check:
+          set = mixed.setChecked(all[i].name, mine.checked);
+          break;
       }
       Image mixedImage{};
       if (set && encodeSettings(mixed, mixedImage, kStampSeed).ok() &&

@@ -10,8 +10,8 @@
 namespace zorbel::settings {
 
 struct SettingDifference {
-  std::string name;    // the control name
-  std::string ours;    // the values in zorbelctl's NAME=VALUE forms
+  std::string name;  // the control name
+  std::string ours;  // the values in zorbelctl's NAME=VALUE forms
   std::string device;
 };
 

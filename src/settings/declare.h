@@ -29,8 +29,14 @@ class Declare {
     return d;
   }
 
-  Declare& caption(std::string text) { s_.caption = std::move(text); return *this; }
-  Declare& hint(std::string text) { s_.hint = std::move(text); return *this; }
+  Declare& caption(std::string text) {
+    s_.caption = std::move(text);
+    return *this;
+  }
+  Declare& hint(std::string text) {
+    s_.hint = std::move(text);
+    return *this;
+  }
   Declare& at(int offset, int width, Encoding encoding) {
     s_.offset = offset;
     s_.width = width;
@@ -39,7 +45,9 @@ class Declare {
   }
   // An item index, flag byte or byte number takes one byte.
   Declare& at(int offset, Encoding encoding) { return at(offset, widthOf(encoding), encoding); }
-  Declare& rule(Rule rule, std::string message) { return this->rule(rule, 0, 0, std::move(message)); }
+  Declare& rule(Rule rule, std::string message) {
+    return this->rule(rule, 0, 0, std::move(message));
+  }
   Declare& rule(Rule rule, std::int32_t low, std::int32_t high, std::string message) {
     s_.rule = rule;
     s_.low = low;
@@ -47,8 +55,14 @@ class Declare {
     s_.message = std::move(message);
     return *this;
   }
-  Declare& partner(std::string toCall) { s_.partner = std::move(toCall); return *this; }
-  Declare& notDecoded() { s_.decoded = false; return *this; }
+  Declare& partner(std::string toCall) {
+    s_.partner = std::move(toCall);
+    return *this;
+  }
+  Declare& notDecoded() {
+    s_.decoded = false;
+    return *this;
+  }
 
   // The configuration file's section and key for the setting and its load
   // default. A text load default makes an edit box's key a text; a number makes
@@ -92,12 +106,17 @@ class Declare {
   static int widthOf(Encoding e) {
     switch (e) {
       case Encoding::WordNumber:
-      case Encoding::UnsignedWord: return 2;
+      case Encoding::UnsignedWord:
+        return 2;
       case Encoding::PaddedCallsign:
-      case Encoding::StationCallsign: return 6;
-      case Encoding::Latitude: return 9;
-      case Encoding::Longitude: return 10;
-      default: return 1;
+      case Encoding::StationCallsign:
+        return 6;
+      case Encoding::Latitude:
+        return 9;
+      case Encoding::Longitude:
+        return 10;
+      default:
+        return 1;
     }
   }
   Setting s_;

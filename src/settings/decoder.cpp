@@ -10,7 +10,8 @@ namespace {
 // The bytes up to the first zero byte, never past the field.
 std::string textAt(const Image& image, int offset, int width) {
   std::string out;
-  for (int i = 0; i < width && image[offset + i] != 0; ++i) out.push_back(static_cast<char>(image[offset + i]));
+  for (int i = 0; i < width && image[offset + i] != 0; ++i)
+    out.push_back(static_cast<char>(image[offset + i]));
   return out;
 }
 
@@ -18,7 +19,8 @@ std::string versionMismatchMessage(const Image& image) {
   const std::string device = image[kVersionOffset] == 'v'
                                  ? textAt(image, kVersionOffset, 7)
                                  : std::string("unknown, config version control started in v1.21b");
-  return "Uncompatible configuration version:\nDevice: " + device + "\nConfigurator: " + std::string(kConfigVersion);
+  return "Uncompatible configuration version:\nDevice: " + device +
+         "\nConfigurator: " + std::string(kConfigVersion);
 }
 
 Result<void> decodeOne(const Setting& s, const Image& image, SettingsModel& model) {
@@ -27,12 +29,18 @@ Result<void> decodeOne(const Setting& s, const Image& image, SettingsModel& mode
   switch (s.encoding) {
     case Encoding::None:
       return {};
-    case Encoding::ItemIndex: return model.setIndex(s.name, b);
-    case Encoding::FlagByte: return model.click(s.name, b != 0);
-    case Encoding::ByteNumber: return model.setText(s.name, std::to_string(b));
-    case Encoding::WordNumber: return model.setText(s.name, std::to_string(static_cast<std::int16_t>(word)));
-    case Encoding::UnsignedWord: return model.setText(s.name, std::to_string(word));
-    case Encoding::StationCallsign: return model.setText(s.name, textAt(image, s.offset, 6));
+    case Encoding::ItemIndex:
+      return model.setIndex(s.name, b);
+    case Encoding::FlagByte:
+      return model.click(s.name, b != 0);
+    case Encoding::ByteNumber:
+      return model.setText(s.name, std::to_string(b));
+    case Encoding::WordNumber:
+      return model.setText(s.name, std::to_string(static_cast<std::int16_t>(word)));
+    case Encoding::UnsignedWord:
+      return model.setText(s.name, std::to_string(word));
+    case Encoding::StationCallsign:
+      return model.setText(s.name, textAt(image, s.offset, 6));
     case Encoding::PaddedCallsign: {
       std::string call = textAt(image, s.offset, 6);
       while (!call.empty() && call.back() == ' ') call.pop_back();
@@ -41,11 +49,13 @@ Result<void> decodeOne(const Setting& s, const Image& image, SettingsModel& mode
     case Encoding::SsidCharacter:
       if (s.rule == Rule::SsidOrWildcard && b == '*') return model.setText(s.name, "*");
       return model.setText(s.name, std::to_string(static_cast<int>(b) - 48));
-    case Encoding::StationSsid: return model.setText(s.name, std::to_string((b - 48) & 0xFF));
+    case Encoding::StationSsid:
+      return model.setText(s.name, std::to_string((b - 48) & 0xFF));
     case Encoding::Text:
     case Encoding::UpperText:
     case Encoding::Latitude:
-    case Encoding::Longitude: return model.setText(s.name, textAt(image, s.offset, s.width));
+    case Encoding::Longitude:
+      return model.setText(s.name, textAt(image, s.offset, s.width));
   }
   return {};
 }

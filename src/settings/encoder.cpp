@@ -26,7 +26,8 @@ class Encoder {
       case ControlKind::Check:
         if (s.encoding == Encoding::FlagByte) putByte(s.offset, st.checked ? 1 : 0);
         return {};
-      case ControlKind::Edit: return encodeEdit(s, st.text);
+      case ControlKind::Edit:
+        return encodeEdit(s, st.text);
     }
     return {};
   }
@@ -127,12 +128,16 @@ class Encoder {
 
   void storeNumber(const Setting& s, std::int32_t v) {
     switch (s.encoding) {
-      case Encoding::ByteNumber: return putByte(s.offset, v);
+      case Encoding::ByteNumber:
+        return putByte(s.offset, v);
       case Encoding::WordNumber:
-      case Encoding::UnsignedWord: return putWord(s.offset, v);
+      case Encoding::UnsignedWord:
+        return putWord(s.offset, v);
       case Encoding::StationSsid:
-      case Encoding::SsidCharacter: return putByte(s.offset, '0' + v);
-      default: return;
+      case Encoding::SsidCharacter:
+        return putByte(s.offset, '0' + v);
+      default:
+        return;
     }
   }
 
@@ -162,7 +167,8 @@ class Encoder {
   void putPadded(int offset, const std::string& text) {
     for (int i = 0; i < 6; ++i) image_[offset + i] = ' ';
     const std::size_t n = std::min<std::size_t>(text.size(), 6);
-    for (std::size_t i = 0; i < n; ++i) image_[offset + i] = static_cast<std::uint8_t>(upper(text[i]));
+    for (std::size_t i = 0; i < n; ++i)
+      image_[offset + i] = static_cast<std::uint8_t>(upper(text[i]));
   }
   // The text and a zero byte; a text set by program that is longer than the
   // field is cut so that the zero byte still lands inside it.
@@ -170,7 +176,8 @@ class Encoder {
     const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(width - 1));
     for (std::size_t i = 0; i < n; ++i)
       image_[offset + i] = static_cast<std::uint8_t>(upperCase ? upper(text[i]) : text[i]);
-    std::fill(image_.begin() + offset + static_cast<std::ptrdiff_t>(n), image_.begin() + offset + width, 0);
+    std::fill(image_.begin() + offset + static_cast<std::ptrdiff_t>(n),
+              image_.begin() + offset + width, 0);
   }
 
   const SettingsModel& model_;
@@ -194,7 +201,8 @@ Result<void> encodeSettings(const SettingsModel& model, Image& image, std::time_
   image[kWriteStampOffset] = static_cast<std::uint8_t>(stamp & 0xFF);
   image[kWriteStampOffset + 1] = static_cast<std::uint8_t>(stamp >> 8);
   const std::uint32_t sum = imageSum(image);
-  for (int i = 0; i < 4; ++i) image[kImageSumOffset + i] = static_cast<std::uint8_t>(sum >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    image[kImageSumOffset + i] = static_cast<std::uint8_t>(sum >> (8 * i));
   return {};
 }
 

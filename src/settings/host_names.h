@@ -4,8 +4,8 @@
 
 namespace zorbel::settings {
 
-inline constexpr const char* kAprsIsServer = "rotate.aprs2.net";          // APRS-IS tier-2 rotation
-inline constexpr const char* kNtpServer = "pool.ntp.org";                  // NTP pool
+inline constexpr const char* kAprsIsServer = "rotate.aprs2.net";  // APRS-IS tier-2 rotation
+inline constexpr const char* kNtpServer = "pool.ntp.org";         // NTP pool
 inline constexpr const char* kWuNormalServer = "weatherstation.wunderground.com";
 inline constexpr const char* kWuRapidFireServer = "rtupdate.wunderground.com";
 inline constexpr const char* kAprsIsFilterHelp = "http://www.aprs-is.net/javAPRSFilter.aspx";

@@ -20,9 +20,10 @@ void addHeardTimeout(std::vector<Setting>& out, const std::string& name, int off
 
 // A to-call box and its SSID box: an empty to-call stores '0' without reading the SSID.
 // An import falls back to the start-up texts.
-void addToCallPair(std::vector<Setting>& out, const std::string& call, const std::string& ssid, int offset,
-                   const std::string& caption, const std::string& value, const std::string& callHint,
-                   const std::string& ssidValue, const std::string& ssidHint, const std::string& message) {
+void addToCallPair(std::vector<Setting>& out, const std::string& call, const std::string& ssid,
+                   int offset, const std::string& caption, const std::string& value,
+                   const std::string& callHint, const std::string& ssidValue,
+                   const std::string& ssidHint, const std::string& message) {
   out << Declare::edit("igatePage", call, 6, value)
              .caption(caption)
              .hint(callHint)
@@ -46,8 +47,9 @@ void addIgateSettings(std::vector<Setting>& out) {
   addHeardTimeout(out, "Aprsis_heard_timeout", 372, "APRS-IS heard buffer timeout [m]:",
                   "Stations heard from APRS-IS will be stored in buffer for specified time.", "30",
                   "APRS-IS heard buffer timeout range error (1 - 240).", "Aprsis_heardtimeout", 30);
-  addToCallPair(out, "Aprsis_2rf_dest", "Aprsis_2rf_dest_ssid", 373, "APRS-IS to RF dest:", "APZR01",
-                "APRS-IS to RF destination to-call.", "0", "APRS-IS to RF destination SSID.",
+  addToCallPair(out, "Aprsis_2rf_dest", "Aprsis_2rf_dest_ssid", 373,
+                "APRS-IS to RF dest:", "APZR01", "APRS-IS to RF destination to-call.", "0",
+                "APRS-IS to RF destination SSID.",
                 "APRS-IS to RF dest - SSID range error (0 - 15).");
   out << Declare::combo(page, "Aprsis_fromrf", kNoYes, 1)
              .caption("Gate RF packets to APRS-IS:")
@@ -60,7 +62,8 @@ void addIgateSettings(std::vector<Setting>& out) {
              .at(381, E::ItemIndex)
              .file(kFile, "Aprsis_msg2rf", 1);
   addToCallPair(out, "Aprsis_msg2rf_path", "Aprsis_msg2rf_ssid", 382, "Message path:", "WIDE2",
-                "APRS-IS to RF message destination to-call.", "1", "APRS-IS to RF message destination SSID.",
+                "APRS-IS to RF message destination to-call.", "1",
+                "APRS-IS to RF message destination SSID.",
                 "APRS-IS message path - SSID range error (0 - 15).");
   out << Declare::edit(page, "Rfheard_local_maxhops", 3, "2")
              .caption("Local RF heard max. digi-hops:")
@@ -77,7 +80,8 @@ void addIgateSettings(std::vector<Setting>& out) {
              .hint("If enabled, will gate non-message packets received from APRS-IS to RF.")
              .at(391, E::ItemIndex)
              .file(kFile, "Aprsis_packet2rf", 0);
-  addToCallPair(out, "Aprsis_packet2rf_path", "Aprsis_packet2rf_ssid", 397, "Non-message path:", "WIDE2",
+  addToCallPair(out, "Aprsis_packet2rf_path", "Aprsis_packet2rf_ssid", 397,
+                "Non-message path:", "WIDE2",
                 "APRS-IS to RF non-message packets destination to-call.", "1",
                 "APRS-IS to RF non-message packets destination SSID.",
                 "APRS-IS non-message path - SSID range error (0 - 15).");

@@ -12,14 +12,14 @@ inline constexpr std::size_t kPageCount = kImageSize / kPageSize;
 using Image = std::array<std::uint8_t, kImageSize>;
 
 inline constexpr std::string_view kConfigVersion = "v1.32";
-inline constexpr std::size_t kImageSumOffset = 0;     // 0..3
-inline constexpr std::size_t kWriteStampOffset = 4;   // 4..5
-inline constexpr std::size_t kVersionOffset = 6;      // 6..13
+inline constexpr std::size_t kImageSumOffset = 0;    // 0..3
+inline constexpr std::size_t kWriteStampOffset = 4;  // 4..5
+inline constexpr std::size_t kVersionOffset = 6;     // 6..13
 inline constexpr std::size_t kSettingsBegin = 14;
-inline constexpr std::size_t kSettingsEnd = 2002;     // one past the last settings byte
-inline constexpr std::size_t kEndMarkerOffset = 2002; // "END"
+inline constexpr std::size_t kSettingsEnd = 2002;      // one past the last settings byte
+inline constexpr std::size_t kEndMarkerOffset = 2002;  // "END"
 inline constexpr std::size_t kSumBegin = 4;
-inline constexpr std::size_t kSumEnd = 2008;          // 2008..2047 lie outside the image sum
+inline constexpr std::size_t kSumEnd = 2008;  // 2008..2047 lie outside the image sum
 
 // Unsigned 32-bit sum of the bytes 4..2007.
 std::uint32_t imageSum(const Image& image);

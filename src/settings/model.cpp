@@ -21,13 +21,20 @@ SettingsModel::SettingsModel(std::time_t now) {
     const Setting& s = settings[i];
     ControlState& st = states_[i];
     switch (s.kind) {
-      case ControlKind::Edit: st.text = s.defaultText; break;
-      case ControlKind::Combo: st.index = s.defaultIndex; break;
-      case ControlKind::Check: st.checked = s.defaultIndex == 1; break;
+      case ControlKind::Edit:
+        st.text = s.defaultText;
+        break;
+      case ControlKind::Combo:
+        st.index = s.defaultIndex;
+        break;
+      case ControlKind::Check:
+        st.checked = s.defaultIndex == 1;
+        break;
     }
   }
   fillRtcFromPcClock(now);
-  // The telemetry rows are filled by their own "Default parameters" handlers, in the window's order.
+  // The telemetry rows are filled by their own "Default parameters" handlers, in the window's
+  // order.
   for (int k = 1; k <= 5; ++k) analogChannelDefaults(k);
   for (int k : {2, 1, 3, 4, 5, 6, 7, 8}) digitalChannelDefaults(k);
   uploadPcTimeClick();
@@ -111,6 +118,8 @@ void SettingsModel::digitalChannelDefaults(int channel) {
   own(d + "_inverted").index = 0;
 }
 
-bool SettingsModel::operator==(const SettingsModel& other) const { return states_ == other.states_; }
+bool SettingsModel::operator==(const SettingsModel& other) const {
+  return states_ == other.states_;
+}
 
 }  // namespace zorbel::settings

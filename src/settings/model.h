@@ -12,9 +12,9 @@
 namespace zorbel::settings {
 
 struct ControlState {
-  std::string text;     // edit boxes: 8-bit bytes, verbatim
-  int index = -1;       // combo boxes: selected item, -1 for none
-  bool checked = false; // check boxes
+  std::string text;      // edit boxes: 8-bit bytes, verbatim
+  int index = -1;        // combo boxes: selected item, -1 for none
+  bool checked = false;  // check boxes
   bool enabled = true;
 
   bool operator==(const ControlState&) const = default;

@@ -67,14 +67,14 @@ struct FileKey {
 };
 
 struct Setting {
-  std::string name;      // the control's object name
+  std::string name;  // the control's object name
   ControlKind kind = ControlKind::Edit;
-  std::string page;      // the tab sheet holding it ("radioPage" .. or "filterWindow")
-  std::string caption;   // label beside it ("" for none)
+  std::string page;     // the tab sheet holding it ("radioPage" .. or "filterWindow")
+  std::string caption;  // label beside it ("" for none)
   std::string hint;
-  std::string defaultText;  // edit boxes
-  int defaultIndex = -1;    // combo boxes: item selected at start-up; check boxes: 1 checked
-  int maxLength = 0;        // edit boxes: the longest text a user can type
+  std::string defaultText;         // edit boxes
+  int defaultIndex = -1;           // combo boxes: item selected at start-up; check boxes: 1 checked
+  int maxLength = 0;               // edit boxes: the longest text a user can type
   std::vector<std::string> items;  // combo boxes, in order
   int offset = -1;                 // first byte in the configuration image
   int width = 0;                   // bytes it owns there
@@ -82,9 +82,9 @@ struct Setting {
   Rule rule = Rule::None;
   std::int32_t low = 0;
   std::int32_t high = 0;
-  std::string message;   // the range message of its rule
-  std::string partner;   // GuardedSsid: the to-call box whose empty text skips this SSID
-  bool decoded = true;   // false: a configuration read leaves the control alone
+  std::string message;          // the range message of its rule
+  std::string partner;          // GuardedSsid: the to-call box whose empty text skips this SSID
+  bool decoded = true;          // false: a configuration read leaves the control alone
   std::optional<FileKey> file;  // none: the configuration file does not hold it
 };
 

@@ -17,13 +17,20 @@ const std::vector<std::string>& analogSourceItems() {
 
 AnalogDefaults analogDefaults(int channel, int source) {
   switch (source) {
-    case 1: return {"Rx1h", "Pkt", "0", "10", "0"};
-    case 2: return {"Rx10m", "Pkt", "0", "1", "0"};
-    case 3: return {"Dg1h", "Pkt", "0", "10", "0"};
-    case 4: return {"Dg10m", "Pkt", "0", "1", "0"};
-    case 5: return {"Eff", "Pcnt", "0", "1", "0"};
-    case 6: return {"Eff1h", "Pcnt", "0", "1", "0"};
-    default: return {"A" + std::to_string(channel), "None", "0", "0", "0"};
+    case 1:
+      return {"Rx1h", "Pkt", "0", "10", "0"};
+    case 2:
+      return {"Rx10m", "Pkt", "0", "1", "0"};
+    case 3:
+      return {"Dg1h", "Pkt", "0", "10", "0"};
+    case 4:
+      return {"Dg10m", "Pkt", "0", "1", "0"};
+    case 5:
+      return {"Eff", "Pcnt", "0", "1", "0"};
+    case 6:
+      return {"Eff1h", "Pcnt", "0", "1", "0"};
+    default:
+      return {"A" + std::to_string(channel), "None", "0", "0", "0"};
   }
 }
 

@@ -8,7 +8,8 @@ namespace {
 
 const char* const kFile = "Telemetry";
 
-void addReport(std::vector<Setting>& out, const std::string& prefix, const std::string& what, int at) {
+void addReport(std::vector<Setting>& out, const std::string& prefix, const std::string& what,
+               int at) {
   const std::string page = "telemetryReportPage";
   using E = Encoding;
   addDestinationAndPath(out, page, prefix, what, what, at, "Path", kFile);

@@ -12,7 +12,8 @@ Result<void> FirmwarePages::load(const std::string& path) {
   const auto read = readWholeFile(path, kFirmwareBufferSize);
   if (!read) {
     const Error& e = read.error();
-    if (e.kind == ErrorKind::TooLong) return makeError(ErrorKind::TooLong, "Firmware file too long.");
+    if (e.kind == ErrorKind::TooLong)
+      return makeError(ErrorKind::TooLong, "Firmware file too long.");
     // Sending the part that did arrive would flash a truncated firmware.
     if (e.kind == ErrorKind::ShortRead)
       return makeError(ErrorKind::CannotRead, "Could not read the whole firmware file.", e.reason);

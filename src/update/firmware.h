@@ -11,7 +11,7 @@
 namespace zorbel::update {
 
 inline constexpr std::size_t kFirmwarePageSize = 128;
-inline constexpr std::size_t kFirmwareBufferSize = 237568;  // 1856 pages: the upload limit
+inline constexpr std::size_t kFirmwareBufferSize = 237568;   // 1856 pages: the upload limit
 inline constexpr std::size_t kRemoteFirmwareLimit = 245760;  // the remote update file's limit
 
 // The loaded firmware hash file as 128-byte pages. A load clears the whole

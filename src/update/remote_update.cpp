@@ -17,8 +17,10 @@ void storeLe32(std::uint8_t* p, std::uint32_t v) {
 }  // namespace
 
 Result<std::vector<std::uint8_t>> assembleRemoteUpdate(const settings::Image& encodedImage,
-                                                       std::span<const std::uint8_t> firmware, std::time_t now) {
-  if (firmware.size() > kRemoteFirmwareLimit) return makeError(ErrorKind::TooLong, "Firmware file too long");
+                                                       std::span<const std::uint8_t> firmware,
+                                                       std::time_t now) {
+  if (firmware.size() > kRemoteFirmwareLimit)
+    return makeError(ErrorKind::TooLong, "Firmware file too long");
   std::vector<std::uint8_t> file(kRemoteFirmwareOffset + firmware.size(), 0);
   std::copy(firmware.begin(), firmware.end(), file.begin() + kRemoteFirmwareOffset);
 
@@ -27,7 +29,8 @@ Result<std::vector<std::uint8_t>> assembleRemoteUpdate(const settings::Image& en
   encipherBuffer(image);
 
   // The device checks the CRC over what it receives: the enciphered image, never the plain one.
-  const std::uint32_t crc = crcRegister(std::span<const std::uint8_t>(file).subspan(kRemoteImageOffset));
+  const std::uint32_t crc =
+      crcRegister(std::span<const std::uint8_t>(file).subspan(kRemoteImageOffset));
   storeLe32(file.data() + kRemoteLengthOffset, static_cast<std::uint32_t>(firmware.size()));
   storeLe32(file.data() + kRemoteCrcOffset, crc);
 
@@ -38,12 +41,14 @@ Result<std::vector<std::uint8_t>> assembleRemoteUpdate(const settings::Image& en
   return file;
 }
 
-Result<void> buildRemoteUpdateFile(const settings::Image& encodedImage, const std::string& firmwarePath,
-                                   const std::string& outPath, std::time_t now) {
+Result<void> buildRemoteUpdateFile(const settings::Image& encodedImage,
+                                   const std::string& firmwarePath, const std::string& outPath,
+                                   std::time_t now) {
   const auto firmware = readWholeFile(firmwarePath, kRemoteFirmwareLimit);
   if (!firmware) {
     const Error& e = firmware.error();
-    if (e.kind == ErrorKind::TooLong) return makeError(ErrorKind::TooLong, "Firmware file too long");
+    if (e.kind == ErrorKind::TooLong)
+      return makeError(ErrorKind::TooLong, "Firmware file too long");
     if (e.kind == ErrorKind::ShortRead)
       return makeError(ErrorKind::CannotRead, "Could not read the whole firmware file.", e.reason);
     return makeError(ErrorKind::CannotRead, "Could not open firmware file", e.reason);
@@ -55,12 +60,14 @@ Result<void> buildRemoteUpdateFile(const settings::Image& encodedImage, const st
   WriteOptions options;
   options.inputs.push_back(firmwarePath);
   const std::vector<std::uint8_t>& bytes = file.value();
-  const auto written =
-      writeFile(outPath, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), options);
+  const auto written = writeFile(
+      outPath, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+      options);
   if (!written) {
     const Error& e = written.error();
-    return makeError(e.kind, e.kind == ErrorKind::WriteFailed ? "Could not write the remote update file."
-                                                              : "Could not open destination file.",
+    return makeError(e.kind,
+                     e.kind == ErrorKind::WriteFailed ? "Could not write the remote update file."
+                                                      : "Could not open destination file.",
                      e.reason);
   }
   return {};

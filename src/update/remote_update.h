@@ -25,14 +25,17 @@ inline constexpr std::size_t kRemoteLengthOffset = 0;
 inline constexpr std::size_t kRemoteCrcOffset = 4;
 inline constexpr std::size_t kRemoteFillerOffset = 8;
 inline constexpr std::size_t kRemoteImageOffset = 512;
-inline constexpr std::size_t kRemoteFirmwareOffset = kRemoteImageOffset + settings::kImageSize;  // 2560
-inline constexpr std::size_t kRemoteMaxFileSize = kRemoteFirmwareOffset + kRemoteFirmwareLimit;   // 248320
+inline constexpr std::size_t kRemoteFirmwareOffset =
+    kRemoteImageOffset + settings::kImageSize;  // 2560
+inline constexpr std::size_t kRemoteMaxFileSize =
+    kRemoteFirmwareOffset + kRemoteFirmwareLimit;  // 248320
 
 // Builds the file's bytes in memory: 2560 + firmware.size() bytes. The filler
 // comes from a generator seeded with `now` in whole seconds. Firmware longer
 // than kRemoteFirmwareLimit is a TooLong error, "Firmware file too long".
 Result<std::vector<std::uint8_t>> assembleRemoteUpdate(const settings::Image& encodedImage,
-                                               std::span<const std::uint8_t> firmware, std::time_t now);
+                                                       std::span<const std::uint8_t> firmware,
+                                                       std::time_t now);
 
 // "Build remote update file" after the encoder has run: reads the firmware
 // hash file whole (refusing one over 245760 bytes) before the destination is
@@ -43,7 +46,8 @@ Result<std::vector<std::uint8_t>> assembleRemoteUpdate(const settings::Image& en
 // long", CannotWrite or SameFile "Could not open destination file." (nothing
 // written: the destination may not be written, or is the firmware file),
 // CannotWrite "Could not write the remote update file." (the write failed).
-Result<void> buildRemoteUpdateFile(const settings::Image& encodedImage, const std::string& firmwarePath,
-                                         const std::string& outPath, std::time_t now = std::time(nullptr));
+Result<void> buildRemoteUpdateFile(const settings::Image& encodedImage,
+                                   const std::string& firmwarePath, const std::string& outPath,
+                                   std::time_t now = std::time(nullptr));
 
 }  // namespace zorbel::update

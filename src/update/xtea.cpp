@@ -9,7 +9,8 @@ constexpr std::uint32_t kDelta = 0x9E3779B9u;
 constexpr int kCycles = 32;
 
 std::uint32_t loadLe(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+         std::uint32_t{p[3]} << 24;
 }
 
 void storeLe(std::uint8_t* p, std::uint32_t v) {
@@ -19,8 +20,8 @@ void storeLe(std::uint8_t* p, std::uint32_t v) {
   p[3] = static_cast<std::uint8_t>(v >> 24);
 }
 
-constexpr UpdateKey kBuiltInKey{generated::kUpdateKey[0], generated::kUpdateKey[1], generated::kUpdateKey[2],
-                                generated::kUpdateKey[3]};
+constexpr UpdateKey kBuiltInKey{generated::kUpdateKey[0], generated::kUpdateKey[1],
+                                generated::kUpdateKey[2], generated::kUpdateKey[3]};
 
 }  // namespace
 

@@ -18,7 +18,8 @@ const UpdateKey& updateKey();
 // Enciphers one 8-byte block in place: standard XTEA, 32 cycles (64 Feistel
 // rounds). The block holds two words, bytes 0..3 and 4..7, each least
 // significant byte first, and is stored back the same way.
-void encipherBlock(std::span<std::uint8_t, kCipherBlockSize> block, const UpdateKey& key = updateKey());
+void encipherBlock(std::span<std::uint8_t, kCipherBlockSize> block,
+                   const UpdateKey& key = updateKey());
 
 // Enciphers each whole 8-byte block of `bytes` by itself with the same key
 // (electronic codebook: no chaining, no initial value). A trailing part

@@ -26,7 +26,11 @@ TEST_F(Commands, UploadPcTimeClickLooksOnlyAtUploadpctime) {
 
 // Each button fills its own row, and only that row, by its source.
 TEST_F(Commands, EachDefaultParametersButtonResetsItsOwnChannel) {
-  struct Row { QString button; QString prefix; QString name; };
+  struct Row {
+    QString button;
+    QString prefix;
+    QString name;
+  };
   const Row rows[] = {
       {names::analogDefaultsButton(1), "Teleanalog1", "Rx1h"},
       {names::analogDefaultsButton(2), "Teleanalog2", "Dg1h"},

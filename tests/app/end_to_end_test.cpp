@@ -55,9 +55,12 @@ TEST_F(EndToEnd, WriteReadAndFirmwareUploadThroughTheWindow) {
   ASSERT_TRUE(waitForLog("Send finished."));
   // The worker's lines arrive whole and in the order it produced them.
   QStringList expected{"Eeprom page sent [0]."};
-  for (int n = 1; n <= 15; ++n) expected << "Page receive ack." << QString("Eeprom page sent [%1].").arg(n);
-  expected << "Page receive ack." << "Send finished.";
-  EXPECT_TRUE(logView()->toPlainText().contains(expected.join('\n'))) << logView()->toPlainText().toStdString();
+  for (int n = 1; n <= 15; ++n)
+    expected << "Page receive ack." << QString("Eeprom page sent [%1].").arg(n);
+  expected << "Page receive ack."
+           << "Send finished.";
+  EXPECT_TRUE(logView()->toPlainText().contains(expected.join('\n')))
+      << logView()->toPlainText().toStdString();
   EXPECT_EQ(sim.frameCount(), 16U);
   EXPECT_EQ(sim.eeprom(), mainWindow().image());
   EXPECT_EQ(progressBar()->maximum(), 16);
@@ -71,7 +74,8 @@ TEST_F(EndToEnd, WriteReadAndFirmwareUploadThroughTheWindow) {
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read finished."));
   ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
-  EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign03")->text(), "DL*");
+  EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign03")->text(),
+            "DL*");
   EXPECT_EQ(text("Txdelay"), "300");
   EXPECT_EQ(text("Rtcyear"), "1999");
   EXPECT_TRUE(dialogs.messages.size() == 2U);  // the open and the range message only
@@ -112,7 +116,8 @@ TEST_F(EndToEnd, ImageOfAnotherVersionLeavesTheControlsAndSaysWhy) {
   for (int i = 0; i < 4; ++i) image[i] = static_cast<std::uint8_t>(sum >> (8 * i));
   sim.setEeprom(image);
   openPort();
-  dialogs.expectMessage("Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32", "Information");
+  dialogs.expectMessage("Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32",
+                        "Information");
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitFor([&] { return dialogs.done(); }, 10000));
   EXPECT_EQ(text("Callsign"), "NOCALL");

@@ -118,7 +118,8 @@ class LineFaults : public WindowTest {
     timer.start();
     click(names::kClosePortButton);
     ASSERT_TRUE(waitFor([&] { return !mainWindow().link().device().workerRunning(); }));
-    std::printf("[ figure   ] port released %lld ms after \"Close port\"\n", static_cast<long long>(timer.elapsed()));
+    std::printf("[ figure   ] port released %lld ms after \"Close port\"\n",
+                static_cast<long long>(timer.elapsed()));
   }
 
   QTemporaryDir dir;
@@ -156,9 +157,11 @@ TEST_F(LineFaults, DroppedAcknowledgementWaitsUntilWriteConfigIsPressedAgain) {
   openPort(sim);
   type("Callsign", "SP1ABC");
   click(names::kWriteConfigButton);
-  ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 5 && logCount("Eeprom page sent [4].") == 1; }));
+  ASSERT_TRUE(
+      waitFor([&] { return sim.frameCount() == 5 && logCount("Eeprom page sent [4].") == 1; }));
   EXPECT_EQ(log().last(), "Eeprom page sent [4].");
-  EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration, page 5 of 16"; })) << status().toStdString();
+  EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration, page 5 of 16"; }))
+      << status().toStdString();
 
   type("Callsign", "SP2XYZ");
   click(names::kWriteConfigButton);
@@ -180,7 +183,8 @@ TEST_F(LineFaults, DroppedFirmwareAckWaitsUntilUploadFirmwareIsPressedAgain) {
   const QByteArray first = firmwareBytes(700, 1);  // pages 0..5 and the extra page 6
   dialogs.expectFile(names::kFirmwareDialog, writeFirmware("a.hash", first));
   click(names::kUploadFirmwareButton);
-  ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 3 && logCount("Firmware page sent [2].") == 1; }));
+  ASSERT_TRUE(
+      waitFor([&] { return sim.frameCount() == 3 && logCount("Firmware page sent [2].") == 1; }));
   EXPECT_EQ(log().last(), "Firmware page sent [2].");
 
   const QByteArray second = firmwareBytes(500, 9);
@@ -202,7 +206,8 @@ TEST_F(LineFaults, DroppedPageWaitsUntilReadConfigIsPressedAgain) {
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
   click(names::kReadConfigButton);
-  ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 7 && logCount("Eeprom read request, page [6].") == 1; }));
+  ASSERT_TRUE(waitFor(
+      [&] { return sim.frameCount() == 7 && logCount("Eeprom read request, page [6].") == 1; }));
   EXPECT_EQ(log().last(), "Eeprom read request, page [6].");
   EXPECT_EQ(text("Callsign"), "NOCALL");
 
@@ -321,7 +326,8 @@ TEST_F(LineFaults, HangUpMidUploadIsReportedAndANewPortCompletesTheUpload) {
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitFor([&] { return dying.hungUp(); }));
   ASSERT_TRUE(waitFor([&] { return !mainWindow().link().device().workerRunning(); }));
-  ASSERT_TRUE(waitFor([&] { return status().startsWith("Port lost: "); })) << status().toStdString();
+  ASSERT_TRUE(waitFor([&] { return status().startsWith("Port lost: "); }))
+      << status().toStdString();
   const QString lost = log().last();
   EXPECT_TRUE(lost.startsWith("Serial port lost: " + QString::fromStdString(dying.slavePath())))
       << lost.toStdString();
@@ -331,9 +337,11 @@ TEST_F(LineFaults, HangUpMidUploadIsReportedAndANewPortCompletesTheUpload) {
   // The window goes on working: the commands answer, the dead port is refused
   // with its reason, a press with no port waits for one.
   click(names::kClosePortButton);
-  dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.", "Information");
+  dialogs.expectMessage(
+      "Serial port open error. Try to reconnect the device and reset application.", "Information");
   click(names::kOpenPortButton);
-  EXPECT_TRUE(dialogs.messages.back().details.startsWith(QString::fromStdString(dying.slavePath()) + ": "))
+  EXPECT_TRUE(
+      dialogs.messages.back().details.startsWith(QString::fromStdString(dying.slavePath()) + ": "))
       << dialogs.messages.back().details.toStdString();
   std::printf("[ figure   ] lost: \"%s\"; reopened: \"%s\"\n", qPrintable(lost),
               qPrintable(QString(dialogs.messages.back().details).replace('\n', " / ")));
@@ -355,15 +363,19 @@ TEST_F(LineFaults, PortHeldByAnotherProgramIsRefusedWithTheReason) {
   ASSERT_TRUE(other.open(sim.slavePath()).ok);
 
   portBox()->setEditText(QString::fromStdString(sim.slavePath()));
-  dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.", "Information");
+  dialogs.expectMessage(
+      "Serial port open error. Try to reconnect the device and reset application.", "Information");
   click(names::kOpenPortButton);
   ASSERT_EQ(dialogs.messages.size(), 1U);
   const ShownMessage box = dialogs.messages.back();
-  EXPECT_TRUE(box.details.contains(QString::fromStdString(sim.slavePath()))) << box.details.toStdString();
+  EXPECT_TRUE(box.details.contains(QString::fromStdString(sim.slavePath())))
+      << box.details.toStdString();
   EXPECT_TRUE(box.details.contains("Another program holds the port")) << box.details.toStdString();
   EXPECT_FALSE(mainWindow().link().device().workerRunning());
-  ASSERT_TRUE(waitFor([&] { return !log().isEmpty() && log().last().startsWith("Serial port open error: "); }));
-  EXPECT_TRUE(waitFor([&] { return status() == box.details.section('\n', 0, 0); })) << status().toStdString();
+  ASSERT_TRUE(waitFor(
+      [&] { return !log().isEmpty() && log().last().startsWith("Serial port open error: "); }));
+  EXPECT_TRUE(waitFor([&] { return status() == box.details.section('\n', 0, 0); }))
+      << status().toStdString();
   std::printf("[ figure   ] held: \"%s\"\n", qPrintable(QString(box.details).replace('\n', " / ")));
 
   // Once the other program lets go, the same press opens it.
@@ -384,11 +396,13 @@ TEST_F(LineFaults, SwitchingToAHeldPortLeavesTheReasonOnTheStatusLine) {
   ASSERT_TRUE(waitFor([&] { return status().endsWith(" open"); })) << status().toStdString();
 
   portBox()->setEditText(QString::fromStdString(held.slavePath()));
-  dialogs.expectMessage("Serial port open error. Try to reconnect the device and reset application.", "Information");
+  dialogs.expectMessage(
+      "Serial port open error. Try to reconnect the device and reset application.", "Information");
   click(names::kOpenPortButton);
   EXPECT_FALSE(mainWindow().link().device().workerRunning());
   const QString reason = dialogs.messages.back().details.section('\n', 0, 0);
-  ASSERT_TRUE(waitFor([&] { return !log().isEmpty() && log().last().startsWith("Serial port open error: "); }));
+  ASSERT_TRUE(waitFor(
+      [&] { return !log().isEmpty() && log().last().startsWith("Serial port open error: "); }));
   EXPECT_TRUE(waitFor([&] { return status() == reason; })) << status().toStdString();
 }
 
@@ -440,7 +454,8 @@ TEST_F(LineFaults, WriteConfigPressedAgainStartsOverWithTheNewSettings) {
   EXPECT_EQ(std::vector<int>(sent.end() - 16, sent.end()), run(0, 15));
   EXPECT_EQ(logCount("Eeprom page sent [0]."), 2);
   std::printf("[ figure   ] first write restarted after %zu pages\n", sent.size() - 16);
-  EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: finished"; })) << status().toStdString();
+  EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: finished"; }))
+      << status().toStdString();
   closePort();
 }
 
@@ -523,10 +538,12 @@ class FileFaults : public WindowTest {
   }
   // Nothing but the named files: no temporary file left behind by a failed write.
   QStringList folder() const {
-    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    return QDir(dir.path())
+        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
   }
 
-  // "Save to file" and "Read from file" to `name`; `message`, when given, is the box that must follow.
+  // "Save to file" and "Read from file" to `name`; `message`, when given, is the box that must
+  // follow.
   void save(const QString& name, const QString& message = {}) {
     dialogs.expectFile(names::kConfigSaveDialog, path(name));
     if (QFileInfo(path(name)).isFile()) {
@@ -551,7 +568,8 @@ const QString kVersionMessage =
 // The header as a save writes it, so that a save over a file leaves it alone.
 const QByteArray kHeader =
     "[!WARNING]\r\n"
-    "WARNING=Please do not try to modify this file. It should be managed with Zorbel configurator program.\r\n"
+    "WARNING=Please do not try to modify this file. It should be managed with Zorbel configurator "
+    "program.\r\n"
     "Application=ZORBEL Configurator\r\nVersion=v1.32\r\n";
 
 TEST_F(FileFaults, MissingTargetFolderIsReportedAndNothingIsCreated) {
@@ -782,8 +800,8 @@ TEST_F(FileFaults, HundredThousandLinesImportAndSaveWhole) {
 
   type("Callsign", "SP2XYZ");
   save("big.cfg");
-  std::printf("[ figure   ] 100000-line file: read %lld ms, saved over %lld ms\n", static_cast<long long>(loadMs),
-              static_cast<long long>(timer.elapsed()));
+  std::printf("[ figure   ] 100000-line file: read %lld ms, saved over %lld ms\n",
+              static_cast<long long>(loadMs), static_cast<long long>(timer.elapsed()));
   const QByteArray saved = readBytes("big.cfg");
   // Every line stays where it was; only our values change or join.
   EXPECT_TRUE(saved.startsWith(big.left(big.indexOf("Callsign=SP1ABC")) + "Callsign=SP2XYZ\r\n"));
@@ -792,7 +810,8 @@ TEST_F(FileFaults, HundredThousandLinesImportAndSaveWhole) {
 
 TEST_F(FileFaults, MegabyteValueIsCutForTheControlAndKeptInTheFile) {
   const QByteArray huge(1 << 20, 'A');
-  const QByteArray file = kHeader + "[Beacons]\r\nBeacon2_msg=" + huge + "\r\nNotOurs=" + huge + "\r\n";
+  const QByteArray file =
+      kHeader + "[Beacons]\r\nBeacon2_msg=" + huge + "\r\nNotOurs=" + huge + "\r\n";
   writeBytes("mb.cfg", file);
   load("mb.cfg");
   EXPECT_TRUE(dialogs.messages.empty());

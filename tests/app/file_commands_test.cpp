@@ -27,7 +27,8 @@ TEST_F(FileCommands, SaveThenReadRestoresAChangedWindow) {
   type("Callsign", "sp1abc");
   combo("Quiettime_randomize")->setCurrentIndex(2);
   check("Pathn3_active")->click();
-  edit("Beacon2_msg")->setText(QString::fromUtf8("Gr\xC3\xBC\xC3\x9F"));  // Latin-1 letters survive the file
+  edit("Beacon2_msg")
+      ->setText(QString::fromUtf8("Gr\xC3\xBC\xC3\x9F"));  // Latin-1 letters survive the file
   windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->setText("DL*");
   check("Ntp_enable")->click();
   dialogs.expectFile(names::kConfigSaveDialog, path("mine.cfg"));
@@ -52,7 +53,8 @@ TEST_F(FileCommands, SaveThenReadRestoresAChangedWindow) {
   EXPECT_EQ(combo("Quiettime_randomize")->currentIndex(), 2);
   EXPECT_TRUE(check("Pathn3_active")->isChecked());
   EXPECT_EQ(text("Beacon2_msg"), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F"));
-  EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->text(), "DL*");
+  EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->text(),
+            "DL*");
   EXPECT_FALSE(check("Ntp_enable")->isChecked());
 
   // The dialog offers the name chosen last.
@@ -72,7 +74,9 @@ TEST_F(FileCommands, ReadingAMissingFileChangesNothingAndALongTextIsShownWhole) 
   // A text longer than its box's limit is shown whole.
   QFile f(path("long.cfg"));
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=ABCDEFGHIJ\r\n[RTC]\r\nUploadpctime=1\r\n");
+  f.write(
+      "[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=ABCDEFGHIJ\r\n[RTC]\r\nUploadpctime="
+      "1\r\n");
   f.close();
   dialogs.expectFile(names::kConfigOpenDialog, path("long.cfg"));
   trigger(names::kReadFromFileAction);
@@ -120,7 +124,8 @@ TEST_F(FileCommands, UploadFirmwareRefusesWhatItCannotSendAndSetsTheBarForWhatIt
 
 TEST_F(FileCommands, RemoteUpdateFileIsBuiltOnlyFromAValidConfiguration) {
   type("WU_rapidfirerate", "61");
-  dialogs.expectMessage("WeatherUnderground \"Rapid fire\" send rate range error (5 - 60).", "Information");
+  dialogs.expectMessage("WeatherUnderground \"Rapid fire\" send rate range error (5 - 60).",
+                        "Information");
   trigger(names::kBuildRemoteUpdateFileAction);  // no dialog follows a refused encode
   type("WU_rapidfirerate", "60");
 

@@ -13,8 +13,8 @@ const char* kindName(int kind) {
 
 ScriptedDialogs::~ScriptedDialogs() {
   for (const Step& step : script_) {
-    ADD_FAILURE() << "expected " << kindName(static_cast<int>(step.kind)) << " never came: "
-                  << step.name.toStdString();
+    ADD_FAILURE() << "expected " << kindName(static_cast<int>(step.kind))
+                  << " never came: " << step.name.toStdString();
   }
 }
 
@@ -22,7 +22,8 @@ void ScriptedDialogs::expectMessage(const QString& text, const QString& title) {
   script_.push_back({Step::Kind::Message, text, title, std::nullopt, {}, {}});
 }
 
-void ScriptedDialogs::expectFile(const QString& name, std::optional<QString> path, std::function<void()> afterChoice) {
+void ScriptedDialogs::expectFile(const QString& name, std::optional<QString> path,
+                                 std::function<void()> afterChoice) {
   script_.push_back({Step::Kind::File, name, {}, std::move(path), {}, std::move(afterChoice)});
 }
 
@@ -38,7 +39,8 @@ void ScriptedDialogs::expectQuestion(const QString& text, bool yes) {
 
 std::optional<ScriptedDialogs::Step> ScriptedDialogs::next(Step::Kind kind, const QString& what) {
   if (script_.empty() || script_.front().kind != kind) {
-    ADD_FAILURE() << "unexpected " << kindName(static_cast<int>(kind)) << ": " << what.toStdString();
+    ADD_FAILURE() << "unexpected " << kindName(static_cast<int>(kind)) << ": "
+                  << what.toStdString();
     return std::nullopt;
   }
   Step step = std::move(script_.front());
@@ -46,8 +48,8 @@ std::optional<ScriptedDialogs::Step> ScriptedDialogs::next(Step::Kind kind, cons
   return step;
 }
 
-void ScriptedDialogs::message(Icon icon, const QString& title, const QString& text, const QString& details,
-                              QWidget*) {
+void ScriptedDialogs::message(Icon icon, const QString& title, const QString& text,
+                              const QString& details, QWidget*) {
   messages.push_back({icon, title, text, details});
   const auto step = next(Step::Kind::Message, title + ": " + text);
   if (!step) return;

@@ -28,7 +28,8 @@ class ScriptedDialogs : public UserDialogs {
   // The next file dialog must be `name`; it answers `path`, or cancels with nothing.
   // `afterChoice` runs once the user has chosen, before the command goes on
   // (a file that vanishes between the dialog and its use).
-  void expectFile(const QString& name, std::optional<QString> path, std::function<void()> afterChoice = {});
+  void expectFile(const QString& name, std::optional<QString> path,
+                  std::function<void()> afterChoice = {});
   // The next modal window must be `name`; `whileShown` acts on it before it closes.
   void expectWindow(const QString& name, std::function<void(QDialog&)> whileShown = {});
 

@@ -23,7 +23,8 @@ using settings::ControlKind;
 QStringList tabCaptions(QTabWidget* tabs, bool visibleOnly) {
   QStringList captions;
   for (int i = 0; i < tabs->count(); ++i) {
-    if (!visibleOnly || tabs->isTabVisible(i)) captions << tabs->widget(i)->objectName() + "=" + tabs->tabText(i);
+    if (!visibleOnly || tabs->isTabVisible(i))
+      captions << tabs->widget(i)->objectName() + "=" + tabs->tabText(i);
   }
   return captions;
 }
@@ -49,20 +50,25 @@ TEST_F(StartUp, CaptionTitleAndHiddenParts) {
   EXPECT_EQ(pages->currentWidget()->objectName(), "radioPage");
   EXPECT_EQ(tabCaptions(pages, false),
             QStringList({"radioPage=Radio", "digipeaterPage=Digipeater", "beaconsPage=Beacons",
-                         "networkPage=Network", "aprsIsPage=APRS-IS", "igatePage=I-Gate", "weatherPage=Weather",
-                         "clockPage=RTC/NTP time", "webServerPage=WWW", "telnetPage=Telnet",
-                         "telemetryPage=Telemetry reports", "wundergroundPage=WUnderground"}));
-  EXPECT_FALSE(pages->isTabVisible(pages->indexOf(mainWindow().findChild<QWidget*>("webServerPage"))));
+                         "networkPage=Network", "aprsIsPage=APRS-IS", "igatePage=I-Gate",
+                         "weatherPage=Weather", "clockPage=RTC/NTP time", "webServerPage=WWW",
+                         "telnetPage=Telnet", "telemetryPage=Telemetry reports",
+                         "wundergroundPage=WUnderground"}));
+  EXPECT_FALSE(
+      pages->isTabVisible(pages->indexOf(mainWindow().findChild<QWidget*>("webServerPage"))));
   auto* inner = control<QTabWidget>("telemetryTabs");
-  EXPECT_EQ(tabCaptions(inner, true),
-            QStringList({"telemetryReportPage=Report settings", "analogChannelsPage=Analog channels",
-                         "digitalChannels1to4Page=Digital channels 1-4",
-                         "digitalChannels5to8Page=Digital channels 5-8"}));
-  EXPECT_EQ(inner->tabText(inner->indexOf(mainWindow().findChild<QWidget*>("quodraOutputsPage"))), "Quodra outputs");
+  EXPECT_EQ(
+      tabCaptions(inner, true),
+      QStringList({"telemetryReportPage=Report settings", "analogChannelsPage=Analog channels",
+                   "digitalChannels1to4Page=Digital channels 1-4",
+                   "digitalChannels5to8Page=Digital channels 5-8"}));
+  EXPECT_EQ(inner->tabText(inner->indexOf(mainWindow().findChild<QWidget*>("quodraOutputsPage"))),
+            "Quodra outputs");
 
   // The module selectors stay hidden even on their own page.
   pages->setCurrentWidget(mainWindow().findChild<QWidget*>("telemetryPage"));
-  for (const char* name : {"telemoduleCaption", "Telemodule_enable", "bitsmoduleCaption", "Bitsmodule_enable"}) {
+  for (const char* name :
+       {"telemoduleCaption", "Telemodule_enable", "bitsmoduleCaption", "Bitsmodule_enable"}) {
     EXPECT_FALSE(control<QWidget>(name)->isVisible()) << name;
   }
   EXPECT_EQ(control<QLabel>("telemoduleCaption")->text().remove('&'), "Vondrake module (analog):");
@@ -74,7 +80,8 @@ TEST_F(StartUp, CaptionTitleAndHiddenParts) {
   EXPECT_EQ(menus,
             QStringList({"Configuration import/export", "Device", "Remote update (hidden)"}));
   EXPECT_EQ(remoteUpdateMenu()->objectName(), names::kRemoteUpdateMenu);
-  for (const char* action : {names::kSaveToFileAction, names::kReadFromFileAction, names::kRemoteUpdateHelpAction, names::kBuildRemoteUpdateFileAction}) {
+  for (const char* action : {names::kSaveToFileAction, names::kReadFromFileAction,
+                             names::kRemoteUpdateHelpAction, names::kBuildRemoteUpdateFileAction}) {
     EXPECT_NE(mainWindow().findChild<QAction*>(action), nullptr) << action;
   }
 }
@@ -109,7 +116,8 @@ TEST_F(StartUp, ClockEditsShowUtcAndAreDisabled) {
     std::tm utc{};
     gmtime_r(&t, &utc);
     return QStringList({QString::number(utc.tm_year + 1900), QString::number(utc.tm_mon + 1),
-                        QString::number(utc.tm_mday), QString::number(utc.tm_hour), QString::number(utc.tm_min)});
+                        QString::number(utc.tm_mday), QString::number(utc.tm_hour),
+                        QString::number(utc.tm_min)});
   };
   QStringList texts;
   for (const char* name : {"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin"}) {
@@ -139,10 +147,13 @@ TEST_F(StartUp, EveryControlFollowsItsDeclaration) {
         auto* c = qobject_cast<QComboBox*>(w);
         ASSERT_NE(c, nullptr) << s.name;
         ASSERT_EQ(c->count(), static_cast<int>(s.items.size())) << s.name;
-        for (int i = 0; i < c->count(); ++i) EXPECT_EQ(c->itemText(i), fromBytes(s.items[i])) << s.name;
+        for (int i = 0; i < c->count(); ++i)
+          EXPECT_EQ(c->itemText(i), fromBytes(s.items[i])) << s.name;
         break;
       }
-      case ControlKind::Check: ASSERT_NE(qobject_cast<QCheckBox*>(w), nullptr) << s.name; break;
+      case ControlKind::Check:
+        ASSERT_NE(qobject_cast<QCheckBox*>(w), nullptr) << s.name;
+        break;
     }
   }
   EXPECT_EQ(check("Uploadpctime")->text().remove('&'), "Upload PC system time on config write");
@@ -160,9 +171,10 @@ TEST_F(StartUp, EveryPageShowsItsControlsWholeWithoutOverlap) {
     QApplication::processEvents();
     std::vector<std::pair<QWidget*, QRect>> leaves;
     for (QWidget* w : page->findChildren<QWidget*>()) {
-      if (!w->isVisible() || qobject_cast<QGroupBox*>(w) != nullptr || qobject_cast<QTabWidget*>(w) != nullptr ||
-          w->parentWidget()->inherits("QComboBox") || w->parentWidget()->inherits("QTabWidget") ||
-          w->inherits("QStackedWidget") || w->inherits("QTabBar") || w->parentWidget()->inherits("QTabBar")) {
+      if (!w->isVisible() || qobject_cast<QGroupBox*>(w) != nullptr ||
+          qobject_cast<QTabWidget*>(w) != nullptr || w->parentWidget()->inherits("QComboBox") ||
+          w->parentWidget()->inherits("QTabWidget") || w->inherits("QStackedWidget") ||
+          w->inherits("QTabBar") || w->parentWidget()->inherits("QTabBar")) {
         continue;
       }
       if (!w->objectName().endsWith("Page") && w->findChildren<QLabel*>().isEmpty()) {
@@ -171,13 +183,15 @@ TEST_F(StartUp, EveryPageShowsItsControlsWholeWithoutOverlap) {
     }
     const QRect inside(page->mapTo(&mainWindow(), QPoint(0, 0)), page->size());
     for (std::size_t i = 0; i < leaves.size(); ++i) {
-      EXPECT_TRUE(inside.contains(leaves[i].second))
-          << page->objectName().toStdString() << ": " << leaves[i].first->objectName().toStdString();
+      EXPECT_TRUE(inside.contains(leaves[i].second)) << page->objectName().toStdString() << ": "
+                                                     << leaves[i].first->objectName().toStdString();
       for (std::size_t j = i + 1; j < leaves.size(); ++j) {
         EXPECT_FALSE(leaves[i].second.intersects(leaves[j].second))
-            << page->objectName().toStdString() << ": " << leaves[i].first->metaObject()->className() << " "
+            << page->objectName().toStdString() << ": "
+            << leaves[i].first->metaObject()->className() << " "
             << leaves[i].first->objectName().toStdString() << " overlaps "
-            << leaves[j].first->metaObject()->className() << " " << leaves[j].first->objectName().toStdString();
+            << leaves[j].first->metaObject()->className() << " "
+            << leaves[j].first->objectName().toStdString();
       }
     }
     return leaves.size();
@@ -208,20 +222,25 @@ TEST_F(StartUp, AuxiliaryWindowsStartHiddenWithTheirContent) {
   EXPECT_FALSE(windows->remoteUpdateHelpWindow->isVisible());
   EXPECT_FALSE(windows->filterWindow->isVisible());
   EXPECT_EQ(windows->specialStringsWindow->windowTitle(), "Beacon special strings");
-  EXPECT_EQ(windows->remoteUpdateHelpWindow->windowTitle(), "Zorbel+ remote firmware upload procedure");
+  EXPECT_EQ(windows->remoteUpdateHelpWindow->windowTitle(),
+            "Zorbel+ remote firmware upload procedure");
   EXPECT_TRUE(windows->filterWindow->windowTitle().startsWith("APRS-IS packets to RF filter ("));
   EXPECT_TRUE(windows->filterWindow->windowTitle().endsWith("):"));
   QStringList lines;
   for (QLabel* l : windows->specialStringsWindow->findChildren<QLabel*>()) lines << l->text();
   EXPECT_EQ(lines, QStringList({"<date> - inserts current time in format: DDHHMM. ",
                                 "<lat> - inserts latitude defined on  \"Radio\" Tab.",
-                                "<long> - inserts longitude defined on  \"Radio\" Tab.", "Example:",
-                                "@<date>z<lat>/<long>-ZORBEL Test."}));
+                                "<long> - inserts longitude defined on  \"Radio\" Tab.",
+                                "Example:", "@<date>z<lat>/<long>-ZORBEL Test."}));
   for (int k = 1; k <= 12; ++k) {
     const QString id = QString("%1").arg(k, 2, 10, QLatin1Char('0'));
-    EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign" + id)->text(), "");
-    EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_ssid" + id)->text(), "*");
-    EXPECT_EQ(windows->filterWindow->findChild<QComboBox*>("Packet2rf_filter_type" + id)->currentText(), "Not used");
+    EXPECT_EQ(
+        windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign" + id)->text(), "");
+    EXPECT_EQ(windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_ssid" + id)->text(),
+              "*");
+    EXPECT_EQ(
+        windows->filterWindow->findChild<QComboBox*>("Packet2rf_filter_type" + id)->currentText(),
+        "Not used");
   }
   EXPECT_EQ(windows->filterWindow->findChild<QPushButton*>(names::kFilterOkButton)->text(), "&OK");
 }
@@ -231,12 +250,15 @@ TEST_F(StartUp, ScreenshotOptionWritesEveryPageAndWindow) {
   QString error;
   const QStringList files = writeScreenshots(*windows, dir.path(), &error);
   EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-  // Eleven visible main pages (the telemetry tab by its four visible pages), three windows, the splash.
+  // Eleven visible main pages (the telemetry tab by its four visible pages), three windows, the
+  // splash.
   EXPECT_EQ(files.size(), 10 + 4 + 3 + 1);
   EXPECT_TRUE(files.contains(dir.filePath("mainWindow_telemetryPage_analogChannelsPage.png")));
   EXPECT_FALSE(files.contains(dir.filePath("mainWindow_webServerPage.png")));
-  EXPECT_EQ(QImage(dir.filePath("mainWindow_radioPage.png")).size(), mainWindow().size() * mainWindow().devicePixelRatio());
-  EXPECT_EQ(QImage(dir.filePath("filterWindow.png")).size(), windows->filterWindow->size() * windows->filterWindow->devicePixelRatio());
+  EXPECT_EQ(QImage(dir.filePath("mainWindow_radioPage.png")).size(),
+            mainWindow().size() * mainWindow().devicePixelRatio());
+  EXPECT_EQ(QImage(dir.filePath("filterWindow.png")).size(),
+            windows->filterWindow->size() * windows->filterWindow->devicePixelRatio());
 }
 
 TEST(Splash, PictureIsDecodedByLibjpegAndFillsABorderlessWindow) {

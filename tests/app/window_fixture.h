@@ -1,16 +1,16 @@
 #pragma once
 // A fresh set of the four windows per test, with scripted boxes and dialogs.
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <gtest/gtest.h>
 #include <memory>
 
 #include "object_names.h"

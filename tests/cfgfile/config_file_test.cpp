@@ -18,8 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 using settings::SettingsModel;
-using test::TempDir;
 using test::readFile;
+using test::TempDir;
 using test::writeFile;
 
 const char* const kVersionMessage =
@@ -37,14 +37,20 @@ void expectLoadDefaults(const SettingsModel& model) {
     const std::string& d = *k.loadDefault;
     switch (k.form) {
       case ValueForm::Text:
-      case ValueForm::Integer: EXPECT_EQ(model.text(k.control), d) << k.key; break;
+      case ValueForm::Integer:
+        EXPECT_EQ(model.text(k.control), d) << k.key;
+        break;
       case ValueForm::ItemIndex: {
         const auto& s = settings::allSettings()[*settings::findSetting(k.control)];
-        EXPECT_EQ(model.index(k.control), settings::isItem(s, std::stoi(d)) ? std::stoi(d) : -1) << k.key;
+        EXPECT_EQ(model.index(k.control), settings::isItem(s, std::stoi(d)) ? std::stoi(d) : -1)
+            << k.key;
         break;
       }
-      case ValueForm::Flag: EXPECT_EQ(model.checked(k.control), d == "1") << k.key; break;
-      case ValueForm::Fixed: break;
+      case ValueForm::Flag:
+        EXPECT_EQ(model.checked(k.control), d == "1") << k.key;
+        break;
+      case ValueForm::Fixed:
+        break;
     }
   }
 }
@@ -122,7 +128,8 @@ TEST(SaveConfigFile, ANonIntegerWritesNothingAndNamesTheFirstOneInFileOrder) {
   ASSERT_FALSE(r);
   EXPECT_EQ(r.error().message, "'1.5' is not a valid integer value");
   EXPECT_FALSE(fs::exists(dir.file("new.cfg")));
-  EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(dir.file(""))), {}), 1);  // no stray temporary
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(dir.file(""))), {}),
+            1);  // no stray temporary
 }
 
 TEST(SaveConfigFile, SavingOverAFileKeepsWhatIsNotOursByteForByte) {
@@ -143,10 +150,13 @@ TEST(SaveConfigFile, SavingOverAFileKeepsWhatIsNotOursByteForByte) {
   const std::string saved = readFile(dir.file("a.cfg"));
   // Our keys take their places in the sections found, missing ones follow
   // the last line of their section; the file keeps its LF endings.
-  EXPECT_EQ(saved.rfind("; my notes\n[radio]\nCallsign=SP1ABC\nMyKey = mine \nSSID=0\nTXdelay=250\n", 0), 0u);
-  EXPECT_NE(saved.find("Longitude=01653.63E\n\n[Mine]\na=b\n[Weather]\nWeather_comment=Zorbel weather\n"
-                       "Weather_stationtype=5\n"),
-            std::string::npos);
+  EXPECT_EQ(
+      saved.rfind("; my notes\n[radio]\nCallsign=SP1ABC\nMyKey = mine \nSSID=0\nTXdelay=250\n", 0),
+      0u);
+  EXPECT_NE(
+      saved.find("Longitude=01653.63E\n\n[Mine]\na=b\n[Weather]\nWeather_comment=Zorbel weather\n"
+                 "Weather_stationtype=5\n"),
+      std::string::npos);
   EXPECT_NE(saved.find("Weather_txrate_aprsis=5\n\n[!WARNING]\nWARNING="), std::string::npos);
   EXPECT_EQ(saved.find('\r'), std::string::npos);
   EXPECT_EQ(IniDocument::parse(saved).get("Radio", "Callsign"), "SP1ABC");
@@ -225,8 +235,8 @@ TEST(ImportConfigFile, AHeaderOnlyFileSetsEveryLoadDefault) {
   EXPECT_FALSE(m.enabled("Rtcyear"));
 
   // Not in the file, or without a load default: as they were.
-  for (const char* name : {"Rtcyear", "Rtcmin", "www_user", "www_port", "Teledigital3_name", "Teledigital8_source",
-                           "Quodra_output2", "Quodra_output4"}) {
+  for (const char* name : {"Rtcyear", "Rtcmin", "www_user", "www_port", "Teledigital3_name",
+                           "Teledigital8_source", "Quodra_output2", "Quodra_output4"}) {
     EXPECT_EQ(m.state(name).text, before.state(name).text) << name;
     EXPECT_EQ(m.state(name).index, before.state(name).index) << name;
   }
@@ -234,8 +244,8 @@ TEST(ImportConfigFile, AHeaderOnlyFileSetsEveryLoadDefault) {
 
 TEST(ImportConfigFile, AnyOtherVersionShowsTheMessageAndTheImportGoesOn) {
   SettingsModel m(kClock);
-  for (const std::string header : {"[!WARNING]\nVersion=V1.32\n", "[!WARNING]\nVersion=\n", "[!WARNING]\n",
-                                   "[!WARNING]\nVersion=v1.32x\n"}) {
+  for (const std::string header : {"[!WARNING]\nVersion=V1.32\n", "[!WARNING]\nVersion=\n",
+                                   "[!WARNING]\n", "[!WARNING]\nVersion=v1.32x\n"}) {
     const Result<ImportReport> r = importConfigBytes(m, header + "[Radio]\nCallsign=SP2XYZ\n");
     ASSERT_TRUE(r);
     EXPECT_EQ(r.value().versionMessage, kVersionMessage) << header;
@@ -361,8 +371,9 @@ TEST(ImportConfigFile, TextsAreTakenWholeAndVerbatim) {
 }
 
 TEST(ImportConfigFile, LineEndingsAndLetterCaseMakeNoDifference) {
-  const std::string crlf = "[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=SP3ABC\r\nPTT=1\r\n"
-                           "[WeatherUnderground]\r\nEnable=1\r\nNormal_rate=7\r\n";
+  const std::string crlf =
+      "[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=SP3ABC\r\nPTT=1\r\n"
+      "[WeatherUnderground]\r\nEnable=1\r\nNormal_rate=7\r\n";
   std::string lf;
   for (char c : crlf) {
     if (c != '\r') lf += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -504,10 +515,14 @@ std::string randomText(std::mt19937& rng) {
 std::string randomInteger(std::mt19937& rng) {
   const int n = std::uniform_int_distribution<int>(-100000, 100000)(rng);
   switch (rng() % 4) {
-    case 0: return "+" + std::to_string(n < 0 ? -n : n);
-    case 1: return n < 0 ? std::to_string(n) : "0x" + std::to_string(n);  // decimal digits read as hex
-    case 2: return "00" + std::to_string(n < 0 ? -n : n);
-    default: return std::to_string(n);
+    case 0:
+      return "+" + std::to_string(n < 0 ? -n : n);
+    case 1:
+      return n < 0 ? std::to_string(n) : "0x" + std::to_string(n);  // decimal digits read as hex
+    case 2:
+      return "00" + std::to_string(n < 0 ? -n : n);
+    default:
+      return std::to_string(n);
   }
 }
 
@@ -517,7 +532,8 @@ TEST(ConfigFileRoundTrip, RandomSettingsSaveImportSaveIsByteIdentical) {
     SettingsModel m(kClock);
     for (const ConfigKey& k : configKeys()) {
       switch (k.form) {
-        case ValueForm::Fixed: break;
+        case ValueForm::Fixed:
+          break;
         case ValueForm::Text:
           EXPECT_TRUE(m.setText(k.control, randomText(rng)));
           break;
@@ -525,7 +541,8 @@ TEST(ConfigFileRoundTrip, RandomSettingsSaveImportSaveIsByteIdentical) {
           EXPECT_TRUE(m.setText(k.control, randomInteger(rng)));
           break;
         case ValueForm::ItemIndex: {
-          const auto items = static_cast<int>(settings::allSettings()[*settings::findSetting(k.control)].items.size());
+          const auto items = static_cast<int>(
+              settings::allSettings()[*settings::findSetting(k.control)].items.size());
           EXPECT_TRUE(
               m.setIndex(k.control, std::uniform_int_distribution<int>(-1, items - 1)(rng)));
           break;

@@ -67,10 +67,17 @@ TEST(ConfigKeys, EveryKeyIsOfItsControlsFormAndLoadDefaultsConvert) {
     const ControlKind kind = settings::allSettings()[*index].kind;
     switch (k.form) {
       case ValueForm::Text:
-      case ValueForm::Integer: EXPECT_EQ(kind, ControlKind::Edit) << k.key; break;
-      case ValueForm::ItemIndex: EXPECT_EQ(kind, ControlKind::Combo) << k.key; break;
-      case ValueForm::Flag: EXPECT_EQ(kind, ControlKind::Check) << k.key; break;
-      case ValueForm::Fixed: break;
+      case ValueForm::Integer:
+        EXPECT_EQ(kind, ControlKind::Edit) << k.key;
+        break;
+      case ValueForm::ItemIndex:
+        EXPECT_EQ(kind, ControlKind::Combo) << k.key;
+        break;
+      case ValueForm::Flag:
+        EXPECT_EQ(kind, ControlKind::Check) << k.key;
+        break;
+      case ValueForm::Fixed:
+        break;
     }
     if (!k.loadDefault) {
       withoutLoadDefault.insert(k.key);
@@ -83,8 +90,8 @@ TEST(ConfigKeys, EveryKeyIsOfItsControlsFormAndLoadDefaultsConvert) {
   for (const auto& s : settings::allSettings()) {
     if (!controls.count(s.name)) left.insert(s.name);
   }
-  EXPECT_EQ(left, (std::set<std::string>{"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin", "www_user",
-                                         "www_password", "www_port"}));
+  EXPECT_EQ(left, (std::set<std::string>{"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin",
+                                         "www_user", "www_password", "www_port"}));
 
   // The digital channels and the Quodra outputs have no load default.
   EXPECT_EQ(withoutLoadDefault.size(), 36u);

@@ -13,12 +13,10 @@ using namespace std::string_literals;
 
 TEST(IniDocument, AnUnchangedDocumentSerializesToItsOwnBytes) {
   const std::string inputs[] = {
-      "",
-      "[A]\r\nk=v\r\n",
+      "", "[A]\r\nk=v\r\n",
       "[A]\nk=v",                       // no line ending at the end
       "; note\r\n[A]\nk=v\r\rx\n\n\n",  // mixed endings, a lone CR, blank lines
-      "  [ A ] trailing\t\r\n  k  =  v  \r\n",
-      "[broken\n=no key\nno equals\n[]\n"s,
+      "  [ A ] trailing\t\r\n  k  =  v  \r\n", "[broken\n=no key\nno equals\n[]\n"s,
       "\0[A]\0\nk=\0v\n"s,
       "\xEF\xBB\xBF[A]\r\nk=Z\xC3\xBCrich \xE6\x97\xA5\xFF\r\n",      // UTF-8, a stray byte
       "\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0\x3D\xD8\x00\xDE\x00\xD8!\0"s,  // UTF-16LE, a pair, a lone
@@ -29,7 +27,8 @@ TEST(IniDocument, AnUnchangedDocumentSerializesToItsOwnBytes) {
 }
 
 TEST(IniDocument, NamesMatchWithoutCaseAndBlanksAroundNamesAndValuesAreIgnored) {
-  const IniDocument doc = IniDocument::parse("[ Radio ]\r\n  CallSign \t=  SP1ABC -x \t\r\n[radio]\nother=1\n");
+  const IniDocument doc =
+      IniDocument::parse("[ Radio ]\r\n  CallSign \t=  SP1ABC -x \t\r\n[radio]\nother=1\n");
   EXPECT_EQ(doc.get("RADIO", "callsign"), "SP1ABC -x");
   EXPECT_EQ(doc.get("radio", "CALLSIGN"), "SP1ABC -x");
   // The first of two same-named sections is the one that counts.

@@ -6,11 +6,13 @@
 
 namespace zorbel::cfgfile::test {
 
-using zorbel::test::TempDir;
 using zorbel::test::readFile;
+using zorbel::test::TempDir;
 using zorbel::test::writeFile;
 
 // A save of the start-up settings, kept beside the tests.
-inline std::string goldenStartupFile() { return readFile(std::string(CFGFILE_TEST_DATA) + "/startup.cfg"); }
+inline std::string goldenStartupFile() {
+  return readFile(std::string(CFGFILE_TEST_DATA) + "/startup.cfg");
+}
 
 }  // namespace zorbel::cfgfile::test

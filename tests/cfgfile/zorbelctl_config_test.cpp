@@ -11,8 +11,8 @@ namespace zorbel::cfgfile {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TempDir;
 using test::readFile;
+using test::TempDir;
 using test::writeFile;
 
 struct CtlRun {
@@ -25,7 +25,8 @@ struct CtlRun {
 CtlRun zorbelctl(const TempDir& dir, const std::string& args) {
   zorbel::test::RunOptions options;
   options.workDir = dir.path();
-  const zorbel::test::ProgramRun run = zorbel::test::runZorbelctl(zorbel::test::words(args), options);
+  const zorbel::test::ProgramRun run =
+      zorbel::test::runZorbelctl(zorbel::test::words(args), options);
   return {run.status, run.out, run.err};
 }
 
@@ -47,14 +48,16 @@ TEST(ZorbelctlConfig, SaveWritesTheFileOrFailsWithItsMessageAndStatus) {
 
 TEST(ZorbelctlConfig, ConfigImportsInCommandLineOrderAndGoesOnAfterTheVersionMessage) {
   TempDir dir;
-  writeFile(dir.file("old.cfg"), "[!WARNING]\r\nVersion=v1.31\r\n[Radio]\r\nCallsign=SP9OLD\r\nPTT=1\r\n");
+  writeFile(dir.file("old.cfg"),
+            "[!WARNING]\r\nVersion=v1.31\r\n[Radio]\r\nCallsign=SP9OLD\r\nPTT=1\r\n");
 
   CtlRun r = zorbelctl(dir, "--set Callsign=FIRST --config old.cfg --set Ssid=7 show");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err,
-            "Imported configuration file version is different than your current application version. \n"
-            "Please double-check configuration fields after import. \n"
-            "Some configuration fields my change between firmware versions.\n");
+  EXPECT_EQ(
+      r.err,
+      "Imported configuration file version is different than your current application version. \n"
+      "Please double-check configuration fields after import. \n"
+      "Some configuration fields my change between firmware versions.\n");
   EXPECT_EQ(r.out.rfind("Callsign=SP9OLD\nSsid=7\n", 0), 0u);
   EXPECT_NE(r.out.find("\nPtt=1\n"), std::string::npos);
   EXPECT_NE(r.out.find("\nQuiettime_randomize=3\n"), std::string::npos);  // its load default

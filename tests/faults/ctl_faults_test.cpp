@@ -16,8 +16,9 @@ using namespace std::chrono_literals;
 // zorbelctl options for the settings modelWith(callsign) holds, clock included,
 // so that the device's image can be compared with encoded(callsign).
 std::vector<std::string> settingsArgs(const std::string& callsign) {
-  return {"--set", "Uploadpctime=0", "--set", "Rtcyear=2023", "--set", "Rtcmonth=11", "--set", "Rtcday=14",
-          "--set", "Rtchour=22",     "--set", "Rtcmin=13",    "--set", "Callsign=" + callsign};
+  return {"--set", "Uploadpctime=0",      "--set", "Rtcyear=2023", "--set", "Rtcmonth=11",
+          "--set", "Rtcday=14",           "--set", "Rtchour=22",   "--set", "Rtcmin=13",
+          "--set", "Callsign=" + callsign};
 }
 
 std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
@@ -26,7 +27,8 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 }
 
 std::string describe(const ProgramRun& run) {
-  return "exit " + std::to_string(run.status) + " after " + std::to_string(static_cast<int>(run.ms)) + " ms";
+  return "exit " + std::to_string(run.status) + " after " +
+         std::to_string(static_cast<int>(run.ms)) + " ms";
 }
 
 class CtlFaults : public ::testing::Test {
@@ -40,7 +42,8 @@ class CtlFaults : public ::testing::Test {
 
   // A clean write, read and upload on the simulator now serving.
   void cleanTransfersComplete(const std::string& fault) {
-    ProgramRun run = zorbelctl(settingsArgs("DK9CLN") + std::vector<std::string>{"write", port()}, dir);
+    ProgramRun run =
+        zorbelctl(settingsArgs("DK9CLN") + std::vector<std::string>{"write", port()}, dir);
     ASSERT_FALSE(run.hung) << fault;
     EXPECT_EQ(run.status, 0) << fault << "\n" << run.err;
     EXPECT_EQ(run.out, joined(writeSequence())) << fault;
@@ -79,7 +82,8 @@ TEST_F(CtlFaults, AnUnansweredTransferEndsAfterTheTimeOutAndRunningItAgainComple
   };
   const std::string firmware = dir.write("fw.hash", pattern(1500, 4));
   const std::vector<Case> cases{
-      {"write", 4, settingsArgs("DL1DRP") + std::vector<std::string>{"write"}, "Eeprom page sent [3]."},
+      {"write", 4, settingsArgs("DL1DRP") + std::vector<std::string>{"write"},
+       "Eeprom page sent [3]."},
       {"read", 6, {"read"}, "Eeprom read request, page [5]."},
       {"upload", 9, {"upload"}, "Firmware page sent [8]."},
   };
@@ -98,8 +102,10 @@ TEST_F(CtlFaults, AnUnansweredTransferEndsAfterTheTimeOutAndRunningItAgainComple
     EXPECT_EQ(run.status, 5) << run.err;
     EXPECT_EQ(run.err, "No answer from the device.\n");
     ASSERT_FALSE(run.out.empty());
-    EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), c.lastLine + "\n") << run.out;
-    outcome("zorbelctl " + c.name + " with answer " + std::to_string(c.dropped) + " dropped (--timeout 0.4)",
+    EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), c.lastLine + "\n")
+        << run.out;
+    outcome("zorbelctl " + c.name + " with answer " + std::to_string(c.dropped) +
+                " dropped (--timeout 0.4)",
             "\"No answer from the device.\", " + describe(run));
 
     // The same command again, with the default time-out.
@@ -129,7 +135,8 @@ TEST_F(CtlFaults, DamagedReadsExitSixWithTheirLineAndPrintNoSettings) {
   past.wrongPageNumber = 300;
   const std::vector<Case> cases{
       {"corrupted page 6", corrupt, "Eeprom page data checksum error."},
-      {"page 2 answered as page 12", moved, "Eeprom read checksum error. Please upload new eeprom data to device."},
+      {"page 2 answered as page 12", moved,
+       "Eeprom read checksum error. Please upload new eeprom data to device."},
       {"page 8 answered as page 300", past, "Eeprom page number error [300]."},
   };
   for (const Case& c : cases) {
@@ -157,7 +164,8 @@ TEST_F(CtlFaults, AHangUpMidUploadExitsFourWithTheReason) {
   const auto at = run.out.find(lost);
   ASSERT_NE(at, std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("Send finished."), std::string::npos);
-  outcome("zorbelctl upload, hang-up at the 6th frame", "\"" + firstLine(run.out.substr(at)) + "\", " + describe(run));
+  outcome("zorbelctl upload, hang-up at the 6th frame",
+          "\"" + firstLine(run.out.substr(at)) + "\", " + describe(run));
 
   startSim();
   cleanTransfersComplete("after a hang-up");
@@ -169,18 +177,20 @@ TEST_F(CtlFaults, APortHeldByAnotherProgramExitsFourUntilItIsFree) {
   auto holder = std::make_unique<link::DeviceLink>(rec.callbacks());
   ASSERT_TRUE(holder->open(port()).ok);
 
-  const ProgramRun run = zorbelctl(settingsArgs("DL3BSY") + std::vector<std::string>{"write", port()}, dir);
+  const ProgramRun run =
+      zorbelctl(settingsArgs("DL3BSY") + std::vector<std::string>{"write", port()}, dir);
   ASSERT_FALSE(run.hung);
   EXPECT_EQ(run.status, 4);
-  EXPECT_EQ(run.err.rfind("Serial port open error. Try to reconnect the device and reset application.\n" + port() +
-                              ": Device or resource busy\nAnother program holds the port",
-                          0),
-            0u)
+  EXPECT_EQ(
+      run.err.rfind("Serial port open error. Try to reconnect the device and reset application.\n" +
+                        port() + ": Device or resource busy\nAnother program holds the port",
+                    0),
+      0u)
       << run.err;
   EXPECT_EQ(sim->frameCount(), 0u);
-  outcome("zorbelctl write on a port another program holds", "exit 4: \"" + firstLine(run.err) + "\" + \"" +
-                                                                  firstLine(run.err.substr(run.err.find('\n') + 1)) +
-                                                                  "\" and a hint");
+  outcome("zorbelctl write on a port another program holds",
+          "exit 4: \"" + firstLine(run.err) + "\" + \"" +
+              firstLine(run.err.substr(run.err.find('\n') + 1)) + "\" and a hint");
   holder->stopAndJoin();
   cleanTransfersComplete("port held by another program");
 }
@@ -311,7 +321,8 @@ TEST_F(CtlFaults, TheTraceFileIsMadeOnlyForAnOpenPortAndItsFailuresAreReported) 
 // and its memory in a file: what a user reproducing a report would run.
 TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {
   const std::string eeprom = dir.path("eeprom.bin");
-  test::RunningProgram simProgram({ZORBEL_SIM_PATH, "--no-link", "--eeprom", eeprom, "--drop-answer", "3"});
+  test::RunningProgram simProgram(
+      {ZORBEL_SIM_PATH, "--no-link", "--eeprom", eeprom, "--drop-answer", "3"});
   std::string path;
   const auto start = Clock::now();
   while (path.empty() && Clock::now() - start < 10s) {
@@ -321,7 +332,9 @@ TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {
   }
   ASSERT_FALSE(path.empty()) << "zorbel-sim printed no terminal";
 
-  ProgramRun run = zorbelctl({"--timeout", "0.4", "--set", "Uploadpctime=0", "--set", "Callsign=DF1SIM", "write", path}, dir);
+  ProgramRun run = zorbelctl(
+      {"--timeout", "0.4", "--set", "Uploadpctime=0", "--set", "Callsign=DF1SIM", "write", path},
+      dir);
   EXPECT_EQ(run.status, 5) << run.err;
   run = zorbelctl({"--set", "Uploadpctime=0", "--set", "Callsign=DF1SIM", "write", path}, dir);
   EXPECT_EQ(run.status, 0) << run.err;
@@ -339,7 +352,8 @@ TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {
   settings::SettingsModel model(kNow);
   ASSERT_TRUE(settings::decodeSettings(image, model).ok());
   EXPECT_EQ(model.text("Callsign"), "DF1SIM");
-  outcome("zorbel-sim --drop-answer 3 as a program", "zorbelctl write exits 5, the next write 0; memory file holds it");
+  outcome("zorbel-sim --drop-answer 3 as a program",
+          "zorbelctl write exits 5, the next write 0; memory file holds it");
 }
 
 }  // namespace

@@ -53,12 +53,13 @@ inline void outcome(const std::string& fault, const std::string& result) {
 
 // --- files
 
-using zorbel::test::TempDir;
 using zorbel::test::readFile;
+using zorbel::test::TempDir;
 
 inline Bytes pattern(std::size_t size, std::uint8_t seed) {
   Bytes bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 29 + i / 253);
+  for (std::size_t i = 0; i < size; ++i)
+    bytes[i] = static_cast<std::uint8_t>(seed + i * 29 + i / 253);
   return bytes;
 }
 
@@ -85,12 +86,14 @@ inline settings::Image encoded(const std::string& callsign) {
 // sum. The write stamp (and with it the sum) differs between encodes.
 inline bool sameSettings(const settings::Image& a, const settings::Image& b) {
   return link::checkReceivedImage(a) && link::checkReceivedImage(b) &&
-         std::equal(a.begin() + settings::kVersionOffset, a.end(), b.begin() + settings::kVersionOffset);
+         std::equal(a.begin() + settings::kVersionOffset, a.end(),
+                    b.begin() + settings::kVersionOffset);
 }
 
 // Polls a condition the recorder is not told about (the simulator's state, a
 // file); false when it did not come true within the guard time.
-inline bool eventually(const std::function<bool()>& ready, std::chrono::seconds guard = std::chrono::seconds(20)) {
+inline bool eventually(const std::function<bool()>& ready,
+                       std::chrono::seconds guard = std::chrono::seconds(20)) {
   const auto start = Clock::now();
   while (!ready()) {
     if (Clock::now() - start > guard) return false;
@@ -134,7 +137,8 @@ inline ::testing::AssertionResult holdsUpload(const sim::Simulator& sim, const B
     return ::testing::AssertionFailure() << "the device holds " << held.size() << " firmware bytes";
   const auto mismatch = std::mismatch(expected.begin(), expected.end(), held.begin());
   if (mismatch.first != expected.end())
-    return ::testing::AssertionFailure() << "firmware differs at byte " << (mismatch.first - expected.begin());
+    return ::testing::AssertionFailure()
+           << "firmware differs at byte " << (mismatch.first - expected.begin());
   return ::testing::AssertionSuccess();
 }
 
@@ -145,14 +149,16 @@ using test::ProgramRun;
 // Runs a program, killing it when it outlives the guard (a hang, reported as
 // such rather than holding up the suite).
 inline ProgramRun runProgram(const std::vector<std::string>& argv, const TempDir&,
-                             std::chrono::seconds guard = std::chrono::seconds(20), const std::string& shellPrefix = {}) {
+                             std::chrono::seconds guard = std::chrono::seconds(20),
+                             const std::string& shellPrefix = {}) {
   test::RunOptions options;
   options.guard = guard;
   options.shellPrefix = shellPrefix;
   return test::runProgram(argv, options);
 }
 
-inline ProgramRun zorbelctl(const std::vector<std::string>& args, const TempDir& dir, const std::string& shellPrefix = {}) {
+inline ProgramRun zorbelctl(const std::vector<std::string>& args, const TempDir& dir,
+                            const std::string& shellPrefix = {}) {
   std::vector<std::string> argv{ZORBELCTL_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
   return runProgram(argv, dir, std::chrono::seconds(20), shellPrefix);

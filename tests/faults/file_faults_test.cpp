@@ -67,7 +67,8 @@ TEST(FileFaults, EveryWriterRefusesAMissingFolderOrADirectoryAndLeavesThemAlone)
       EXPECT_FALSE(fs::exists(dir.path("no-such-folder")));
       EXPECT_TRUE(fs::is_directory(dir.path("taken")));
       EXPECT_EQ(readFile(dir.path("taken/inside")), "keep");
-      outcome("zorbelctl " + w.name + (target == dir.path("taken") ? " to a directory" : " into a missing folder"),
+      outcome("zorbelctl " + w.name +
+                  (target == dir.path("taken") ? " to a directory" : " into a missing folder"),
               "exit 4: \"" + firstLine(run.err) + "\"");
     }
   }
@@ -108,8 +109,9 @@ TEST(FileFaults, AWriteThatFailsPartWayLeavesTheOldFileIntact) {
     EXPECT_EQ(run.status, 4) << run.err;
     EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
     EXPECT_EQ(readFile(path), w.old);
-    outcome("zorbelctl " + w.name + " over an existing file, write fails part-way (file size limit)",
-            "exit 4: \"" + firstLine(run.err) + "\"; old file byte-identical");
+    outcome(
+        "zorbelctl " + w.name + " over an existing file, write fails part-way (file size limit)",
+        "exit 4: \"" + firstLine(run.err) + "\"; old file byte-identical");
 
     // Without the limit the same command replaces the file.
     const ProgramRun again = zorbelctl(args, dir);
@@ -148,13 +150,15 @@ TEST(FileFaults, AFirmwareFileThatVanishesAfterItWasChosenChangesNothing) {
     EXPECT_EQ(firmware.length(), loadedBytes.size());
     EXPECT_TRUE(std::equal(loadedBytes.begin(), loadedBytes.end(), firmware.data()));
 
-    const auto ruf = update::buildRemoteUpdateFile(encoded("DL1RUF"), chosen, dir.write("out.ruf", std::string("old")));
+    const auto ruf = update::buildRemoteUpdateFile(encoded("DL1RUF"), chosen,
+                                                   dir.write("out.ruf", std::string("old")));
     ASSERT_FALSE(ruf.ok());
     EXPECT_EQ(ruf.error().message, "Could not open firmware file");
     EXPECT_EQ(readFile(dir.path("out.ruf")), "old");
   }
   outcome("firmware file removed (or replaced by a folder) after it was chosen",
-          "\"File open error.\"; buffer, page count and transfer request unchanged; ruf: \"Could not open firmware file\"");
+          "\"File open error.\"; buffer, page count and transfer request unchanged; ruf: \"Could "
+          "not open firmware file\"");
 
   // Through zorbelctl: the message, and not one byte to the device.
   sim::Simulator sim;
@@ -189,12 +193,17 @@ TEST(FileFaults, InputsThatAreNotPlainFilesAreRefusedNotReadForEver) {
   };
   const std::vector<Case> cases{
       {{"--image", "/dev/zero", "show"}, "zorbelctl: cannot open /dev/zero: not a regular file"},
-      {{"--image", dir.path("folder"), "show"}, "zorbelctl: cannot open " + dir.path("folder") + ": not a regular file"},
-      {{"--image", tooLong, "show"}, "zorbelctl: " + tooLong + " holds more than 2048 bytes, not a 2048-byte image"},
-      {{"--config", "/dev/zero", "show"}, "zorbelctl: Unable to read from /dev/zero: not a regular file"},
-      {{"upload", sim.slavePath(), "/dev/zero"}, "File open error. (/dev/zero: not a regular file)"},
+      {{"--image", dir.path("folder"), "show"},
+       "zorbelctl: cannot open " + dir.path("folder") + ": not a regular file"},
+      {{"--image", tooLong, "show"},
+       "zorbelctl: " + tooLong + " holds more than 2048 bytes, not a 2048-byte image"},
+      {{"--config", "/dev/zero", "show"},
+       "zorbelctl: Unable to read from /dev/zero: not a regular file"},
+      {{"upload", sim.slavePath(), "/dev/zero"},
+       "File open error. (/dev/zero: not a regular file)"},
       {{"ruf", "/dev/zero", out}, "Could not open firmware file (not a regular file)"},
-      {{"--config", pipe, "show"}, "zorbelctl: Unable to read from " + pipe + ": not a regular file"},
+      {{"--config", pipe, "show"},
+       "zorbelctl: Unable to read from " + pipe + ": not a regular file"},
       {{"upload", sim.slavePath(), pipe}, "File open error. (" + pipe + ": not a regular file)"},
       {{"ruf", pipe, out}, "Could not open firmware file (not a regular file)"},
   };
@@ -239,7 +248,8 @@ TEST(FileFaults, AConfigurationFileOfBinaryGarbageGivesTheLoadDefaultsAndIsKeptO
   EXPECT_EQ(saved.substr(0, garbage.size()), garbage);
   EXPECT_EQ(valueIn(showOf(dir, {"--config", path}), "Callsign"), "SV1SAV");
   outcome("configuration file of 64 KiB binary garbage",
-          "import gives the load defaults and the version message; a save keeps the garbage byte for byte");
+          "import gives the load defaults and the version message; a save keeps the garbage byte "
+          "for byte");
 }
 
 TEST(FileFaults, AConfigurationFileOfAHundredThousandLinesImportsAndSaves) {
@@ -247,7 +257,8 @@ TEST(FileFaults, AConfigurationFileOfAHundredThousandLinesImportsAndSaves) {
   std::string big = startupFile();
   big.replace(big.find("Callsign=NOCALL"), 15, "Callsign=HB9BIG");
   std::string extra = "[Notes]\r\n";
-  for (int i = 0; i < 100000; ++i) extra += "note" + std::to_string(i) + "=line " + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 100000; ++i)
+    extra += "note" + std::to_string(i) + "=line " + std::to_string(i) + "\r\n";
   big = extra + big;  // the 100 000 foreign lines come before every section of ours
   const std::string path = dir.write("big.cfg", big);
 
@@ -265,9 +276,11 @@ TEST(FileFaults, AConfigurationFileOfAHundredThousandLinesImportsAndSaves) {
   std::string expected = big;
   expected.replace(expected.find("Callsign=HB9BIG"), 15, "Callsign=HB9NEW");
   EXPECT_EQ(readFile(path), expected);
-  outcome("configuration file with 100 000 extra lines (" + std::to_string(big.size() / 1024) + " KiB)",
-          "zorbelctl --config show " + std::to_string(static_cast<int>(importMs)) + " ms, save over it " +
-              std::to_string(static_cast<int>(saveMs)) + " ms; every foreign line kept");
+  outcome(
+      "configuration file with 100 000 extra lines (" + std::to_string(big.size() / 1024) + " KiB)",
+      "zorbelctl --config show " + std::to_string(static_cast<int>(importMs)) +
+          " ms, save over it " + std::to_string(static_cast<int>(saveMs)) +
+          " ms; every foreign line kept");
 }
 
 TEST(FileFaults, AOneMegabyteValueIsCutWhereTheReaderStopsAndNothingSpills) {
@@ -319,7 +332,8 @@ TEST(FileFaults, RepeatedKeysAndSectionsReadAndWriteTheFirstOne) {
   const std::string path = dir.write("twice.cfg", text);
 
   EXPECT_EQ(valueIn(showOf(dir, {"--config", path}), "Callsign"), "FIRST");
-  EXPECT_EQ(valueIn(showOf(dir, {"--config", path}), "Txdelay"), "250");  // the first [Radio] has TXdelay
+  EXPECT_EQ(valueIn(showOf(dir, {"--config", path}), "Txdelay"),
+            "250");  // the first [Radio] has TXdelay
 
   ASSERT_EQ(zorbelctl({"--config", path, "--set", "Callsign=NEW", "save", path}, dir).status, 0);
   std::string expected = text;

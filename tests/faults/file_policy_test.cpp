@@ -45,8 +45,11 @@ std::string aclBytes() {
     for (int i = 0; i < size; ++i) bytes += static_cast<char>(v >> (8 * i));
   };
   add(2, 4);  // version
-  const std::uint32_t entries[][3] = {{0x01, 6, 0xFFFFFFFF}, {0x02, 4, 1000}, {0x04, 4, 0xFFFFFFFF},
-                                      {0x10, 4, 0xFFFFFFFF}, {0x20, 0, 0xFFFFFFFF}};
+  const std::uint32_t entries[][3] = {{0x01, 6, 0xFFFFFFFF},
+                                      {0x02, 4, 1000},
+                                      {0x04, 4, 0xFFFFFFFF},
+                                      {0x10, 4, 0xFFFFFFFF},
+                                      {0x20, 0, 0xFFFFFFFF}};
   for (const auto& e : entries) add(e[0], 2), add(e[1], 2), add(e[2], 4);
   return bytes;
 }
@@ -67,8 +70,10 @@ class FilePolicy : public ::testing::Test {
     return runProgram(argv, dir);
   }
   bool canSwitchUser(std::string& why) {
-    if (::geteuid() != 0) why = "needs root to run zorbelctl as another user";
-    else if (!fs::exists("/usr/bin/setpriv") && !fs::exists("/bin/setpriv")) why = "setpriv is not installed";
+    if (::geteuid() != 0)
+      why = "needs root to run zorbelctl as another user";
+    else if (!fs::exists("/usr/bin/setpriv") && !fs::exists("/bin/setpriv"))
+      why = "setpriv is not installed";
     return why.empty();
   }
   // Temporaries left in the folder.
@@ -80,7 +85,9 @@ class FilePolicy : public ::testing::Test {
   }
   // The three writers, each with the target appended.
   std::vector<std::pair<std::string, std::vector<std::string>>> writers() {
-    return {{"save", {"--set", "Callsign=NEW1", "save"}}, {"encode", {"encode"}}, {"ruf", {"ruf", firmware}}};
+    return {{"save", {"--set", "Callsign=NEW1", "save"}},
+            {"encode", {"encode"}},
+            {"ruf", {"ruf", firmware}}};
   }
   TempDir dir;
   std::string firmware;
@@ -133,7 +140,8 @@ TEST_F(FilePolicy, AnExistingTargetKeepsOwnerGroupModeAclAndAttributes) {
   const std::string acl = aclBytes();
   if (::setxattr(path.c_str(), "user.origin", "field day", 9, 0) != 0 ||
       ::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0)
-    GTEST_SKIP() << "the file system here takes no extended attributes or ACLs: " << std::strerror(errno);
+    GTEST_SKIP() << "the file system here takes no extended attributes or ACLs: "
+                 << std::strerror(errno);
   const Stat before = statOf(path);
   const std::string aclBefore = xattr(path, "system.posix_acl_access");
   for (const auto& [name, args] : writers()) {
@@ -224,7 +232,8 @@ TEST_F(FilePolicy, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
   ASSERT_EQ(zorbelctl({"ruf", firmware, dir.path("out.ruf")}, dir).status, 0);
   const ProgramRun run = zorbelctl({"ruf", dir.path("out.ruf"), firmware}, dir);
   EXPECT_EQ(run.status, 4);
-  EXPECT_NE(run.err.find("is a remote update file, not a firmware hash file"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("is a remote update file, not a firmware hash file"), std::string::npos)
+      << run.err;
   EXPECT_EQ(readFile(firmware), original);
 }
 
@@ -235,22 +244,25 @@ TEST_F(FilePolicy, TemporariesFitTheFolderAndGoWithASignal) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(leftovers().empty());
 
-  if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "signal cases skipped: strace is not installed";
+  if (!fs::exists("/usr/bin/strace"))
+    GTEST_SKIP() << "signal cases skipped: strace is not installed";
   const std::string path = dir.write("secret.cfg", std::string("[Radio]\r\nCallsign=OLD\r\n"));
   for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(sig);
     // strace stops the save just before the temporary gets the target's
     // owner: the temporary then holds every setting, passwords included.
     test::RunningProgram save({"/usr/bin/strace", "-o", "/dev/null", "-e", "trace=fchown", "-e",
-                               "inject=fchown:signal=SIGSTOP", ZORBELCTL_PATH, "--set", "Aprsis_pass=12345", "save",
-                               path});
-    const std::string task = "/proc/" + std::to_string(save.pid()) + "/task/" + std::to_string(save.pid());
+                               "inject=fchown:signal=SIGSTOP", ZORBELCTL_PATH, "--set",
+                               "Aprsis_pass=12345", "save", path});
+    const std::string task =
+        "/proc/" + std::to_string(save.pid()) + "/task/" + std::to_string(save.pid());
     std::string pid;
     ASSERT_TRUE(eventually([&] {
       std::ifstream children(task + "/children");
       // Stopped once the content is in (it was registered for removal before).
       std::error_code ec;
-      if (leftovers().empty() || fs::file_size(dir.path(leftovers().front()), ec) + 1 <= 1 || !(children >> pid))
+      if (leftovers().empty() || fs::file_size(dir.path(leftovers().front()), ec) + 1 <= 1 ||
+          !(children >> pid))
         return false;
       std::ifstream stat("/proc/" + pid + "/stat");
       std::string line;
@@ -278,8 +290,8 @@ TEST_F(FilePolicy, TwoSavesToOneFileTakeTurnsAndKeepEachOthersLines) {
   ASSERT_TRUE(eventually([&] {
     std::ifstream locks("/proc/locks");
     for (std::string line; std::getline(locks, line);)
-      if (line.find("-> FLOCK") != std::string::npos && line.find(" " + std::to_string(save.pid()) + " ") !=
-                                                             std::string::npos)
+      if (line.find("-> FLOCK") != std::string::npos &&
+          line.find(" " + std::to_string(save.pid()) + " ") != std::string::npos)
         return true;
     return false;
   }));

@@ -16,7 +16,6 @@ using link::TransferEnd;
 using link::TransferKind;
 using namespace std::chrono_literals;
 
-
 class LinkFaults : public ::testing::Test {
  protected:
   void startSim(sim::SimOptions options = {}) {
@@ -42,7 +41,8 @@ class LinkFaults : public ::testing::Test {
 
     rec.clear();
     link->readConfiguration();
-    ASSERT_TRUE(rec.waitFor([&] { return !rec.images().empty(); })) << fault << ": the clean read hung";
+    ASSERT_TRUE(rec.waitFor([&] { return !rec.images().empty(); }))
+        << fault << ": the clean read hung";
     EXPECT_EQ(rec.images().front(), image) << fault;
 
     rec.clear();
@@ -73,8 +73,8 @@ class LinkFaults : public ::testing::Test {
 
 TEST_F(LinkFaults, NoiseBurstsBetweenFramesAreSkippedSilently) {
   sim::SimOptions options;
-  options.noiseBytes = 60;    // before every answer
-  options.splitAnswers = 7;   // and the answers cut across reads
+  options.noiseBytes = 60;   // before every answer
+  options.splitAnswers = 7;  // and the answers cut across reads
   startSim(options);
   // Page data that holds frames of its own: taken as data, never as frames.
   settings::Image stored = encoded("NO1SE");
@@ -90,7 +90,8 @@ TEST_F(LinkFaults, NoiseBurstsBetweenFramesAreSkippedSilently) {
   EXPECT_EQ(rec.lines(), readSequence());
   ASSERT_EQ(rec.images().size(), 1u);
   EXPECT_EQ(rec.images().front(), stored);
-  outcome("noise bursts (60 bytes before every answer, answers split)", "read, write and upload complete; no log line for noise");
+  outcome("noise bursts (60 bytes before every answer, answers split)",
+          "read, write and upload complete; no log line for noise");
   cleanTransfersComplete("noise");
   closeReleasesThePort("close after the noise");
 }
@@ -146,7 +147,9 @@ TEST_F(LinkFaults, ADroppedWriteAckMakesTheWriteWaitAndWritingAgainCompletesIt) 
   ASSERT_TRUE(rec.waitForSettled(*link, *sim));
   EXPECT_EQ(rec.lines(), writeSequence());
   EXPECT_EQ(sim->eeprom(), second);
-  outcome("dropped write acknowledgement", "write waits after \"Eeprom page sent [5].\"; Write config again restarts at page 0 and completes");
+  outcome("dropped write acknowledgement",
+          "write waits after \"Eeprom page sent [5].\"; Write config again restarts at page 0 and "
+          "completes");
   cleanTransfersComplete("dropped write ack");
 }
 
@@ -168,7 +171,8 @@ TEST_F(LinkFaults, ADroppedFirmwareAckMakesTheUploadWaitAndUploadingAgainComplet
   ASSERT_TRUE(rec.waitForSettled(*link, *sim));
   EXPECT_EQ(rec.lines(), firmwareSequence(8));
   EXPECT_EQ(sim->firmware(), uploaded(firmware));
-  outcome("dropped firmware acknowledgement", "upload waits; Upload firmware again restarts at page 0 and completes");
+  outcome("dropped firmware acknowledgement",
+          "upload waits; Upload firmware again restarts at page 0 and completes");
   cleanTransfersComplete("dropped firmware ack");
 }
 
@@ -191,7 +195,8 @@ TEST_F(LinkFaults, ADroppedPageAnswerMakesTheReadWaitAndReadingAgainCompletesIt)
   EXPECT_EQ(rec.lines(), readSequence());
   ASSERT_EQ(rec.images().size(), 1u);
   EXPECT_EQ(rec.images().front(), stored);
-  outcome("dropped page answer on read", "read waits; Read config again completes with the device's image");
+  outcome("dropped page answer on read",
+          "read waits; Read config again completes with the device's image");
   cleanTransfersComplete("dropped page answer");
 }
 
@@ -208,11 +213,13 @@ TEST_F(LinkFaults, ACorruptedPageStopsTheReadWithItsLineAndNothingIsDecoded) {
   const auto lines = rec.lines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "Eeprom page data checksum error.");
-  EXPECT_EQ(rec.ends().front(), std::make_pair(TransferKind::ConfigurationRead, TransferEnd::PageChecksumError));
+  EXPECT_EQ(rec.ends().front(),
+            std::make_pair(TransferKind::ConfigurationRead, TransferEnd::PageChecksumError));
   EXPECT_TRUE(rec.images().empty());
   ASSERT_TRUE(rec.waitForSettled(*link, *sim));
   EXPECT_EQ(rec.lines(), lines);  // no retry, no further request
-  outcome("corrupted page on read", "\"Eeprom page data checksum error.\", read stops, decoder not run");
+  outcome("corrupted page on read",
+          "\"Eeprom page data checksum error.\", read stops, decoder not run");
   cleanTransfersComplete("corrupted page");
 }
 
@@ -245,10 +252,13 @@ TEST_F(LinkFaults, WrongPageNumbersNeverReachTheDecoder) {
   openLink();
   link->readConfiguration();
   ASSERT_TRUE(rec.waitForEnds(1));
-  EXPECT_EQ(rec.lines().back(), "Eeprom read checksum error. Please upload new eeprom data to device.");
-  EXPECT_EQ(rec.ends().front(), std::make_pair(TransferKind::ConfigurationRead, TransferEnd::ImageChecksumError));
+  EXPECT_EQ(rec.lines().back(),
+            "Eeprom read checksum error. Please upload new eeprom data to device.");
+  EXPECT_EQ(rec.ends().front(),
+            std::make_pair(TransferKind::ConfigurationRead, TransferEnd::ImageChecksumError));
   EXPECT_TRUE(rec.images().empty());
-  outcome("page answered under another page number (3 -> 9)", "\"Eeprom read checksum error. ...\", decoder not run");
+  outcome("page answered under another page number (3 -> 9)",
+          "\"Eeprom read checksum error. ...\", decoder not run");
   cleanTransfersComplete("wrong page number in the image");
 }
 
@@ -266,10 +276,12 @@ TEST_F(LinkFaults, PageNumbersPastTheImageAreDroppedWithTheirLine) {
     link->readConfiguration();
     ASSERT_TRUE(rec.waitForEnds(1));
     EXPECT_EQ(rec.lines().back(), bracket("Eeprom page number error [", number));
-    EXPECT_EQ(rec.ends().front(), std::make_pair(TransferKind::ConfigurationRead, TransferEnd::PageNumberError));
+    EXPECT_EQ(rec.ends().front(),
+              std::make_pair(TransferKind::ConfigurationRead, TransferEnd::PageNumberError));
     cleanTransfersComplete("page number " + std::to_string(number));
   }
-  outcome("page numbered 16 or 65535", "\"Eeprom page number error [n].\", page dropped, read stops");
+  outcome("page numbered 16 or 65535",
+          "\"Eeprom page number error [n].\", page dropped, read stops");
 }
 
 // --- the line goes away
@@ -291,7 +303,8 @@ TEST_F(LinkFaults, AHangUpMidUploadIsReportedOnceAndANewPortWorks) {
   link->close();
   link->stopAndJoin();
   EXPECT_EQ(rec.lines().size(), lines.size());
-  outcome("hang-up mid-upload (7th frame)", "\"" + lines.back() + "\"; worker ends, no \"Send finished.\"");
+  outcome("hang-up mid-upload (7th frame)",
+          "\"" + lines.back() + "\"; worker ends, no \"Send finished.\"");
 
   startSim();
   openLink();
@@ -306,7 +319,9 @@ TEST_F(LinkFaults, APortHeldByAnotherProgramIsRefusedUntilItLetsGo) {
   sim->setEeprom(stored);
   TempDir dir;
   ProgramRun other;
-  std::jthread otherProgram([&] { other = zorbelctl({"--timeout", "1.5", "read", sim->slavePath()}, dir); });
+  std::jthread otherProgram([&] {
+    other = zorbelctl({"--timeout", "1.5", "read", sim->slavePath()}, dir);
+  });
   ASSERT_TRUE(eventually([&] { return sim->frameCount() >= 1; })) << "the other program never sent";
 
   link = std::make_unique<link::DeviceLink>(rec.callbacks());
@@ -330,8 +345,9 @@ TEST_F(LinkFaults, APortHeldByAnotherProgramIsRefusedUntilItLetsGo) {
   EXPECT_EQ(rec.lines(), readSequence());
   ASSERT_EQ(rec.images().size(), 1u);
   EXPECT_EQ(rec.images().front(), stored);
-  outcome("port opened by another program", "\"Serial port open error. ...\" with \"" + busy.error.reason +
-                                                "\"; the read posted meanwhile goes out once the port is free");
+  outcome("port opened by another program",
+          "\"Serial port open error. ...\" with \"" + busy.error.reason +
+              "\"; the read posted meanwhile goes out once the port is free");
   cleanTransfersComplete("port held by another program");
 }
 
@@ -354,11 +370,13 @@ TEST_F(LinkFaults, WriteConfigAgainDuringItsOwnWriteStartsOverAndTheLastImageIsW
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Send finished."), 1) << joined(lines);
   // The restart is the last 33 lines: the second write whole.
   ASSERT_GE(lines.size(), writeSequence().size());
-  EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<long>(writeSequence().size()), lines.end()),
+  EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<long>(writeSequence().size()),
+                                     lines.end()),
             writeSequence())
       << joined(lines);
   ASSERT_EQ(rec.ends().size(), 1u);
-  outcome("Write config again during its own write", "starts over at page 0; one \"Send finished.\"; the second image on the device");
+  outcome("Write config again during its own write",
+          "starts over at page 0; one \"Send finished.\"; the second image on the device");
   cleanTransfersComplete("write restarted");
 }
 
@@ -378,15 +396,18 @@ TEST_F(LinkFaults, UploadFirmwareAgainDuringItsOwnUploadStartsOverWithTheNewFile
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Send finished."), 1) << joined(lines);
   const auto restart = firmwareSequence(21);
   ASSERT_GE(lines.size(), restart.size());
-  EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<long>(restart.size()), lines.end()), restart)
+  EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<long>(restart.size()), lines.end()),
+            restart)
       << joined(lines);
   // Pages 0..21 are the second file's; pages past it still hold the first upload's.
   Bytes expected = uploaded(second);
   const Bytes firstPages = uploaded(first);
-  expected.insert(expected.end(), firstPages.begin() + static_cast<long>(expected.size()),
-                  firstPages.begin() + static_cast<long>(std::min(firstPages.size(), sim->firmware().size())));
+  expected.insert(
+      expected.end(), firstPages.begin() + static_cast<long>(expected.size()),
+      firstPages.begin() + static_cast<long>(std::min(firstPages.size(), sim->firmware().size())));
   EXPECT_EQ(sim->firmware(), expected);
-  outcome("Upload firmware again during its own upload", "starts over at page 0 with the new file; one \"Send finished.\"");
+  outcome("Upload firmware again during its own upload",
+          "starts over at page 0 with the new file; one \"Send finished.\"");
   cleanTransfersComplete("upload restarted");
 }
 
@@ -406,11 +427,13 @@ TEST_F(LinkFaults, ReadConfigAgainDuringItsOwnReadStartsOverAndHandsOverOneImage
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Eeprom read finished."), 1) << joined(lines);
   const auto restart = readSequence();
   ASSERT_GE(lines.size(), restart.size());
-  EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<long>(restart.size()), lines.end()), restart)
+  EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<long>(restart.size()), lines.end()),
+            restart)
       << joined(lines);
   ASSERT_EQ(rec.images().size(), 1u);
   EXPECT_EQ(rec.images().front(), stored);
-  outcome("Read config again during its own read", "starts over at page 0; one \"Eeprom read finished.\", one image handed over");
+  outcome("Read config again during its own read",
+          "starts over at page 0; one \"Eeprom read finished.\", one image handed over");
   cleanTransfersComplete("read restarted");
 }
 
@@ -449,10 +472,12 @@ TEST_F(LinkFaults, AConfigurationWriteDuringAReadEndsBothCleanly) {
     const auto ends = rec.ends();
     const auto read = std::find_if(ends.begin(), ends.end(), isRead);
     for (const auto& image : rec.images()) EXPECT_TRUE(link::checkReceivedImage(image));
-    outcomes += (outcomes.empty() ? "" : ", ") + std::string("after page ") + std::to_string(after) + ": " +
-                (read->second == TransferEnd::Finished ? "read completed" : "read stopped with its line");
+    outcomes +=
+        (outcomes.empty() ? "" : ", ") + std::string("after page ") + std::to_string(after) + ": " +
+        (read->second == TransferEnd::Finished ? "read completed" : "read stopped with its line");
   }
-  outcome("configuration write during a read (4 start points)", "every write completes with its image; " + outcomes);
+  outcome("configuration write during a read (4 start points)",
+          "every write completes with its image; " + outcomes);
 
   rec.clear();
   link->readConfiguration();

@@ -37,7 +37,9 @@ class LinkTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(sim->start(error)) << error;
   }
-  void makeLink(Mode mode = Mode::DoneAtOnce) { link = std::make_unique<DeviceLink>(rec.callbacks(mode)); }
+  void makeLink(Mode mode = Mode::DoneAtOnce) {
+    link = std::make_unique<DeviceLink>(rec.callbacks(mode));
+  }
   void openSim() {
     const auto result = link->open(sim->slavePath());
     ASSERT_TRUE(result.ok) << result.error.reason;
@@ -58,7 +60,8 @@ TEST_F(LinkTest, WriteSendsSixteenPagesEachAfterTheAckOfTheOneBefore) {
   link->writeConfiguration(image);
   ASSERT_TRUE(rec.waitForEnd());
   EXPECT_EQ(rec.lines(), test::writeSequence());
-  EXPECT_EQ(rec.ends().front(), std::make_pair(TransferKind::ConfigurationWrite, TransferEnd::Finished));
+  EXPECT_EQ(rec.ends().front(),
+            std::make_pair(TransferKind::ConfigurationWrite, TransferEnd::Finished));
   EXPECT_EQ(sim->eeprom(), image);
   const auto frames = sim->frames();
   ASSERT_EQ(frames.size(), 16u);
@@ -92,7 +95,8 @@ TEST_F(LinkTest, ReadHandsTheImageOverAndWaitsForTheDecoder) {
   EXPECT_EQ(model.text("Callsign"), "OK1XYZ");
   hand->done();
   ASSERT_TRUE(rec.waitForEnd());
-  EXPECT_EQ(rec.ends().front(), std::make_pair(TransferKind::ConfigurationRead, TransferEnd::Finished));
+  EXPECT_EQ(rec.ends().front(),
+            std::make_pair(TransferKind::ConfigurationRead, TransferEnd::Finished));
   EXPECT_EQ(rec.progress().back(), std::make_tuple(TransferKind::ConfigurationRead, 16u, 16u));
 }
 
@@ -157,7 +161,8 @@ TEST_F(LinkTest, AnswersSplitAcrossReadsAndTheRingsEndBehindNoise) {
   EXPECT_EQ(rec.lines(), test::readSequence());
   ASSERT_EQ(rec.images().size(), 1u);
   EXPECT_EQ(rec.images().front(), image);
-  EXPECT_EQ(rec.ends().front(), std::make_pair(TransferKind::ConfigurationRead, TransferEnd::Finished));
+  EXPECT_EQ(rec.ends().front(),
+            std::make_pair(TransferKind::ConfigurationRead, TransferEnd::Finished));
 }
 
 TEST_F(LinkTest, BadPageHeaderChecksumLogsOncePerRejectedStartByte) {
@@ -178,8 +183,9 @@ TEST_F(LinkTest, BadPageHeaderChecksumLogsOncePerRejectedStartByte) {
   // Nothing else happened: the link's next transfer follows directly.
   link->writeConfiguration(encoded());
   ASSERT_TRUE(rec.waitForEnd());
-  std::vector<std::string> expected{"Eeprom read request, page [0].", "Eeprom frame checksum error.",
-                                    "Eeprom frame checksum error.", "Eeprom frame checksum error."};
+  std::vector<std::string> expected{"Eeprom read request, page [0].",
+                                    "Eeprom frame checksum error.", "Eeprom frame checksum error.",
+                                    "Eeprom frame checksum error."};
   for (const auto& line : test::writeSequence()) expected.push_back(line);
   EXPECT_EQ(rec.lines(), expected);
   EXPECT_TRUE(rec.images().empty());
@@ -194,7 +200,8 @@ TEST_F(LinkTest, APageWithABadSumStopsTheRead) {
   openSim();
   link->readConfiguration();
   ASSERT_TRUE(rec.waitForEnd());
-  EXPECT_EQ(rec.ends().front(), std::make_pair(TransferKind::ConfigurationRead, TransferEnd::PageChecksumError));
+  EXPECT_EQ(rec.ends().front(),
+            std::make_pair(TransferKind::ConfigurationRead, TransferEnd::PageChecksumError));
   link->writeConfiguration(encoded());
   ASSERT_TRUE(rec.waitForEnd(2));
   auto expected = test::readSequence(3);  // pages 0 and 1 arrive; page 2 is the corrupt one
@@ -219,7 +226,8 @@ TEST_F(LinkTest, AWrongImageSumLogsTheReadChecksumErrorAndHandsNothingOver) {
   auto expected = test::readSequence();
   expected.push_back("Eeprom read checksum error. Please upload new eeprom data to device.");
   EXPECT_EQ(rec.lines(), expected);
-  EXPECT_EQ(rec.ends().front(), std::make_pair(TransferKind::ConfigurationRead, TransferEnd::ImageChecksumError));
+  EXPECT_EQ(rec.ends().front(),
+            std::make_pair(TransferKind::ConfigurationRead, TransferEnd::ImageChecksumError));
   EXPECT_TRUE(rec.images().empty());
 }
 
@@ -255,7 +263,8 @@ TEST_F(LinkTest, APageNumberedPastTheImageIsDroppedAndTheReadStops) {
   auto expected = test::readSequence(2);
   expected.push_back("Eeprom page number error [16].");
   EXPECT_EQ(rec.lines(), expected);
-  EXPECT_EQ(rec.ends().front(), std::make_pair(TransferKind::ConfigurationRead, TransferEnd::PageNumberError));
+  EXPECT_EQ(rec.ends().front(),
+            std::make_pair(TransferKind::ConfigurationRead, TransferEnd::PageNumberError));
   // A new read starts over and completes with the device's image.
   link->readConfiguration();
   ASSERT_TRUE(rec.waitForEnd(2));
@@ -359,7 +368,8 @@ TEST_F(LinkTest, AHangUpMidTransferIsReportedOnceAndTheWorkerEnds) {
   ASSERT_EQ(lines.size(), 10u);
   const std::vector<std::string> first(lines.begin(), lines.begin() + 9);
   const auto full = test::firmwareSequence(16);
-  EXPECT_EQ(first, std::vector<std::string>(full.begin(), full.begin() + 9));  // pages 0..4 sent, 0..3 acked
+  EXPECT_EQ(first, std::vector<std::string>(full.begin(),
+                                            full.begin() + 9));  // pages 0..4 sent, 0..3 acked
   EXPECT_EQ(lines.back().rfind("Serial port lost: " + sim->slavePath(), 0), 0u) << lines.back();
   EXPECT_TRUE(rec.ends().empty());
   link->close();
@@ -382,7 +392,8 @@ TEST_F(LinkTest, OpeningAMissingPortGivesTheMessageTheReasonAndALogLine) {
             "/dev/zorbel-no-such-port: No such file or directory");
   EXPECT_FALSE(link->workerRunning());
   ASSERT_EQ(rec.lines().size(), 1u);
-  EXPECT_EQ(rec.lines()[0].rfind("Serial port open error: /dev/zorbel-no-such-port: No such file or directory. ", 0),
+  EXPECT_EQ(rec.lines()[0].rfind(
+                "Serial port open error: /dev/zorbel-no-such-port: No such file or directory. ", 0),
             0u);
   // Only terminals are ports.
   const auto notTty = link->open("/dev/null");
@@ -403,7 +414,7 @@ TEST_F(LinkTest, StopAndJoinReleasesAWorkerWaitingInTheHandOver) {
   auto hand = rec.takeHand();  // the owner never runs the decoder
   link->stopAndJoin();         // the owner shuts down: must not deadlock
   EXPECT_FALSE(link->workerRunning());
-  hand->done();                // too late, harmless
+  hand->done();  // too late, harmless
   EXPECT_TRUE(rec.ends().empty());
 }
 
@@ -430,7 +441,8 @@ TEST_F(LinkTest, ALoadDuringAnUploadNeverMixesPagesIntoIt) {
   update::FirmwarePages firmware;
   ASSERT_TRUE(firmware.load(dir.file("a.hash", first)).ok());
   link->uploadFirmware(loadedPages(firmware));
-  ASSERT_TRUE(firmware.load(dir.file("b.hash", second)).ok());  // the owner's buffer changes at once
+  ASSERT_TRUE(
+      firmware.load(dir.file("b.hash", second)).ok());  // the owner's buffer changes at once
   ASSERT_TRUE(rec.waitForEnd());
   Bytes expected = first;
   expected.resize(41 * 128, 0);
@@ -494,8 +506,10 @@ TEST(PortNames, ComItemsStandForTheSerialPortsAndTheSimulatorIsOffered) {
   names = DeviceLink::portNames();
   EXPECT_EQ(std::find(names.begin(), names.end(), simLink), names.end());
 
-  if (old) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-  else ::unsetenv("XDG_RUNTIME_DIR");
+  if (old)
+    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  else
+    ::unsetenv("XDG_RUNTIME_DIR");
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 // sequences the transfers must produce and the images they carry.
 #include <algorithm>
 #include <cstdint>
-#include <span>
 #include <ctime>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,17 +12,17 @@
 #include "link/device_link.h"
 #include "settings/codec.h"
 #include "settings/model.h"
-#include "update/firmware.h"
 #include "support/link_recorder.h"
 #include "support/temp_dir.h"
+#include "update/firmware.h"
 
 namespace zorbel::link::test {
 
 using Recorder = zorbel::test::LinkRecorder;
-using zorbel::test::TempDir;
 using zorbel::test::bracket;
 using zorbel::test::firmwareSequence;
 using zorbel::test::readSequence;
+using zorbel::test::TempDir;
 using zorbel::test::writeSequence;
 
 inline constexpr std::time_t kNow = 1700000000;
@@ -45,7 +45,8 @@ inline void restoreSum(settings::Image& image) {
 
 inline std::vector<std::uint8_t> patternBytes(std::size_t size, std::uint8_t seed) {
   std::vector<std::uint8_t> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 13 + i / 251);
+  for (std::size_t i = 0; i < size; ++i)
+    bytes[i] = static_cast<std::uint8_t>(seed + i * 13 + i / 251);
   return bytes;
 }
 

@@ -68,7 +68,8 @@ class ParserTest : public ::testing::Test {
 };
 
 TEST(Frames, SentFramesCarryTheirChecksumOverBytesOneToSix) {
-  EXPECT_EQ(frameBytes(kPageReadRequest, 3), (Bytes{0xFF, 0x90, 0x00, 0x03, 0x00, 0x00, 0x00, 0x93}));
+  EXPECT_EQ(frameBytes(kPageReadRequest, 3),
+            (Bytes{0xFF, 0x90, 0x00, 0x03, 0x00, 0x00, 0x00, 0x93}));
   const Page zeros{};
   EXPECT_EQ(frameBytes(kConfigurationPageHeader, 0, pageSum(zeros)),
             (Bytes{0xFF, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80}));
@@ -139,7 +140,8 @@ TEST_F(ParserTest, FramesAndPagesWrapPastTheRingsEnd) {
   feed(Bytes(2045, 0x00), 127);
   ASSERT_EQ(ring.readIndex(), 2045u);
   const Page data = patterned(0x31);
-  const Bytes stream = frameBytes(kFirmwarePageAck) + pageAnswer(4, data) + frameBytes(kConfigurationPageAck);
+  const Bytes stream =
+      frameBytes(kFirmwarePageAck) + pageAnswer(4, data) + frameBytes(kConfigurationPageAck);
   feed(stream, 6);  // reads that cut the frames and the page anywhere
   EXPECT_EQ(events.seen, (std::vector<std::string>{"firmware ack", "page 4", "configuration ack"}));
   EXPECT_TRUE(std::equal(data.begin(), data.end(), image.begin() + 4 * 128));
@@ -167,12 +169,14 @@ TEST_F(ParserTest, AckWithABadChecksumIsDroppedWithoutALine) {
 
 TEST_F(ParserTest, OnePageHeaderChecksumErrorPerRejectedStartByte) {
   // A rejected header drops only its start byte: the ack that starts inside it is still found.
-  Bytes bad = {0xFF, kPageDataHeader, 0xFF, kConfigurationPageAck, 0, 0, 0, 0, 0, kConfigurationPageAck};
+  Bytes bad = {0xFF, kPageDataHeader,      0xFF, kConfigurationPageAck, 0, 0, 0, 0,
+               0,    kConfigurationPageAck};
   Bytes alsoBad = frameBytes(kPageDataHeader, 2, 0x1234);
   alsoBad[7] ^= 0x80;
   feed(bad + alsoBad + frameBytes(kFirmwarePageAck));
-  EXPECT_EQ(events.seen, (std::vector<std::string>{"Eeprom frame checksum error.", "configuration ack",
-                                                   "Eeprom frame checksum error.", "firmware ack"}));
+  EXPECT_EQ(events.seen,
+            (std::vector<std::string>{"Eeprom frame checksum error.", "configuration ack",
+                                      "Eeprom frame checksum error.", "firmware ack"}));
   EXPECT_EQ(parser.mode(), FrameParser::Mode::FrameHunt);
 }
 
@@ -194,18 +198,19 @@ TEST_F(ParserTest, APageWithAWrongSumIsNotStoredAndHuntingGoesOn) {
   Bytes answer = pageAnswer(3, patterned(9));
   answer[8 + 100] ^= 0x10;
   feed(answer + frameBytes(kFirmwarePageAck));
-  EXPECT_EQ(events.seen,
-            (std::vector<std::string>{"Eeprom page data checksum error.", "refused: sum", "firmware ack"}));
+  EXPECT_EQ(events.seen, (std::vector<std::string>{"Eeprom page data checksum error.",
+                                                   "refused: sum", "firmware ack"}));
   EXPECT_TRUE(std::all_of(image.begin(), image.end(), [](auto b) { return b == 0; }));
 }
 
 TEST_F(ParserTest, PageNumbersPastTheImageAreDroppedNeverStored) {
-  feed(pageAnswer(16, patterned(1)) + pageAnswer(0xFFFF, patterned(2)) + pageAnswer(0x0100, patterned(3)) +
-       frameBytes(kConfigurationPageAck));
+  feed(pageAnswer(16, patterned(1)) + pageAnswer(0xFFFF, patterned(2)) +
+       pageAnswer(0x0100, patterned(3)) + frameBytes(kConfigurationPageAck));
   EXPECT_EQ(events.seen,
             (std::vector<std::string>{"Eeprom page number error [16].", "refused: number",
                                       "Eeprom page number error [65535].", "refused: number",
-                                      "Eeprom page number error [256].", "refused: number", "configuration ack"}));
+                                      "Eeprom page number error [256].", "refused: number",
+                                      "configuration ack"}));
   EXPECT_TRUE(std::all_of(image.begin(), image.end(), [](auto b) { return b == 0; }));
 }
 

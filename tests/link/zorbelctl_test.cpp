@@ -44,7 +44,8 @@ class ZorbelctlTest : public ::testing::Test {
 TEST_F(ZorbelctlTest, WriteReadAndUploadPrintTheLogAndSucceed) {
   startSim();
   const std::string port = sim->slavePath();
-  CtlRun run = zorbelctl(dir, "--set Callsign=OK2ABC --trace " + dir.path("trace") + " write " + port);
+  CtlRun run =
+      zorbelctl(dir, "--set Callsign=OK2ABC --trace " + dir.path("trace") + " write " + port);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, joined(test::writeSequence()));
   const std::string trace = dir.read("trace");
@@ -62,7 +63,8 @@ TEST_F(ZorbelctlTest, WriteReadAndUploadPrintTheLogAndSucceed) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, joined(test::firmwareSequence(3)));
 
-  run = zorbelctl(dir, "upload " + port + " " + dir.file("big.hash", std::vector<std::uint8_t>(237569)));
+  run = zorbelctl(dir,
+                  "upload " + port + " " + dir.file("big.hash", std::vector<std::uint8_t>(237569)));
   EXPECT_EQ(run.status, 4);
   EXPECT_EQ(run.err.rfind("Firmware file too long.", 0), 0u);
 }
@@ -74,7 +76,8 @@ TEST_F(ZorbelctlTest, ReadChecksumErrorsExitSixWithoutSettings) {
   sim->setEeprom(image);
   CtlRun run = zorbelctl(dir, "read " + sim->slavePath());
   EXPECT_EQ(run.status, 6);
-  EXPECT_NE(run.out.find("Eeprom read checksum error. Please upload new eeprom data to device.\n"), std::string::npos);
+  EXPECT_NE(run.out.find("Eeprom read checksum error. Please upload new eeprom data to device.\n"),
+            std::string::npos);
   EXPECT_EQ(run.out.find("Callsign="), std::string::npos);
 
   sim::SimOptions options;
@@ -111,16 +114,18 @@ TEST_F(ZorbelctlTest, SilenceFromTheDeviceEndsWithNoAnswer) {
 TEST_F(ZorbelctlTest, PortErrorsExitFour) {
   CtlRun run = zorbelctl(dir, "write /dev/zorbel-no-such-port");
   EXPECT_EQ(run.status, 4);
-  EXPECT_EQ(run.err.rfind("Serial port open error. Try to reconnect the device and reset application.\n"
-                          "/dev/zorbel-no-such-port: No such file or directory\n",
-                          0),
-            0u)
+  EXPECT_EQ(
+      run.err.rfind("Serial port open error. Try to reconnect the device and reset application.\n"
+                    "/dev/zorbel-no-such-port: No such file or directory\n",
+                    0),
+      0u)
       << run.err;
 
   sim::SimOptions options;
   options.hangUpAfter = 2;
   startSim(options);
-  run = zorbelctl(dir, "upload " + sim->slavePath() + " " + dir.file("fw.hash", test::patternBytes(1000, 1)));
+  run = zorbelctl(
+      dir, "upload " + sim->slavePath() + " " + dir.file("fw.hash", test::patternBytes(1000, 1)));
   EXPECT_EQ(run.status, 4);
   EXPECT_NE(run.out.find("Serial port lost: "), std::string::npos) << run.out;
 }

@@ -33,8 +33,7 @@ TEST(Declarations, FieldsLieInsideTheSettingsAreaAndNeverOverlap) {
     }
   }
   // The bytes that always stay zero between fields.
-  for (int spare : {21, 51, 67, 549, 1487})
-    EXPECT_EQ(owner.count(spare), 0u) << spare;
+  for (int spare : {21, 51, 67, 549, 1487}) EXPECT_EQ(owner.count(spare), 0u) << spare;
 }
 
 TEST(Declarations, EveryControlKindHasWhatItNeeds) {
@@ -45,16 +44,20 @@ TEST(Declarations, EveryControlKindHasWhatItNeeds) {
         ++edits;
         EXPECT_GT(s.maxLength, 0) << s.name;
         if (s.encoding == Encoding::Text || s.encoding == Encoding::UpperText) {
-          EXPECT_LT(s.maxLength, s.width) << s.name << ": a typed text must leave room for its zero byte";
+          EXPECT_LT(s.maxLength, s.width)
+              << s.name << ": a typed text must leave room for its zero byte";
         }
         break;
       case ControlKind::Combo:
         ++combos;
         EXPECT_FALSE(s.items.empty()) << s.name;
-        EXPECT_TRUE(s.defaultIndex >= 0 && s.defaultIndex < static_cast<int>(s.items.size())) << s.name;
+        EXPECT_TRUE(s.defaultIndex >= 0 && s.defaultIndex < static_cast<int>(s.items.size()))
+            << s.name;
         EXPECT_EQ(s.encoding, Encoding::ItemIndex) << s.name;
         break;
-      case ControlKind::Check: ++checks; break;
+      case ControlKind::Check:
+        ++checks;
+        break;
     }
     if (s.rule != Rule::None) {
       EXPECT_FALSE(s.message.empty()) << s.name;

@@ -56,16 +56,16 @@ TEST(Decode, ReadRules) {
   SettingsModel model(kNow);
   Image image = encoded(model);
   std::memcpy(image.data() + 14, "AB1   ", 6);
-  image[20] = 0x20;                              // SSID byte below '0'
-  image[22] = 0xFF, image[23] = 0xFF;            // word number
-  image[172] = 0xFF, image[173] = 0xFF;          // unsigned word
-  image[26] = 7;                                 // past the item list
-  image[48] = 0xFF;                              // no selection
+  image[20] = 0x20;                      // SSID byte below '0'
+  image[22] = 0xFF, image[23] = 0xFF;    // word number
+  image[172] = 0xFF, image[173] = 0xFF;  // unsigned word
+  image[26] = 7;                         // past the item list
+  image[48] = 0xFF;                      // no selection
   std::memcpy(image.data() + 1309, "SQ*   *", 7);
   std::memcpy(image.data() + 1316, "      5", 7);
-  image[569] = '0' - 1;                          // a beacon path SSID below '0'
-  std::memset(image.data() + 1869, 'Z', 25);     // a text with no zero byte in its field
-  image[500] = 7;                                // any non-zero flag is checked
+  image[569] = '0' - 1;                       // a beacon path SSID below '0'
+  std::memset(image.data() + 1869, 'Z', 25);  // a text with no zero byte in its field
+  image[500] = 7;                             // any non-zero flag is checked
   ASSERT_TRUE(decodeSettings(image, model).ok());
   EXPECT_EQ(model.text("Callsign"), "AB1   ") << "the station callsign keeps its padding";
   EXPECT_EQ(model.text("Ssid"), "240");
@@ -121,16 +121,36 @@ TEST(Decode, RandomValidSettingsRoundTrip) {
         std::string v;
         switch (s.rule) {
           case Rule::Range:
-          case Rule::RangeThenStore: v = std::to_string(pick(s.low, s.high)); break;
-          case Rule::ZeroOrRange: v = pick(0, 3) == 0 ? "0" : std::to_string(pick(s.low, s.high)); break;
-          case Rule::PortOrEmpty: v = std::to_string(pick(0, 65535)); break;
-          case Rule::GuardedSsid: v = std::to_string(pick(0, 15)); break;
-          case Rule::SsidOrWildcard: v = pick(0, 1) ? "*" : std::to_string(pick(0, 15)); break;
-          case Rule::LatitudeShape: v = "1234.56S"; break;
-          case Rule::LongitudeShape: v = "12345.67W"; break;
+          case Rule::RangeThenStore:
+            v = std::to_string(pick(s.low, s.high));
+            break;
+          case Rule::ZeroOrRange:
+            v = pick(0, 3) == 0 ? "0" : std::to_string(pick(s.low, s.high));
+            break;
+          case Rule::PortOrEmpty:
+            v = std::to_string(pick(0, 65535));
+            break;
+          case Rule::GuardedSsid:
+            v = std::to_string(pick(0, 15));
+            break;
+          case Rule::SsidOrWildcard:
+            v = pick(0, 1) ? "*" : std::to_string(pick(0, 15));
+            break;
+          case Rule::LatitudeShape:
+            v = "1234.56S";
+            break;
+          case Rule::LongitudeShape:
+            v = "12345.67W";
+            break;
           default:
-            if (s.encoding == Encoding::WordNumber) { v = std::to_string(pick(-32768, 32767)); break; }
-            if (s.encoding == Encoding::ByteNumber) { v = std::to_string(pick(0, 255)); break; }
+            if (s.encoding == Encoding::WordNumber) {
+              v = std::to_string(pick(-32768, 32767));
+              break;
+            }
+            if (s.encoding == Encoding::ByteNumber) {
+              v = std::to_string(pick(0, 255));
+              break;
+            }
             // Upper-case letters and digits survive upper-casing and padding removal.
             v.resize(static_cast<std::size_t>(pick(s.rule == Rule::NotEmpty ? 1 : 0, s.maxLength)));
             for (char& c : v) c = "ABCXYZ0189-/"[pick(0, 11)];

@@ -23,7 +23,8 @@ struct Encode : ::testing::Test {
     return r.ok() ? "" : r.error().message;
   }
   std::string bytes(int offset, int n) const {
-    return std::string(reinterpret_cast<const char*>(image.data()) + offset, static_cast<std::size_t>(n));
+    return std::string(reinterpret_cast<const char*>(image.data()) + offset,
+                       static_cast<std::size_t>(n));
   }
   // The message of an encode with one edit set to `value` ("" when it passes).
   std::string messageWith(const std::string& name, const std::string& value) {
@@ -87,17 +88,25 @@ TEST_F(Encode, DefaultBytesLandWhereTheDeviceExpectsThem) {
   EXPECT_EQ(image[22] | image[23] << 8, 250);
   EXPECT_EQ(bytes(29, 9), std::string("5221.60N\0", 9));
   EXPECT_EQ(bytes(38, 10), std::string("01653.63E\0", 10));
-  EXPECT_EQ(bytes(52, 20), std::string("\x05" "APZR010WIDE2 2\0\x05\0\x05\0", 20));
+  EXPECT_EQ(bytes(52, 20), std::string("\x05"
+                                       "APZR010WIDE2 2\0\x05\0\x05\0",
+                                       20));
   EXPECT_EQ(bytes(72, 15), std::string("Zorbel weather\0", 15));
   EXPECT_EQ(bytes(372, 32),
-            std::string("\x1e" "APZR010\x01\x01WIDE2 1\x02\x1e\x01\x00\x3c\x06\x09\x0cWIDE2 1", 32));
+            std::string("\x1e"
+                        "APZR010\x01\x01WIDE2 1\x02\x1e\x01\x00\x3c\x06\x09\x0cWIDE2 1",
+                        32));
   EXPECT_EQ(bytes(404, 8), std::string("      *\0", 8));
   EXPECT_EQ(bytes(492, 8), std::string("      *\0", 8));
-  EXPECT_EQ(bytes(533, 16), std::string("\xc0\xa8\x02\x02\xc0\xa8\x02\x01\xff\xff\xff\x00\xc0\xa8\x02\x01", 16));
+  EXPECT_EQ(bytes(533, 16),
+            std::string("\xc0\xa8\x02\x02\xc0\xa8\x02\x01\xff\xff\xff\x00\xc0\xa8\x02\x01", 16));
   EXPECT_EQ(bytes(550, 6), std::string("\xea\x07\x03\x05\x07\x04", 6));
   EXPECT_EQ(bytes(1436, 10), std::string("\0\0\0\x01\x01\x01\x01\0\x01\x01", 10));
-  EXPECT_EQ(bytes(1510, 45), std::string("\x01Rx1h\0\0\0\0Pkt\0\0\0\0\0" "0\0\0\0\0\0\0\0\0" "10\0\0\0\0\0\0\0"
-                                         "0\0\0\0\0\0\0\0\0\0", 45));
+  EXPECT_EQ(bytes(1510, 45), std::string("\x01Rx1h\0\0\0\0Pkt\0\0\0\0\0"
+                                         "0\0\0\0\0\0\0\0\0"
+                                         "10\0\0\0\0\0\0\0"
+                                         "0\0\0\0\0\0\0\0\0\0",
+                                         45));
   EXPECT_EQ(image[1487], 0);
   EXPECT_EQ(image[1867], 60);
   EXPECT_EQ(bytes(1863, 6), std::string("\0\0\0\0\x3c\0", 6));
@@ -140,9 +149,12 @@ TEST_F(Encode, CallsignsAreUpperCasedAndPadded) {
 
 TEST_F(Encode, RangeIsCheckedOnTheNumberAsEntered) {
   EXPECT_EQ(messageWith("Floodtimeout", "271"), "Duplicate checking - range error (15 - 180).");
-  EXPECT_EQ(messageWith("Rfheard_local_maxhops", "256"), "Local RF heard max. digi-hops range error (0 - 8).");
-  EXPECT_EQ(messageWith("Tele_holdoff", "-1"), "First telemetry data packet delay range error (0 - 250).");
-  EXPECT_EQ(messageWith("WU_normalrate", "256"), "WeatherUnderground normal send rate range error (1 - 240).");
+  EXPECT_EQ(messageWith("Rfheard_local_maxhops", "256"),
+            "Local RF heard max. digi-hops range error (0 - 8).");
+  EXPECT_EQ(messageWith("Tele_holdoff", "-1"),
+            "First telemetry data packet delay range error (0 - 250).");
+  EXPECT_EQ(messageWith("WU_normalrate", "256"),
+            "WeatherUnderground normal send rate range error (1 - 240).");
   EXPECT_EQ(messageWith("Ipaddr0", "256"), "IP Address - range error (0 - 255).");
   EXPECT_EQ(messageWith("Ipaddr3", "-1"), "IP Address - range error (0 - 255).");
   EXPECT_EQ(messageWith("Ipaddr3", ""), "'' is not a valid integer value");
@@ -180,15 +192,22 @@ TEST_F(Encode, FirstInvalidSettingInEncoderOrderWins) {
 }
 
 TEST_F(Encode, GuardedSsidsGiveTheirOwnMessage) {
-  EXPECT_EQ(messageWith("Beacon1_dest_ssid", "a"), "Beacon 1 destination - SSID range error (0 - 15).");
-  EXPECT_EQ(messageWith("Beacon1_dest_ssid", "16"), "Beacon 1 destination - SSID range error (0 - 15).");
-  EXPECT_EQ(messageWith("Beacon1_dest_ssid", "-1"), "Beacon 1 destination - SSID range error (0 - 15).");
-  EXPECT_EQ(messageWith("Beacon3_dest_string", ""), "Beacon 3 destination - too short (ex. APZR01).");
-  EXPECT_EQ(messageWith("Aprsis_packet2rf_ssid", "16"), "APRS-IS non-message path - SSID range error (0 - 15).");
-  EXPECT_EQ(messageWith("Weather_dest_ssid", ""), "Weather destination - SSID range error (0 - 15).");
+  EXPECT_EQ(messageWith("Beacon1_dest_ssid", "a"),
+            "Beacon 1 destination - SSID range error (0 - 15).");
+  EXPECT_EQ(messageWith("Beacon1_dest_ssid", "16"),
+            "Beacon 1 destination - SSID range error (0 - 15).");
+  EXPECT_EQ(messageWith("Beacon1_dest_ssid", "-1"),
+            "Beacon 1 destination - SSID range error (0 - 15).");
+  EXPECT_EQ(messageWith("Beacon3_dest_string", ""),
+            "Beacon 3 destination - too short (ex. APZR01).");
+  EXPECT_EQ(messageWith("Aprsis_packet2rf_ssid", "16"),
+            "APRS-IS non-message path - SSID range error (0 - 15).");
+  EXPECT_EQ(messageWith("Weather_dest_ssid", ""),
+            "Weather destination - SSID range error (0 - 15).");
   EXPECT_EQ(messageWith("Packet2rf_filter_ssid10", "**"),
             "APRS-IS packets to RF filter 10 - SSID range error (0 - 15, or wildcard '*').");
-  EXPECT_EQ(messageWith("Callfilter_ssid1", ""), "Callsign filter 1 - SSID range error (0 - 15, or wildcard '*').");
+  EXPECT_EQ(messageWith("Callfilter_ssid1", ""),
+            "Callsign filter 1 - SSID range error (0 - 15, or wildcard '*').");
   // The unguarded rates end the action with the conversion error instead.
   EXPECT_EQ(messageWith("Beacon2_txrate_rf", "x"), "'x' is not a valid integer value");
   EXPECT_EQ(messageWith("Weather_txrate_rf", ""), "'' is not a valid integer value");
@@ -231,13 +250,18 @@ TEST_F(Encode, WildcardsAndFilterEntries) {
 }
 
 TEST_F(Encode, RatesAcceptZeroOrTheirRange) {
-  for (const char* ok : {"0", "5", "1440"}) EXPECT_EQ(messageWith("Beacon1_txrate_rf", ok), "") << ok;
+  for (const char* ok : {"0", "5", "1440"})
+    EXPECT_EQ(messageWith("Beacon1_txrate_rf", ok), "") << ok;
   for (const char* bad : {"1", "4", "1441"})
-    EXPECT_EQ(messageWith("Beacon1_txrate_rf", bad), "Beacon 1 tx rate (RF) range error (5 - 1440), or 0 to disable.");
-  EXPECT_EQ(messageWith("Weather_txrate_aprsis", "1441"), "Weather report tx rate (APRSIS) range error (5 - 1440).");
-  EXPECT_EQ(messageWith("Aprsis_timeout", "0"), "APRS-IS reconnect timeout - range error (1 - 60).");
+    EXPECT_EQ(messageWith("Beacon1_txrate_rf", bad),
+              "Beacon 1 tx rate (RF) range error (5 - 1440), or 0 to disable.");
+  EXPECT_EQ(messageWith("Weather_txrate_aprsis", "1441"),
+            "Weather report tx rate (APRSIS) range error (5 - 1440).");
+  EXPECT_EQ(messageWith("Aprsis_timeout", "0"),
+            "APRS-IS reconnect timeout - range error (1 - 60).");
   EXPECT_EQ(messageWith("Aprsis_timeout", "60"), "");
-  EXPECT_EQ(messageWith("WU_rapidfirerate", "4"), "WeatherUnderground \"Rapid fire\" send rate range error (5 - 60).");
+  EXPECT_EQ(messageWith("WU_rapidfirerate", "4"),
+            "WeatherUnderground \"Rapid fire\" send rate range error (5 - 60).");
 }
 
 TEST_F(Encode, PortsMayBeEmpty) {
@@ -246,7 +270,8 @@ TEST_F(Encode, PortsMayBeEmpty) {
   ASSERT_TRUE(encode().ok());
   EXPECT_EQ(bytes(206, 2), std::string("\0\0", 2));
   EXPECT_EQ(bytes(240, 2), "\xff\xff");
-  EXPECT_EQ(messageWith("Aprsis1_port", "65536"), "APRS-IS Server 1 Port - range error (0 - 65535).");
+  EXPECT_EQ(messageWith("Aprsis1_port", "65536"),
+            "APRS-IS Server 1 Port - range error (0 - 65535).");
 }
 
 TEST_F(Encode, MessageAndCommentCharacters) {
@@ -257,7 +282,8 @@ TEST_F(Encode, MessageAndCommentCharacters) {
   EXPECT_EQ(messageWith("Beacon4_msg", "a\tb"), "Beacon 4 message - forbidden characters.");
   EXPECT_EQ(messageWith("Beacon4_msg", "caf\xe9"), "Beacon 4 message - forbidden characters.");
   EXPECT_EQ(messageWith("Beacon4_msg", "del\x7f"), "Beacon 4 message - forbidden characters.");
-  EXPECT_EQ(messageWith("Weather_comment", "\xe9t\xe9"), "Weather report comment - forbidden characters.");
+  EXPECT_EQ(messageWith("Weather_comment", "\xe9t\xe9"),
+            "Weather report comment - forbidden characters.");
   EXPECT_EQ(messageWith("Weather_comment", std::string(32, ' ')), "");
 }
 
@@ -284,7 +310,9 @@ TEST_F(Encode, TextsSetByProgramNeverSpillIntoTheNextField) {
   EXPECT_EQ(bytes(1894, 3), std::string("pw\0", 3));
   EXPECT_EQ(bytes(1309, 7), "ABCDEF*");
   EXPECT_EQ(bytes(1527, 10), std::string("12345678\0", 9) + "1");
-  EXPECT_EQ(bytes(106, 18), std::string(16, 'U') + std::string("\0" "6", 2));
+  EXPECT_EQ(bytes(106, 18), std::string(16, 'U') + std::string("\0"
+                                                               "6",
+                                                               2));
 }
 
 TEST_F(Encode, ComboWithNoSelectionStoresFF) {

@@ -24,8 +24,10 @@ TEST(IntegerText, AcceptsEveryHexPrefixWithoutSign) {
 }
 
 TEST(IntegerText, RefusesEverythingElse) {
-  for (const char* text : {"", " ", "+", "-", "$", "0x", "x", "12abc", "1 ", "1.5", "- 1", "+$10", "-0x10",
-                           "2147483648", "-2147483649", "$80000000", "0x100000000", "１", "1\t", "\t1"}) {
+  for (const char* text : {"",          " ",           "+",     "-",          "$",
+                           "0x",        "x",           "12abc", "1 ",         "1.5",
+                           "- 1",       "+$10",        "-0x10", "2147483648", "-2147483649",
+                           "$80000000", "0x100000000", "１",    "1\t",        "\t1"}) {
     EXPECT_FALSE(parseInteger(text).has_value()) << '"' << text << '"';
   }
 }

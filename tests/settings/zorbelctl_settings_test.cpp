@@ -51,8 +51,9 @@ TEST_F(Zorbelctl, ShowListsEveryControlInEncoderOrder) {
 
 TEST_F(Zorbelctl, EncodeThenImageShowRoundTrips) {
   const fs::path image = dir / "a.img";
-  CtlRun r = zorbelctl({"--set", "Callsign=sp1abc", "--set", "Quiettime_randomize=9", "--set", "Uploadpctime=0",
-                        "--set", "Rtcyear=2020", "--set", "Beacon2_msg=hello world", "encode", image.string()});
+  CtlRun r = zorbelctl({"--set", "Callsign=sp1abc", "--set", "Quiettime_randomize=9", "--set",
+                        "Uploadpctime=0", "--set", "Rtcyear=2020", "--set",
+                        "Beacon2_msg=hello world", "encode", image.string()});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string bytes = readFile(image);
   ASSERT_EQ(bytes.size(), 2048u);
@@ -67,8 +68,10 @@ TEST_F(Zorbelctl, EncodeThenImageShowRoundTrips) {
   EXPECT_NE(r.out.find("\nBeacon2_msg=hello world\n"), std::string::npos);
 
   const fs::path again = dir / "b.img";
-  ASSERT_EQ(zorbelctl("--image " + image.string() + " --set Uploadpctime=0 --set Rtcyear=2020 encode " +
-                      again.string()).status, 0);
+  ASSERT_EQ(zorbelctl("--image " + image.string() +
+                      " --set Uploadpctime=0 --set Rtcyear=2020 encode " + again.string())
+                .status,
+            0);
   EXPECT_EQ(readFile(again).substr(6), bytes.substr(6)) << "only the stamp and sum may differ";
 }
 
@@ -86,8 +89,10 @@ TEST_F(Zorbelctl, ExitStatusesAndMessages) {
   std::ofstream(dir / "blank.img", std::ios::binary) << std::string(2048, '\xff');
   r = zorbelctl("--image " + (dir / "blank.img").string() + " show");
   EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(r.err, "Uncompatible configuration version:\nDevice: unknown, config version control started in "
-                   "v1.21b\nConfigurator: v1.32\n");
+  EXPECT_EQ(
+      r.err,
+      "Uncompatible configuration version:\nDevice: unknown, config version control started in "
+      "v1.21b\nConfigurator: v1.32\n");
 
   EXPECT_EQ(zorbelctl("--image " + (dir / "missing.img").string() + " show").status, 4);
   EXPECT_EQ(zorbelctl("encode " + (dir / "no" / "such" / "x.img").string()).status, 4);
@@ -120,8 +125,8 @@ TEST_F(Zorbelctl, RefusesWhatItCannotDoExactly) {
   EXPECT_EQ(r.out.find("\nCallsign=EVIL"), std::string::npos);
 
   // Output that cannot be written is an error with its reason.
-  const auto full =
-      zorbel::test::runProgram({"/bin/sh", "-c", std::string("exec '") + ZORBELCTL_PATH + "' show >/dev/full"});
+  const auto full = zorbel::test::runProgram(
+      {"/bin/sh", "-c", std::string("exec '") + ZORBELCTL_PATH + "' show >/dev/full"});
   EXPECT_EQ(full.status, 4);
   EXPECT_EQ(full.err, "zorbelctl: cannot write to standard output: No space left on device\n");
 }

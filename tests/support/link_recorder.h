@@ -34,14 +34,16 @@ class LinkRecorder {
 
   link::LinkCallbacks callbacks(HandOverMode mode = HandOverMode::Keep) {
     link::LinkCallbacks cb;
-    cb.log = [this](const std::string& line) {
-      add([&] { lines_.push_back(line); });
-    };
+    cb.log = [this](const std::string& line) { add([&] { lines_.push_back(line); }); };
     cb.progress = [this](link::TransferKind k, std::uint32_t done, std::uint32_t total) {
       add([&] { progress_.emplace_back(k, done, total); });
     };
-    cb.status = [this](link::PortState state, const std::string&) { add([&] { states_.push_back(state); }); };
-    cb.transferEnded = [this](link::TransferKind k, link::TransferEnd e) { add([&] { ends_.emplace_back(k, e); }); };
+    cb.status = [this](link::PortState state, const std::string&) {
+      add([&] { states_.push_back(state); });
+    };
+    cb.transferEnded = [this](link::TransferKind k, link::TransferEnd e) {
+      add([&] { ends_.emplace_back(k, e); });
+    };
     cb.trace = [this](link::TraceDirection d, const std::uint8_t*, std::size_t n) {
       add([&] { (d == link::TraceDirection::Sent ? sentBytes_ : receivedBytes_) += n; });
     };
@@ -72,14 +74,16 @@ class LinkRecorder {
     return waitFor([&] { return lines_.size() >= count; });
   }
   bool waitForCount(const std::string& line, std::size_t count) {
-    return waitFor([&] { return std::count(lines_.begin(), lines_.end(), line) >= static_cast<long>(count); });
+    return waitFor(
+        [&] { return std::count(lines_.begin(), lines_.end(), line) >= static_cast<long>(count); });
   }
   bool waitForEnd(std::size_t count = 1) { return waitForEnds(count); }
   bool waitForEnds(std::size_t count) {
     return waitFor([&] { return ends_.size() >= count; });
   }
   bool waitForState(link::PortState state) {
-    return waitFor([&] { return std::find(states_.begin(), states_.end(), state) != states_.end(); });
+    return waitFor(
+        [&] { return std::find(states_.begin(), states_.end(), state) != states_.end(); });
   }
   // Waits until the link and the device have settled: the device has acted on
   // every byte the link sent and sent every answer, and the link has read

@@ -22,18 +22,18 @@
 namespace zorbel::test {
 
 struct ProgramRun {
-  int status = -1;   // exit status; -1 when killed by a signal or hung
-  int signal = 0;    // the signal that ended it, if one did
-  bool hung = false; // outlived the guard and was killed
-  double ms = 0;     // how long it ran
+  int status = -1;    // exit status; -1 when killed by a signal or hung
+  int signal = 0;     // the signal that ended it, if one did
+  bool hung = false;  // outlived the guard and was killed
+  double ms = 0;      // how long it ran
   std::string out;
   std::string err;
 };
 
 struct RunOptions {
-  std::string workDir;       // the folder it runs in; empty: the test's own
-  std::string input;         // bytes on its standard input (else /dev/null)
-  std::string shellPrefix;   // a shell command run before exec (a ulimit, a umask)
+  std::string workDir;      // the folder it runs in; empty: the test's own
+  std::string input;        // bytes on its standard input (else /dev/null)
+  std::string shellPrefix;  // a shell command run before exec (a ulimit, a umask)
   std::chrono::milliseconds guard{20000};
 };
 
@@ -63,14 +63,15 @@ inline ProgramRun runProgram(const std::vector<std::string>& argv, const RunOpti
     inputPath = (scratch / "in").string();
     std::ofstream(inputPath, std::ios::binary) << options.input;
   }
-  command += " >" + shellQuoted((scratch / "out").string()) + " 2>" + shellQuoted((scratch / "err").string()) +
-             " <" + shellQuoted(inputPath);
+  command += " >" + shellQuoted((scratch / "out").string()) + " 2>" +
+             shellQuoted((scratch / "err").string()) + " <" + shellQuoted(inputPath);
 
   const char* args[] = {"/bin/sh", "-c", command.c_str(), nullptr};
   ProgramRun run;
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = -1;
-  if (::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(args), environ) != 0) {
+  if (::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(args), environ) !=
+      0) {
     fs::remove_all(scratch);
     throw std::runtime_error("cannot start /bin/sh");
   }
@@ -85,7 +86,8 @@ inline ProgramRun runProgram(const std::vector<std::string>& argv, const RunOpti
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  run.ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   if (!run.hung && WIFEXITED(status)) run.status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
   run.out = slurp(scratch / "out");
@@ -116,10 +118,11 @@ class RunningProgram {
     scratch_ = scratchName;
     std::string command = "exec";
     for (const auto& a : argv) command += " " + shellQuoted(a);
-    command += " >" + shellQuoted((scratch_ / "out").string()) + " 2>" + shellQuoted((scratch_ / "err").string()) +
-               " </dev/null";
+    command += " >" + shellQuoted((scratch_ / "out").string()) + " 2>" +
+               shellQuoted((scratch_ / "err").string()) + " </dev/null";
     const char* args[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-    if (::posix_spawn(&pid_, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(args), environ) != 0)
+    if (::posix_spawn(&pid_, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(args),
+                      environ) != 0)
       throw std::runtime_error("cannot start /bin/sh");
   }
   ~RunningProgram() {
@@ -157,7 +160,8 @@ class RunningProgram {
 };
 
 #ifdef ZORBELCTL_PATH
-inline ProgramRun runZorbelctl(const std::vector<std::string>& args, const RunOptions& options = {}) {
+inline ProgramRun runZorbelctl(const std::vector<std::string>& args,
+                               const RunOptions& options = {}) {
   std::vector<std::string> argv{ZORBELCTL_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
   return runProgram(argv, options);

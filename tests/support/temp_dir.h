@@ -34,21 +34,24 @@ inline std::vector<std::uint8_t> readBytes(const std::string& path) {
 
 inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::path(::testing::TempDir()) / "zorbel-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::path(::testing::TempDir()) / "zorbel-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
   ~TempDir() {
     // A test may have left the folder read-only; it still has to go.
     std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
   }
   TempDir(const TempDir&) = delete;
@@ -78,7 +81,8 @@ class TempDir {
   // Every entry of the folder, sorted, for "nothing else was left behind".
   std::vector<std::string> entries() const {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(path_))
+      names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }

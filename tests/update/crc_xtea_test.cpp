@@ -23,7 +23,9 @@ std::span<const std::uint8_t> bytesOf(std::string_view s) {
 
 std::vector<std::uint8_t> fromHex(std::string_view hex) {
   std::vector<std::uint8_t> out;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(static_cast<std::uint8_t>(std::stoul(std::string(hex.substr(i, 2)), nullptr, 16)));
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    out.push_back(
+        static_cast<std::uint8_t>(std::stoul(std::string(hex.substr(i, 2)), nullptr, 16)));
   return out;
 }
 
@@ -37,7 +39,8 @@ TEST(CrcRegister, KnownValues) {
 TEST(CrcRegister, IsTheComplementOfZlibsCrc32) {
   const auto data = test::pattern(70000, 3);
   for (std::size_t len : {1u, 2u, 7u, 8u, 255u, 256u, 2048u, 4099u, 70000u}) {
-    const auto expected = ~static_cast<std::uint32_t>(::crc32(0L, data.data(), static_cast<uInt>(len)));
+    const auto expected =
+        ~static_cast<std::uint32_t>(::crc32(0L, data.data(), static_cast<uInt>(len)));
     EXPECT_EQ(crcRegister({data.data(), len}), expected) << "length " << len;
   }
 }
@@ -98,7 +101,9 @@ TEST(Xtea, BufferIsElectronicCodebook) {
     std::array<std::uint8_t, 8> one{};
     std::copy_n(plain.begin() + static_cast<std::ptrdiff_t>(b * 8), 8, one.begin());
     encipherBlock(one);
-    ASSERT_TRUE(std::equal(one.begin(), one.end(), buffer.begin() + static_cast<std::ptrdiff_t>(b * 8))) << b;
+    ASSERT_TRUE(
+        std::equal(one.begin(), one.end(), buffer.begin() + static_cast<std::ptrdiff_t>(b * 8)))
+        << b;
   }
   test::decipherBuffer(buffer, updateKey());
   EXPECT_EQ(buffer, plain);
@@ -112,14 +117,17 @@ TEST(Xtea, EmptyAndShortTailsAreLeftAlone) {
 
   // Two whole blocks change; the five bytes behind them are neither enciphered nor overrun.
   encipherBuffer(std::span<std::uint8_t>(buffer).first(21));
-  EXPECT_NE(std::vector(buffer.begin(), buffer.begin() + 16), std::vector(plain.begin(), plain.begin() + 16));
-  EXPECT_EQ(std::vector(buffer.begin() + 16, buffer.end()), std::vector(plain.begin() + 16, plain.end()));
+  EXPECT_NE(std::vector(buffer.begin(), buffer.begin() + 16),
+            std::vector(plain.begin(), plain.begin() + 16));
+  EXPECT_EQ(std::vector(buffer.begin() + 16, buffer.end()),
+            std::vector(plain.begin() + 16, plain.end()));
 }
 
 TEST(Xtea, BuiltInKeyIsTheConfiguredOne) {
   // The key may be the device's own: a mismatch names the word, never its value.
   for (std::size_t i = 0; i < 4; ++i)
-    EXPECT_TRUE(updateKey()[i] == generated::kUpdateKey[i]) << "k[" << i << "] differs from the configured key";
+    EXPECT_TRUE(updateKey()[i] == generated::kUpdateKey[i])
+        << "k[" << i << "] differs from the configured key";
 }
 
 }  // namespace

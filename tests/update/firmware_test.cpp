@@ -19,14 +19,16 @@ class FirmwareLoad : public ::testing::Test {
   FirmwarePages pages;
 
   std::string fileOf(std::size_t size, std::uint8_t salt = 0) {
-    const std::string path = dir.file("fw-" + std::to_string(size) + "-" + std::to_string(salt) + ".hash");
+    const std::string path =
+        dir.file("fw-" + std::to_string(size) + "-" + std::to_string(salt) + ".hash");
     writeBytes(path, pattern(size, salt));
     return path;
   }
 };
 
 TEST_F(FirmwareLoad, PageCountRoundsUp) {
-  for (auto [size, expected] : {std::pair<std::size_t, std::uint32_t>{0, 0}, {1, 1}, {128, 1}, {129, 2}, {300, 3}}) {
+  for (auto [size, expected] :
+       {std::pair<std::size_t, std::uint32_t>{0, 0}, {1, 1}, {128, 1}, {129, 2}, {300, 3}}) {
     const auto result = pages.load(fileOf(size));
     ASSERT_TRUE(result.ok()) << result.error().message;
     EXPECT_EQ(pages.pageCount(), expected) << size << " bytes";
@@ -71,7 +73,8 @@ TEST_F(FirmwareLoad, ShorterFileAfterLongerLeavesZerosBehindItsEnd) {
   ASSERT_TRUE(pages.load(fileOf(130, 2)).ok());
   const auto bytes = pattern(130, 2);
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), pages.data()));
-  EXPECT_TRUE(std::all_of(pages.data() + 130, pages.data() + kFirmwareBufferSize, [](std::uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(std::all_of(pages.data() + 130, pages.data() + kFirmwareBufferSize,
+                          [](std::uint8_t b) { return b == 0; }));
   // An upload sends two whole pages: the file's 130 bytes, then zeros.
   EXPECT_EQ(pages.pages().size(), 256u);
 }

@@ -13,8 +13,8 @@
 #include <zlib.h>
 
 #include "settings/codec.h"
-#include "support/program_run.h"
 #include "settings/model.h"
+#include "support/program_run.h"
 #include "temp_dir.h"
 #include "update/crc32.h"
 #include "update/remote_update.h"
@@ -56,15 +56,17 @@ void expectLayout(const std::vector<std::uint8_t>& file, const settings::Image& 
   EXPECT_EQ(le32(file, 0), firmware.size());
   const std::span<const std::uint8_t> covered(file.data() + 512, file.size() - 512);
   EXPECT_EQ(le32(file, 4), crcRegister(covered));
-  EXPECT_EQ(le32(file, 4), ~static_cast<std::uint32_t>(::crc32(0L, covered.data(), static_cast<uInt>(covered.size()))));
+  EXPECT_EQ(le32(file, 4), ~static_cast<std::uint32_t>(
+                               ::crc32(0L, covered.data(), static_cast<uInt>(covered.size()))));
   EXPECT_TRUE(std::equal(firmware.begin(), firmware.end(), file.begin() + 2560));
   EXPECT_EQ(decipheredImage(file), image);
-  EXPECT_FALSE(std::equal(image.begin(), image.end(), file.begin() + 512)) << "the image went in plain";
+  EXPECT_FALSE(std::equal(image.begin(), image.end(), file.begin() + 512))
+      << "the image went in plain";
   EXPECT_EQ(std::count(file.begin() + 8, file.begin() + 512, std::uint8_t{255}), 0);
 }
 
-std::vector<std::uint8_t> assembled(const settings::Image& image, std::span<const std::uint8_t> firmware,
-                                    std::time_t now) {
+std::vector<std::uint8_t> assembled(const settings::Image& image,
+                                    std::span<const std::uint8_t> firmware, std::time_t now) {
   auto file = assembleRemoteUpdate(image, firmware, now);
   if (!file) throw std::runtime_error(file.error().message);
   return file.value();
@@ -72,7 +74,8 @@ std::vector<std::uint8_t> assembled(const settings::Image& image, std::span<cons
 
 TEST(AssembleRemoteUpdate, LayoutForSeveralLengths) {
   const auto image = encodedAt(kNow);
-  for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{129}, kFirmwareBufferSize + 1, kRemoteFirmwareLimit}) {
+  for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{129},
+                             kFirmwareBufferSize + 1, kRemoteFirmwareLimit}) {
     SCOPED_TRACE(length);
     const auto firmware = pattern(length, 7);
     expectLayout(assembled(image, firmware, kNow), image, firmware);
@@ -103,11 +106,13 @@ TEST(AssembleRemoteUpdate, BuildsASecondApartDiffer) {
   // Same second, same settings: the same file.
   EXPECT_EQ(assembled(encodedAt(kNow), firmware, kNow), assembled(encodedAt(kNow), firmware, kNow));
 
-  // A second later the filler, the write stamp in the image and so the cipher text and CRC all change.
+  // A second later the filler, the write stamp in the image and so the cipher text and CRC all
+  // change.
   const auto a = assembled(encodedAt(kNow), firmware, kNow);
   const auto b = assembled(encodedAt(kNow + 1), firmware, kNow + 1);
   EXPECT_FALSE(std::equal(a.begin() + 8, a.begin() + 512, b.begin() + 8)) << "filler";
-  EXPECT_FALSE(std::equal(a.begin() + 512, a.begin() + 2560, b.begin() + 512)) << "enciphered image";
+  EXPECT_FALSE(std::equal(a.begin() + 512, a.begin() + 2560, b.begin() + 512))
+      << "enciphered image";
   EXPECT_NE(le32(a, 4), le32(b, 4));
   EXPECT_TRUE(std::equal(a.begin() + 2560, a.end(), b.begin() + 2560));
 }
@@ -160,7 +165,8 @@ TEST_F(RemoteUpdateFile, TooLongFirmwareLeavesTheDestinationAsItWas) {
   EXPECT_EQ(readBytes(out), old);
 
   const std::string fresh = dir.file("never.ruf");
-  EXPECT_FALSE(buildRemoteUpdateFile(image, firmwareOf(kRemoteFirmwareLimit + 1), fresh, kNow).ok());
+  EXPECT_FALSE(
+      buildRemoteUpdateFile(image, firmwareOf(kRemoteFirmwareLimit + 1), fresh, kNow).ok());
   EXPECT_FALSE(std::filesystem::exists(fresh));
 }
 

@@ -10,8 +10,8 @@ namespace zorbel::update::test {
 
 inline void decipherBlock(std::span<std::uint8_t, 8> block, const UpdateKey& key) {
   auto load = [&](std::size_t at) {
-    return std::uint32_t{block[at]} | std::uint32_t{block[at + 1]} << 8 | std::uint32_t{block[at + 2]} << 16 |
-           std::uint32_t{block[at + 3]} << 24;
+    return std::uint32_t{block[at]} | std::uint32_t{block[at + 1]} << 8 |
+           std::uint32_t{block[at + 2]} << 16 | std::uint32_t{block[at + 3]} << 24;
   };
   auto store = [&](std::size_t at, std::uint32_t v) {
     for (std::size_t i = 0; i < 4; ++i) block[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -28,7 +28,8 @@ inline void decipherBlock(std::span<std::uint8_t, 8> block, const UpdateKey& key
 }
 
 inline void decipherBuffer(std::span<std::uint8_t> bytes, const UpdateKey& key) {
-  for (std::size_t at = 0; at + 8 <= bytes.size(); at += 8) decipherBlock(bytes.subspan(at).first<8>(), key);
+  for (std::size_t at = 0; at + 8 <= bytes.size(); at += 8)
+    decipherBlock(bytes.subspan(at).first<8>(), key);
 }
 
 }  // namespace zorbel::update::test

@@ -93,16 +93,26 @@ int main(int argc, char** argv) {
       return true;
     };
     bool ok = true;
-    if (arg == "--link") link = value;
-    else if (arg == "--eeprom") options.eepromFile = value;
-    else if (arg == "--firmware-out") options.firmwareOut = value;
-    else if (arg == "--baud") ok = count(options.baud);
-    else if (arg == "--drop-answer") ok = count(options.dropAnswerTo);
-    else if (arg == "--corrupt-page") ok = count(options.corruptPage);
-    else if (arg == "--bad-header") ok = count(options.badHeaderPage);
-    else if (arg == "--noise") ok = count(options.noiseBytes);
-    else if (arg == "--hang-up-after") ok = count(options.hangUpAfter);
-    else if (arg == "--split") ok = count(options.splitAnswers);
+    if (arg == "--link")
+      link = value;
+    else if (arg == "--eeprom")
+      options.eepromFile = value;
+    else if (arg == "--firmware-out")
+      options.firmwareOut = value;
+    else if (arg == "--baud")
+      ok = count(options.baud);
+    else if (arg == "--drop-answer")
+      ok = count(options.dropAnswerTo);
+    else if (arg == "--corrupt-page")
+      ok = count(options.corruptPage);
+    else if (arg == "--bad-header")
+      ok = count(options.badHeaderPage);
+    else if (arg == "--noise")
+      ok = count(options.noiseBytes);
+    else if (arg == "--hang-up-after")
+      ok = count(options.hangUpAfter);
+    else if (arg == "--split")
+      ok = count(options.splitAnswers);
     else if (arg == "--misstore") {
       ok = number(value, n) && n < 2048;
       options.misstoreOffset = static_cast<int>(n);
@@ -112,8 +122,7 @@ int main(int argc, char** argv) {
       options.flood = value == "noise"   ? Flood::Noise
                       : value == "start" ? Flood::StartBytes
                                          : Flood::Acks;
-    }
-    else if (arg == "--wrong-page") {
+    } else if (arg == "--wrong-page") {
       const auto colon = value.find(':');
       unsigned page = 0;
       ok = colon != std::string::npos && number(value.substr(0, colon), options.wrongPageAnswer) &&
@@ -145,7 +154,7 @@ int main(int argc, char** argv) {
   std::cout << sim.slavePath() << std::endl;
 
   if (!link.empty()) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
       std::cerr << "zorbel-sim: " << link << " exists and is not a link; not replacing it\n";
       link.clear();
@@ -170,7 +179,8 @@ int main(int argc, char** argv) {
   if (!link.empty()) {
     char target[PATH_MAX];
     const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == sim.slavePath()) ::unlink(link.c_str());
+    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == sim.slavePath())
+      ::unlink(link.c_str());
   }
   return 0;
 }

@@ -44,8 +44,14 @@ std::uint16_t sumOf(const std::uint8_t* page) {
 }
 
 std::vector<std::uint8_t> frame(std::uint8_t type, std::uint16_t page, std::uint16_t sum) {
-  std::vector<std::uint8_t> f{0xFF, type, static_cast<std::uint8_t>(page >> 8), static_cast<std::uint8_t>(page),
-                              static_cast<std::uint8_t>(sum >> 8), static_cast<std::uint8_t>(sum), 0, 0};
+  std::vector<std::uint8_t> f{0xFF,
+                              type,
+                              static_cast<std::uint8_t>(page >> 8),
+                              static_cast<std::uint8_t>(page),
+                              static_cast<std::uint8_t>(sum >> 8),
+                              static_cast<std::uint8_t>(sum),
+                              0,
+                              0};
   f[7] = checksum(f.data());
   return f;
 }
@@ -183,7 +189,8 @@ struct Simulator::Impl {
       answer.insert(answer.end(), data, data + kPage);
       log("read request %u, answered with page %u", number, answered);
     } else {
-      log(page && !sumOk ? "page %u refused: bad page sum" : "frame for page %u not answered", number);
+      log(page && !sumOk ? "page %u refused: bad page sum" : "frame for page %u not answered",
+          number);
     }
     if (options.flood != SimOptions::Flood::None) flooding = true;
     if (answer.empty() || count == options.dropAnswerTo) return;
@@ -242,7 +249,8 @@ struct Simulator::Impl {
       at += length;
       onFrame(copy, type == 0x90 ? nullptr : copy + kFrame, when);
     }
-    incoming.erase(incoming.begin(), incoming.begin() + static_cast<std::ptrdiff_t>(std::min(at, incoming.size())));
+    incoming.erase(incoming.begin(),
+                   incoming.begin() + static_cast<std::ptrdiff_t>(std::min(at, incoming.size())));
   }
 
   // When the byte that completes the next whole frame (with its page) is
@@ -250,7 +258,9 @@ struct Simulator::Impl {
   // frame is complete in what has been received.
   Clock::time_point nextFrameDue(Clock::time_point now) const {
     const std::size_t total = incoming.size() + rx.size();
-    auto byteAt = [&](std::size_t i) { return i < incoming.size() ? incoming[i] : rx[i - incoming.size()].byte; };
+    auto byteAt = [&](std::size_t i) {
+      return i < incoming.size() ? incoming[i] : rx[i - incoming.size()].byte;
+    };
     std::size_t at = 0;
     for (;;) {
       while (at < total && byteAt(at) != 0xFF) ++at;
@@ -268,8 +278,8 @@ struct Simulator::Impl {
     }
   }
 
-  static void note(std::atomic<std::int64_t>& sum, std::atomic<std::int64_t>& max, std::atomic<std::uint64_t>& count,
-                   Clock::duration late) {
+  static void note(std::atomic<std::int64_t>& sum, std::atomic<std::int64_t>& max,
+                   std::atomic<std::uint64_t>& count, Clock::duration late) {
     const std::int64_t ns = std::chrono::duration_cast<std::chrono::nanoseconds>(late).count();
     sum += ns;
     if (ns > max.load()) max.store(ns);
@@ -293,7 +303,8 @@ struct Simulator::Impl {
     const auto save = [](const std::string& path, const void* bytes, std::size_t size) {
       const auto written = writeFile(path, std::string_view(static_cast<const char*>(bytes), size));
       if (!written)
-        std::fprintf(stderr, "zorbel-sim: cannot write %s: %s\n", path.c_str(), written.error().reason.c_str());
+        std::fprintf(stderr, "zorbel-sim: cannot write %s: %s\n", path.c_str(),
+                     written.error().reason.c_str());
     };
     if (writeEeprom) save(options.eepromFile, image.data(), image.size());
     if (writeFirmware) save(options.firmwareOut, fw.data(), fw.size());
@@ -347,17 +358,21 @@ struct Simulator::Impl {
       }
 
       Clock::time_point wakeAt = flushAt;
-      if (!tx.empty()) wakeAt = std::min(wakeAt, blocked ? now + std::chrono::milliseconds(1) : tx.front().due);
+      if (!tx.empty())
+        wakeAt = std::min(wakeAt, blocked ? now + std::chrono::milliseconds(1) : tx.front().due);
       wakeAt = std::min(wakeAt, frameDue);
       timespec timeout{};
       timespec* timeoutPtr = nullptr;
       if (wakeAt != Clock::time_point::max()) {
-        const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(wakeAt - now, Clock::duration{}));
-        timeout = {static_cast<time_t>(wait.count() / 1'000'000'000), static_cast<long>(wait.count() % 1'000'000'000)};
+        const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::max(wakeAt - now, Clock::duration{}));
+        timeout = {static_cast<time_t>(wait.count() / 1'000'000'000),
+                   static_cast<long>(wait.count() % 1'000'000'000)};
         timeoutPtr = &timeout;
       }
       idle.store(rx.empty() && tx.empty() && frameDue == Clock::time_point::max());
-      pollfd fds[2] = {{master, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0}, {stopFd, POLLIN, 0}};
+      pollfd fds[2] = {{master, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0},
+                       {stopFd, POLLIN, 0}};
       const int ready = ::ppoll(fds, 2, timeoutPtr, nullptr);
       if (ready < 0 && errno != EINTR) break;
       if (fds[1].revents & POLLIN) break;
@@ -368,7 +383,8 @@ struct Simulator::Impl {
           idle.store(false);  // before the count, so idle() after bytesReceived() is never stale
           received += static_cast<std::uint64_t>(n);
           for (ssize_t i = 0; i < n; ++i) {
-            // A byte is on the wire from when it was handed over, or from when the byte before it was through.
+            // A byte is on the wire from when it was handed over, or from when the byte before it
+            // was through.
             rxLast = byteTime.count() ? std::max(now, rxLast) + byteTime : now;
             rx.push_back({buffer[i], rxLast});
           }
@@ -397,8 +413,9 @@ bool Simulator::start(std::string& error) {
     const auto read = readWholeFile(s.options.eepromFile, settings::kImageSize);
     if (!read || read.value().size() != settings::kImageSize) {
       error = s.options.eepromFile + ": " +
-              (read.ok() || read.error().kind == ErrorKind::TooLong ? "not a 2048-byte configuration memory"
-                                                                     : read.error().reason);
+              (read.ok() || read.error().kind == ErrorKind::TooLong
+                   ? "not a 2048-byte configuration memory"
+                   : read.error().reason);
       return false;
     }
     std::copy(read.value().begin(), read.value().end(), s.eeprom.begin());
@@ -472,9 +489,11 @@ PacingStats Simulator::pacingStats() const {
   const auto writes = s.txWrites.load(), frames = s.rxFrames.load();
   stats.answerWrites = writes;
   stats.framesActedOn = frames;
-  stats.meanWriteLateUs = writes ? static_cast<double>(s.txLateNs.load()) / static_cast<double>(writes) / 1000.0 : 0;
+  stats.meanWriteLateUs =
+      writes ? static_cast<double>(s.txLateNs.load()) / static_cast<double>(writes) / 1000.0 : 0;
   stats.maxWriteLateUs = static_cast<double>(s.txLateMaxNs.load()) / 1000.0;
-  stats.meanFrameLateUs = frames ? static_cast<double>(s.rxLateNs.load()) / static_cast<double>(frames) / 1000.0 : 0;
+  stats.meanFrameLateUs =
+      frames ? static_cast<double>(s.rxLateNs.load()) / static_cast<double>(frames) / 1000.0 : 0;
   stats.maxFrameLateUs = static_cast<double>(s.rxLateMaxNs.load()) / 1000.0;
   return stats;
 }

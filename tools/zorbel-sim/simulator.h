@@ -23,14 +23,14 @@ struct SimOptions {
   std::string firmwareOut;  // the collected firmware pages, written after changes
 
   // Fault switches. Counts are 1-based; 0 switches a fault off.
-  unsigned dropAnswerTo = 0;        // the answer to the Nth frame is not sent
-  unsigned corruptPage = 0;         // the Nth page answered has a data byte changed (header sum as before)
-  unsigned badHeaderPage = 0;       // the Nth page answered has a wrong frame checksum in its header
-  unsigned wrongPageAnswer = 0;     // the Nth page answered is page wrongPageNumber instead
+  unsigned dropAnswerTo = 0;  // the answer to the Nth frame is not sent
+  unsigned corruptPage = 0;  // the Nth page answered has a data byte changed (header sum as before)
+  unsigned badHeaderPage = 0;    // the Nth page answered has a wrong frame checksum in its header
+  unsigned wrongPageAnswer = 0;  // the Nth page answered is page wrongPageNumber instead
   std::uint16_t wrongPageNumber = 0;
-  unsigned noiseBytes = 0;          // bytes of noise (never 0xFF) before every answer
-  unsigned hangUpAfter = 0;         // on the Nth frame the line is hung up, unanswered
-  unsigned splitAnswers = 0;        // answers go out in pieces of this many bytes, 0.5 ms apart
+  unsigned noiseBytes = 0;    // bytes of noise (never 0xFF) before every answer
+  unsigned hangUpAfter = 0;   // on the Nth frame the line is hung up, unanswered
+  unsigned splitAnswers = 0;  // answers go out in pieces of this many bytes, 0.5 ms apart
   // Stores the configuration byte at this offset changed (its lowest bit
   // flipped) while answering as if all was well; -1: off.
   int misstoreOffset = -1;

@@ -12,7 +12,8 @@ int applyConfig(Context& ctx, const std::string& path) {
   // wish for the load defaults: they would reach the device, default
   // passwords included.
   if (const auto readable = checkReadable(path); !readable) {
-    std::cerr << "zorbelctl: Unable to read from " << path << ": " << readable.error().reason << "\n";
+    std::cerr << "zorbelctl: Unable to read from " << path << ": " << readable.error().reason
+              << "\n";
     return kExitFile;
   }
   const Result<cfgfile::ImportReport> result = cfgfile::importConfigFile(ctx.model, path);

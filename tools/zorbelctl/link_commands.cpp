@@ -12,9 +12,9 @@
 
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -72,7 +72,8 @@ class TraceFile {
     const char* arrow = direction == link::TraceDirection::Sent ? ">" : "<";
     for (std::size_t at = 0; at < count; at += 32) {
       std::fprintf(file_, "%11.6f %s", t, arrow);
-      for (std::size_t i = at; i < count && i < at + 32; ++i) std::fprintf(file_, " %02X", bytes[i]);
+      for (std::size_t i = at; i < count && i < at + 32; ++i)
+        std::fprintf(file_, " %02X", bytes[i]);
       std::fputc('\n', file_);
     }
     if (std::fflush(file_) != 0 || std::ferror(file_)) failure_ = std::strerror(errno);
@@ -383,7 +384,8 @@ int cmdUpload(Context& ctx, const Args& args) {
   const auto loaded = firmware->load(args[1]);
   if (!loaded) {
     std::cerr << loaded.error().message;
-    if (!loaded.error().reason.empty()) std::cerr << " (" << args[1] << ": " << loaded.error().reason << ")";
+    if (!loaded.error().reason.empty())
+      std::cerr << " (" << args[1] << ": " << loaded.error().reason << ")";
     std::cerr << "\n";
     return kExitFile;
   }

@@ -122,10 +122,13 @@ int main(int argc, char** argv) {
 
   const std::string command = argv[i++];
   const Args args(argv + i, argv + argc);
-  struct Command { int (*run)(Context&, const Args&); std::size_t arity; };
+  struct Command {
+    int (*run)(Context&, const Args&);
+    std::size_t arity;
+  };
   const std::map<std::string, Command> commands{
-      {"show", {cmdShow, 0}},   {"encode", {cmdEncode, 1}}, {"save", {cmdSave, 1}},
-      {"ruf", {cmdRuf, 2}},     {"write", {cmdWrite, 1}},   {"read", {cmdRead, 1}},
+      {"show", {cmdShow, 0}},     {"encode", {cmdEncode, 1}},   {"save", {cmdSave, 1}},
+      {"ruf", {cmdRuf, 2}},       {"write", {cmdWrite, 1}},     {"read", {cmdRead, 1}},
       {"upload", {cmdUpload, 2}}, {"compare", {cmdCompare, 1}},
   };
   auto it = commands.find(command);

@@ -27,8 +27,10 @@ int cmdRuf(Context& ctx, const Args& args) {
 
   // A remote update file given as the firmware means the arguments are the
   // wrong way round: the output named second would be the user's firmware.
-  if (const auto first = readWholeFile(args[0], update::kRemoteMaxFileSize); first && looksBuilt(first.value())) {
-    std::cerr << "zorbelctl: " << args[0] << " is a remote update file, not a firmware hash file (ruf FIRMWARE OUT)\n";
+  if (const auto first = readWholeFile(args[0], update::kRemoteMaxFileSize);
+      first && looksBuilt(first.value())) {
+    std::cerr << "zorbelctl: " << args[0]
+              << " is a remote update file, not a firmware hash file (ruf FIRMWARE OUT)\n";
     return kExitFile;
   }
 

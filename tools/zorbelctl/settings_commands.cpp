@@ -80,7 +80,8 @@ int applyImage(Context& ctx, const std::string& path) {
   const std::vector<unsigned char>& bytes = read.value();
   settings::Image image{};
   if (bytes.size() != image.size()) {
-    std::cerr << "zorbelctl: " << path << " holds " << bytes.size() << " bytes, not a 2048-byte image\n";
+    std::cerr << "zorbelctl: " << path << " holds " << bytes.size()
+              << " bytes, not a 2048-byte image\n";
     return kExitFile;
   }
   std::memcpy(image.data(), bytes.data(), image.size());
@@ -115,9 +116,15 @@ void printSettings(const settings::SettingsModel& model, std::ostream& out) {
     const auto& st = model.at(i);
     out << all[i].name << '=';
     switch (all[i].kind) {
-      case ControlKind::Edit: printValue(out, st.text); break;
-      case ControlKind::Combo: out << st.index; break;
-      case ControlKind::Check: out << (st.checked ? 1 : 0); break;
+      case ControlKind::Edit:
+        printValue(out, st.text);
+        break;
+      case ControlKind::Combo:
+        out << st.index;
+        break;
+      case ControlKind::Check:
+        out << (st.checked ? 1 : 0);
+        break;
     }
     out << '\n';
   }
@@ -133,7 +140,8 @@ int cmdShow(Context& ctx, const Args&) {
     const ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      std::cerr << "zorbelctl: cannot write to standard output: " << std::strerror(n < 0 ? errno : EIO) << "\n";
+      std::cerr << "zorbelctl: cannot write to standard output: "
+                << std::strerror(n < 0 ? errno : EIO) << "\n";
       return kExitFile;
     }
     done += static_cast<std::size_t>(n);
@@ -151,10 +159,11 @@ int encodeForWrite(Context& ctx, settings::Image& image) {
 int cmdEncode(Context& ctx, const Args& args) {
   settings::Image image{};
   if (int status = encodeForWrite(ctx, image); status != kExitOk) return status;
-  const auto written =
-      writeFile(args[0], std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+  const auto written = writeFile(
+      args[0], std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
   if (!written) {
-    std::cerr << "zorbelctl: Unable to write to " << args[0] << ": " << written.error().reason << "\n";
+    std::cerr << "zorbelctl: Unable to write to " << args[0] << ": " << written.error().reason
+              << "\n";
     return kExitFile;
   }
   return kExitOk;

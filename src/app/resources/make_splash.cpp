@@ -26,7 +26,8 @@ QImage draw(const QString& name) {
   // A few stars.
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(220, 230, 245));
-  const QPoint stars[] = {{22, 20}, {64, 42}, {200, 18}, {232, 60}, {160, 34}, {30, 86}, {214, 100}};
+  const QPoint stars[] = {{22, 20},  {64, 42}, {200, 18}, {232, 60},
+                          {160, 34}, {30, 86}, {214, 100}};
   for (const QPoint& s : stars) p.drawEllipse(s, 1, 1);
 
   // Ground.
