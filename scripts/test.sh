@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the test suites, the
 # Debian package check, the sanitizer builds and the fuzz targets.
-#   --quick  only the test suites (what a developer runs between changes)
+#   --quick  the style checks and the test suites (what a developer runs between changes)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j2
+echo "== style"
+scripts/check-style.sh
 [ "${1:-}" = "--quick" ] && exit 0
 
 echo "== Debian package"
