@@ -22,24 +22,12 @@ class EndToEnd : public WindowTest {
     ASSERT_TRUE(sim.start(error)) << error;
   }
 
-  void openPort() {
-    portBox()->setEditText(QString::fromStdString(sim.slavePath()));
-    dialogs.expectMessage("Serial port opened successfully.", "Information");
-    click(names::kOpenPortButton);
-    ASSERT_TRUE(mainWindow().link().device().workerRunning());
-  }
-
-  int logCount(const QString& line) { return logView()->toPlainText().split('\n').count(line); }
-  bool waitForLog(const QString& line, int count = 1) {
-    return waitFor([&] { return logCount(line) >= count; }, 10000);
-  }
-
   sim::Simulator sim;
   QTemporaryDir dir;
 };
 
 TEST_F(EndToEnd, WriteReadAndFirmwareUploadThroughTheWindow) {
-  openPort();
+  openPort(sim);
   EXPECT_TRUE(waitFor([&] { return statusLine()->text().contains("open"); }));
 
   // A refused encode sends nothing: the device later sees only the good write's pages.
@@ -115,7 +103,7 @@ TEST_F(EndToEnd, ImageOfAnotherVersionLeavesTheControlsAndSaysWhy) {
   std::uint32_t sum = settings::imageSum(image);
   for (int i = 0; i < 4; ++i) image[i] = static_cast<std::uint8_t>(sum >> (8 * i));
   sim.setEeprom(image);
-  openPort();
+  openPort(sim);
   dialogs.expectMessage("Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32",
                         "Information");
   click(names::kReadConfigButton);
@@ -132,7 +120,7 @@ TEST_F(EndToEnd, ClosingTheWindowWhileTheWorkerWaitsDoesNotHang) {
     EXPECT_TRUE(settings::encodeSettings(model, image));
     return image;
   }());
-  openPort();
+  openPort(sim);
   click(names::kReadConfigButton);
   // No events are processed here, so the read's last page leaves the worker
   // waiting for a decode that never runs; the close must not wait for it.

@@ -56,20 +56,6 @@ class LineFaults : public WindowTest {
     return *sims.back();
   }
 
-  void openPort(const sim::Simulator& sim) {
-    portBox()->setEditText(QString::fromStdString(sim.slavePath()));
-    dialogs.expectMessage("Serial port opened successfully.", "Information");
-    click(names::kOpenPortButton);
-    ASSERT_TRUE(mainWindow().link().device().workerRunning());
-  }
-
-  QStringList log() { return logView()->toPlainText().split('\n', Qt::SkipEmptyParts); }
-  int logCount(const QString& line) { return static_cast<int>(log().count(line)); }
-  bool waitForLog(const QString& line, int count = 1) {
-    return waitFor([&] { return logCount(line) >= count; }, 10000);
-  }
-  QString status() { return statusLine()->text(); }
-
   // The pages of the frames of one type the device accepted, in order.
   static std::vector<int> pages(const sim::Simulator& sim, std::uint8_t type) {
     std::vector<int> out;

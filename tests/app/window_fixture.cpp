@@ -4,6 +4,9 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include "link_adapter.h"
+#include "simulator.h"
+
 namespace zorbel::app::test_support {
 
 void WindowTest::type(const QString& name, const QString& value) {
@@ -11,6 +14,13 @@ void WindowTest::type(const QString& name, const QString& value) {
   e->selectAll();
   QTest::keyClick(e, Qt::Key_Delete);
   QTest::keyClicks(e, value);
+}
+
+void WindowTest::openPort(const sim::Simulator& sim) {
+  portBox()->setEditText(QString::fromStdString(sim.slavePath()));
+  dialogs.expectMessage("Serial port opened successfully.", "Information");
+  click(names::kOpenPortButton);
+  ASSERT_TRUE(mainWindow().link().device().workerRunning());
 }
 
 bool WindowTest::waitFor(const std::function<bool()>& done, int ms) {

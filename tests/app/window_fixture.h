@@ -17,6 +17,10 @@
 #include "scripted_dialogs.h"
 #include "windows.h"
 
+namespace zorbel::sim {
+class Simulator;
+}
+
 namespace zorbel::app::test_support {
 
 class WindowTest : public ::testing::Test {
@@ -50,6 +54,16 @@ class WindowTest : public ::testing::Test {
   void type(const QString& name, const QString& value);
   void click(const QString& button) { control<QPushButton>(button)->click(); }
   void trigger(const QString& action) { control<QAction>(action)->trigger(); }
+
+  // Types the simulator's terminal into the port box and presses "Open port".
+  void openPort(const sim::Simulator& sim);
+  // The log's lines, and waiting for one of them to have shown `count` times.
+  QStringList log() { return logView()->toPlainText().split('\n', Qt::SkipEmptyParts); }
+  int logCount(const QString& line) { return static_cast<int>(log().count(line)); }
+  bool waitForLog(const QString& line, int count = 1) {
+    return waitFor([&] { return logCount(line) >= count; }, 10000);
+  }
+  QString status() { return statusLine()->text(); }
 
   // Runs queued calls (the link's reports) until `done` holds or `ms` pass.
   static bool waitFor(const std::function<bool()>& done, int ms = 5000);

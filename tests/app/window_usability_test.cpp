@@ -31,17 +31,6 @@ class Usability : public WindowTest {
     EXPECT_TRUE(sim_->start(error)) << error;
     return *sim_;
   }
-  void openPort() {
-    portBox()->setEditText(QString::fromStdString(sim_->slavePath()));
-    dialogs.expectMessage("Serial port opened successfully.", "Information");
-    click(names::kOpenPortButton);
-    ASSERT_TRUE(mainWindow().link().device().workerRunning());
-  }
-  int logCount(const QString& line) { return logView()->toPlainText().split('\n').count(line); }
-  bool waitForLog(const QString& line, int count = 1) {
-    return waitFor([&] { return logCount(line) >= count; }, 10000);
-  }
-  QString status() { return statusLine()->text(); }
   QString writeFile(const QString& name, int size) {
     QFile f(dir.filePath(name));
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
@@ -102,7 +91,7 @@ TEST_F(Usability, FirmwareBarKeepsItsOwnRangeAcrossAConfigurationWrite) {
   sim::SimOptions paced;
   paced.baud = 115200;
   startSim(paced);
-  openPort();
+  openPort(*sim_);
   dialogs.expectFile(names::kFirmwareDialog, writeFile("fw.hash", 40000));  // 313 pages
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Firmware page sent [3]."));
@@ -133,7 +122,7 @@ TEST_F(Usability, StatusLineSaysHowAReadEndedAndWhenTheDeviceIsSilent) {
   for (int i = 0; i < 4; ++i)
     image[settings::kImageSumOffset + i] = static_cast<std::uint8_t>(sum >> (8 * i));
   sim.setEeprom(image);
-  openPort();
+  openPort(*sim_);
   click(names::kReadConfigButton);
   ASSERT_TRUE(
       waitFor([&] { return status() == "Waiting for the device (no answer for 2 s)"; }, 10000))
@@ -426,7 +415,7 @@ TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite
   settings::Image image{};
   ASSERT_TRUE(settings::encodeSettings(other, image).ok());
   sim.setEeprom(image);
-  openPort();
+  openPort(*sim_);
   QStringList rows;
   dialogs.expectWindow(names::kCompareDialog, [&](QDialog& shown) {
     auto* table = shown.findChild<QTableWidget*>(names::kComparedSettings);

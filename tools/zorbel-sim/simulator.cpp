@@ -31,6 +31,9 @@ constexpr std::size_t kFrame = 8;
 constexpr auto kSplitPause = std::chrono::microseconds(500);
 constexpr auto kIdleFlush = std::chrono::milliseconds(100);
 
+// The device's side of the frames is written here on its own, not taken from
+// the link: a fault in the link's framing then shows as a refused frame in the
+// tests instead of being shared by both ends.
 std::uint8_t checksum(const std::uint8_t* frame) {
   unsigned sum = 0;
   for (int i = 1; i <= 6; ++i) sum += frame[i];
