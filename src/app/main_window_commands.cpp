@@ -232,6 +232,22 @@ void MainWindow::readFromFile() {
   const std::string& versionMessage = imported.value().versionMessage;
   if (!versionMessage.empty()) information(kInformation, fromBytes(versionMessage));
   binder_.toWidgets();
+  // The boxes show such texts whole, but the device takes no more than a box's
+  // length: say so now rather than let "Write config" send them cut.
+  const std::vector<std::string>& overlong = imported.value().overlongTexts;
+  if (!overlong.empty()) {
+    QStringList lines;
+    for (const std::string& name : overlong) {
+      const auto& s = settings::allSettings()[settings::SettingsModel::find(name).value()];
+      lines << QString("%1: at most %2 characters")
+                   .arg(QString::fromStdString(name))
+                   .arg(s.maxLength);
+    }
+    information(kInformation,
+                "These texts from the file are longer than their boxes take; Write config "
+                "sends them cut to fit:\n" +
+                    lines.join("\n"));
+  }
 }
 
 void MainWindow::buildRemoteUpdateFile() {

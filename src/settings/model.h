@@ -70,4 +70,9 @@ class SettingsModel {
 // Whether `index` names an item of `setting`'s list.
 bool isItem(const Setting& setting, int index);
 
+// The edit boxes, in encoder order, whose text is longer than the box takes
+// (possible only when set by program, as by a configuration file import). The
+// encoder stores such a text cut to its field.
+std::vector<std::string> overlongTexts(const SettingsModel& model);
+
 }  // namespace zorbel::settings

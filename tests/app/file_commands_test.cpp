@@ -79,6 +79,10 @@ TEST_F(FileCommands, ReadingAMissingFileChangesNothingAndALongTextIsShownWhole) 
       "1\r\n");
   f.close();
   dialogs.expectFile(names::kConfigOpenDialog, path("long.cfg"));
+  dialogs.expectMessage(
+      "These texts from the file are longer than their boxes take; Write config sends them cut "
+      "to fit:\nCallsign: at most 6 characters",
+      "Information");
   trigger(names::kReadFromFileAction);
   EXPECT_EQ(text("Callsign"), "ABCDEFGHIJ");
   EXPECT_FALSE(edit("Rtcyear")->isEnabled()) << "importing Uploadpctime clicks it";

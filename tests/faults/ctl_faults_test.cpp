@@ -297,6 +297,32 @@ TEST_F(CtlFaults, ClosedStandardStreamsNeverReachThePort) {
           "only frames reach the port");
 }
 
+// Output that cannot go out is the user's side, never the device's: a full
+// disk is reported, and a reader slower than --timeout does not end an upload
+// as "No answer from the device." half-way.
+TEST_F(CtlFaults, BlockedOrFailingOutputIsNoSilenceOfTheDevice) {
+  startSim();
+  sim->setEeprom(encoded("OK7OUT"));
+  ProgramRun run =
+      runProgram({"/bin/sh", "-c",
+                  std::string("exec '") + ZORBELCTL_PATH + "' read '" + port() + "' >/dev/full"},
+                 dir);
+  EXPECT_EQ(run.status, 4);
+  EXPECT_EQ(run.err, "zorbelctl: cannot write to standard output: No space left on device\n");
+
+  // A full-size upload logs about 100 KB: more than a pipe holds.
+  const std::string firmware = dir.write("big.hash", pattern(237568, 9));
+  const std::string status = dir.path("status");
+  const std::string script = std::string("{ '") + ZORBELCTL_PATH + "' --timeout 0.3 upload '" +
+                             port() + "' '" + firmware + "'; echo $? >'" + status +
+                             "'; } | { sleep 2; cat >/dev/null; }";
+  run = runProgram({"/bin/sh", "-c", script}, dir);
+  EXPECT_EQ(readFile(status), "0\n") << run.err;
+  EXPECT_EQ(sim->firmware(), uploaded(pattern(237568, 9)));
+  outcome("zorbelctl with output to a full disk, and upload with output held 2 s",
+          "exit 4 with the reason; the upload completes (exit 0)");
+}
+
 TEST_F(CtlFaults, TheTraceFileIsMadeOnlyForAnOpenPortAndItsFailuresAreReported) {
   startSim();
   sim->setEeprom(encoded("OK9TRC"));

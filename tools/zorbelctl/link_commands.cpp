@@ -181,11 +181,17 @@ class Session {
     }
 
     int status = runWith(port, kind, start, callbacks, trace);
-    // Output whose reader went away ends the program as it would have, now
-    // that the port is closed.
-    if (!std::cout) {
+    if (outputError_ == EPIPE) {
+      // Output whose reader went away ends the program as it would have, now
+      // that the port is closed.
       std::signal(SIGPIPE, SIG_DFL);
       std::raise(SIGPIPE);
+    }
+    if (outputError_ != 0) {
+      // A full disk or a failing device: the user never saw the outcome.
+      std::cerr << "zorbelctl: cannot write to standard output: " << std::strerror(outputError_)
+                << "\n";
+      if (status == kExitOk) status = kExitFile;
     }
     return status;
   }
@@ -234,6 +240,12 @@ class Session {
 
   void madeProgress() { lastProgress_.store(Clock::now().time_since_epoch().count()); }
 
+  // The first failure of standard output, by its errno (EIO when none was set).
+  void noteOutputError(const std::ostream& out) {
+    if (out || outputError_ != 0 || &out != &std::cout) return;
+    outputError_ = errno != 0 ? errno : EIO;
+  }
+
   // The worker is let go of whatever it waits for, then stopped.
   void finish(DeviceLink& device) {
     {
@@ -261,9 +273,13 @@ class Session {
       }
       Event event = std::move(events_.front());
       events_.pop_front();
+      // A full queue held the worker back: it could not read the port while
+      // our own output was blocked, so that time is no silence of the device.
+      const bool workerHeld = events_.size() + 1 >= kQueueLimit;
       lock.unlock();
       space_.notify_one();
       const int status = handle(device, kind, event);
+      if (workerHeld) madeProgress();
       lock.lock();
       if (status >= 0) return status;
     }
@@ -273,7 +289,9 @@ class Session {
   int handle(DeviceLink& device, TransferKind kind, Event& event) {
     switch (event.kind) {
       case Event::Log:
+        errno = 0;
         *logOut_ << event.line << std::endl;
+        noteOutputError(*logOut_);
         return -1;
       case Event::Lost:
         return kExitFile;  // the link has logged why
@@ -281,7 +299,10 @@ class Session {
         std::cout.flush();
         return 128 + event.signal;
       case Event::HandOver: {
+        errno = 0;
         const int status = onImage_(event.hand->image());
+        std::cout.flush();
+        noteOutputError(std::cout);
         event.hand->done();
         return status;
       }
@@ -316,6 +337,7 @@ class Session {
   std::deque<Event> events_;
   bool closing_ = false;
   std::atomic<Clock::rep> lastProgress_{0};
+  int outputError_ = 0;  // owner thread only
 };
 
 // A read's image decoded over `model`; false (the message printed) for another version.

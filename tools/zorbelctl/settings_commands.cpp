@@ -150,6 +150,14 @@ int cmdShow(Context& ctx, const Args&) {
 }
 
 int encodeForWrite(Context& ctx, settings::Image& image) {
+  // A text longer than its box (from a configuration file) would be stored
+  // cut: the device would hold something else than asked, a password the user
+  // then does not know. Refused, as --set refuses it.
+  if (const auto overlong = settings::overlongTexts(ctx.model); !overlong.empty()) {
+    const auto& s = settings::allSettings()[settings::SettingsModel::find(overlong[0]).value()];
+    std::cerr << "zorbelctl: " << s.name << ": at most " << s.maxLength << " characters\n";
+    return kExitUsage;
+  }
   const Result<void> result = settings::encodeForDevice(ctx.model, image);
   if (result) return kExitOk;
   std::cerr << result.error().message << "\n";
