@@ -391,7 +391,9 @@ struct Simulator::Impl {
             rxLast = byteTime.count() ? std::max(now, rxLast) + byteTime : now;
             rx.push_back({buffer[i], rxLast});
           }
-          flushAt = now + kIdleFlush;
+          // The memory files are written once the line has been quiet for a while after
+          // the last byte is through the paced line (and so handled), not after it came in.
+          flushAt = std::max(now, rxLast) + kIdleFlush;
         }
       } else if (Clock::now() >= flushAt) {
         flush();
