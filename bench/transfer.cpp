@@ -94,8 +94,8 @@ bool runAll(unsigned baud) {
   Bench bench;
   link::DeviceLink device_link(bench.callbacks());
   const auto opened = device_link.open(device.slavePath());
-  if (!opened.ok) {
-    std::fprintf(stderr, "transfer: %s\n", opened.error.reason.c_str());
+  if (!opened.ok()) {
+    std::fprintf(stderr, "transfer: %s\n", opened.error().reason.c_str());
     return false;
   }
   std::printf("%s:\n", baud ? ("paced at " + std::to_string(baud) + " baud").c_str() : "unpaced");

@@ -108,21 +108,21 @@ QString dialogFolder(const QString& subfolder) {
 // ---- Connection group -------------------------------------------------------
 
 void MainWindow::openPort() {
-  const link::OpenResult result = link_->device().open(toBytes(portName()));
-  if (result.ok) {
+  const Result<void> result = link_->device().open(toBytes(portName()));
+  if (result.ok()) {
     portClosedByUser_ = false;
     information(kInformation, QString::fromStdString(link::kOpenedMessage));
     return;
   }
   resetProgress();
   // The reason, then on a line of its own the hint when there is one.
-  const QString details = QString::fromLocal8Bit(result.error.reason);
+  const QString details = QString::fromLocal8Bit(result.error().reason);
   const QString reason = details.section('\n', 0, 0);
   // The port this open let go reports its closing through the queue; the
   // reason goes through it too, after that report, so that it stays in view.
   QMetaObject::invokeMethod(
       this, [this, reason] { setStatus(reason); }, Qt::QueuedConnection);
-  information(kInformation, QString::fromStdString(result.error.message), details);
+  information(kInformation, QString::fromStdString(result.error().message), details);
 }
 
 void MainWindow::closePort() {

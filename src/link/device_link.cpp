@@ -431,19 +431,16 @@ DeviceLink::DeviceLink(LinkCallbacks callbacks)
 
 DeviceLink::~DeviceLink() { stopAndJoin(); }
 
-OpenResult DeviceLink::open(const std::string& portName) {
+Result<void> DeviceLink::open(const std::string& portName) {
   stopAndJoin();
-  OpenResult result;
-  result.device = devicePath(portName);
   PortError error;
-  auto port = SerialPort::openPort(result.device, error);
+  auto port = SerialPort::openPort(devicePath(portName), error);
   if (!port) {
-    result.error = makeError(ErrorKind::CannotRead, kOpenErrorMessage,
-                             error.reason + (error.hint.empty() ? "" : "\n" + error.hint));
     if (state_->callbacks.log)
       state_->callbacks.log("Serial port open error: " + error.reason +
                             (error.hint.empty() ? "" : ". " + error.hint));
-    return result;
+    return makeError(ErrorKind::CannotRead, kOpenErrorMessage,
+                     error.reason + (error.hint.empty() ? "" : "\n" + error.hint));
   }
   // A new port is a new byte stream: nothing half-parsed from the last one carries over.
   state_->ring.clear();
@@ -455,8 +452,7 @@ OpenResult DeviceLink::open(const std::string& portName) {
     SerialWorker worker(*s, std::move(p));
     worker.run();
   });
-  result.ok = true;
-  return result;
+  return {};
 }
 
 void DeviceLink::close() {

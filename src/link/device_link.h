@@ -75,16 +75,6 @@ enum class PortState {
 
 enum class TraceDirection { Sent, Received };
 
-// On success the message box says kOpenedMessage. On failure `error` holds
-// kind CannotRead, message kOpenErrorMessage (the message box's text) and as
-// reason the operating system's ("/dev/ttyUSB0: Permission denied"), followed
-// on a line of its own by what usually fixes it on Linux when there is a hint.
-struct OpenResult {
-  bool ok = false;
-  std::string device;  // the device path that was opened or tried
-  Error error{ErrorKind::CannotRead, {}, {}};
-};
-
 // Where an image read back differs from the one sent.
 struct ImageDifference {
   std::size_t count = 0;        // bytes that differ; 0 when the images are equal
@@ -151,9 +141,13 @@ class DeviceLink {
   // then opens `portName` (see devicePath()) exclusively, raw 115200 8N1, no
   // flow control, DTR and RTS off, and starts a worker on it. Requests posted
   // while no worker ran go out on its first pass. On failure the link stays
-  // closed, the result carries kOpenErrorMessage with the reason and a hint,
-  // and a log line with the reason is produced (on the owner's thread).
-  OpenResult open(const std::string& portName);
+  // closed, and a log line with the reason is produced (on the owner's
+  // thread). On success the message box says kOpenedMessage; a failure is an
+  // Error of kind CannotRead with message kOpenErrorMessage (the message box's
+  // text) and as reason the operating system's ("/dev/ttyUSB0: Permission
+  // denied"), followed on a line of its own by what usually fixes it on Linux
+  // when there is a hint.
+  Result<void> open(const std::string& portName);
 
   // "Close port": asks the worker to stop and returns at once; the worker
   // releases the port promptly (at most one read time-out, ~129 ms). A waiting

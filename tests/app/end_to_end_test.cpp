@@ -90,7 +90,7 @@ TEST_F(EndToEnd, WriteReadAndFirmwareUploadThroughTheWindow) {
   click(names::kClosePortButton);
   ASSERT_TRUE(waitFor([&] { return !mainWindow().link().device().workerRunning(); }));
   link::DeviceLink other;
-  EXPECT_TRUE(other.open(sim.slavePath()).ok);
+  EXPECT_TRUE(other.open(sim.slavePath()).ok());
   other.stopAndJoin();
 }
 

@@ -346,7 +346,7 @@ TEST_F(LineFaults, HangUpMidUploadIsReportedAndANewPortCompletesTheUpload) {
 TEST_F(LineFaults, PortHeldByAnotherProgramIsRefusedWithTheReason) {
   sim::Simulator& sim = startSim();
   link::DeviceLink other;
-  ASSERT_TRUE(other.open(sim.slavePath()).ok);
+  ASSERT_TRUE(other.open(sim.slavePath()).ok());
 
   portBox()->setEditText(QString::fromStdString(sim.slavePath()));
   dialogs.expectMessage(
@@ -377,7 +377,7 @@ TEST_F(LineFaults, SwitchingToAHeldPortLeavesTheReasonOnTheStatusLine) {
   sim::Simulator& first = startSim();
   sim::Simulator& held = startSim();
   link::DeviceLink other;
-  ASSERT_TRUE(other.open(held.slavePath()).ok);
+  ASSERT_TRUE(other.open(held.slavePath()).ok());
   openPort(first);
   ASSERT_TRUE(waitFor([&] { return status().endsWith(" open"); })) << status().toStdString();
 

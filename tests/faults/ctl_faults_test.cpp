@@ -175,7 +175,7 @@ TEST_F(CtlFaults, APortHeldByAnotherProgramExitsFourUntilItIsFree) {
   startSim();
   Recorder rec;
   auto holder = std::make_unique<link::DeviceLink>(rec.callbacks());
-  ASSERT_TRUE(holder->open(port()).ok);
+  ASSERT_TRUE(holder->open(port()).ok());
 
   const ProgramRun run =
       zorbelctl(settingsArgs("DL3BSY") + std::vector<std::string>{"write", port()}, dir);

@@ -26,7 +26,7 @@ class LinkFaults : public ::testing::Test {
   void openLink() {
     if (!link) link = std::make_unique<link::DeviceLink>(rec.callbacks());
     const auto result = link->open(sim->slavePath());
-    ASSERT_TRUE(result.ok) << result.error.reason;
+    ASSERT_TRUE(result.ok()) << result.error().reason;
   }
 
   // The clean transfers that must work after any fault: a write of a new
@@ -326,11 +326,11 @@ TEST_F(LinkFaults, APortHeldByAnotherProgramIsRefusedUntilItLetsGo) {
 
   link = std::make_unique<link::DeviceLink>(rec.callbacks());
   const auto busy = link->open(sim->slavePath());
-  EXPECT_FALSE(busy.ok);
-  EXPECT_EQ(busy.error.message,
+  EXPECT_FALSE(busy.ok());
+  EXPECT_EQ(busy.error().message,
             "Serial port open error. Try to reconnect the device and reset application.");
-  EXPECT_NE(busy.error.reason.find("busy"), std::string::npos) << busy.error.reason;
-  EXPECT_NE(busy.error.reason.find("Another program"), std::string::npos);
+  EXPECT_NE(busy.error().reason.find("busy"), std::string::npos) << busy.error().reason;
+  EXPECT_NE(busy.error().reason.find("Another program"), std::string::npos);
   ASSERT_EQ(rec.lines().size(), 1u);
   EXPECT_EQ(rec.lines().front().rfind("Serial port open error: " + sim->slavePath(), 0), 0u);
   EXPECT_FALSE(link->workerRunning());
@@ -346,7 +346,7 @@ TEST_F(LinkFaults, APortHeldByAnotherProgramIsRefusedUntilItLetsGo) {
   ASSERT_EQ(rec.images().size(), 1u);
   EXPECT_EQ(rec.images().front(), stored);
   outcome("port opened by another program",
-          "\"Serial port open error. ...\" with \"" + busy.error.reason +
+          "\"Serial port open error. ...\" with \"" + busy.error().reason +
               "\"; the read posted meanwhile goes out once the port is free");
   cleanTransfersComplete("port held by another program");
 }

@@ -42,7 +42,7 @@ class LinkTest : public ::testing::Test {
   }
   void openSim() {
     const auto result = link->open(sim->slavePath());
-    ASSERT_TRUE(result.ok) << result.error.reason;
+    ASSERT_TRUE(result.ok()) << result.error().reason;
   }
   // Declared so that the link goes first, then the simulator, then the recorder.
   Recorder rec;
@@ -313,11 +313,11 @@ TEST_F(LinkTest, ClosePortFreesThePortForAnotherProgram) {
   Recorder otherRec;
   DeviceLink other(otherRec.callbacks());
   const auto busy = other.open(sim->slavePath());
-  EXPECT_FALSE(busy.ok);
-  EXPECT_EQ(busy.error.message,
+  EXPECT_FALSE(busy.ok());
+  EXPECT_EQ(busy.error().message,
             "Serial port open error. Try to reconnect the device and reset application.");
-  EXPECT_NE(busy.error.reason.find("busy"), std::string::npos) << busy.error.reason;
-  EXPECT_NE(busy.error.reason.find("Another program"), std::string::npos);
+  EXPECT_NE(busy.error().reason.find("busy"), std::string::npos) << busy.error().reason;
+  EXPECT_NE(busy.error().reason.find("Another program"), std::string::npos);
   ASSERT_EQ(otherRec.lines().size(), 1u);
   EXPECT_EQ(otherRec.lines().front().rfind("Serial port open error: " + sim->slavePath(), 0), 0u);
   EXPECT_FALSE(other.workerRunning());
@@ -326,7 +326,7 @@ TEST_F(LinkTest, ClosePortFreesThePortForAnotherProgram) {
   ASSERT_TRUE(rec.waitForState(PortState::Closed));
   EXPECT_FALSE(link->workerRunning());
   const auto freed = other.open(sim->slavePath());
-  EXPECT_TRUE(freed.ok) << freed.error.reason;
+  EXPECT_TRUE(freed.ok()) << freed.error().reason;
   // And the port works for the new owner.
   other.writeConfiguration(encoded());
   ASSERT_TRUE(otherRec.waitForEnd());
@@ -340,7 +340,7 @@ TEST_F(LinkTest, OpenPortWhileOpenSwitchesToTheNewPort) {
   ASSERT_TRUE(second.start(error)) << error;
   makeLink();
   openSim();
-  ASSERT_TRUE(link->open(second.slavePath()).ok);
+  ASSERT_TRUE(link->open(second.slavePath()).ok());
   // The first worker ended and released its port before the second started.
   const auto states = rec.states();
   ASSERT_GE(states.size(), 2u);
@@ -352,7 +352,7 @@ TEST_F(LinkTest, OpenPortWhileOpenSwitchesToTheNewPort) {
   EXPECT_EQ(second.eeprom(), image);
   EXPECT_EQ(sim->frameCount(), 0u);
   DeviceLink again;
-  EXPECT_TRUE(again.open(sim->slavePath()).ok);
+  EXPECT_TRUE(again.open(sim->slavePath()).ok());
 }
 
 TEST_F(LinkTest, AHangUpMidTransferIsReportedOnceAndTheWorkerEnds) {
@@ -379,16 +379,16 @@ TEST_F(LinkTest, AHangUpMidTransferIsReportedOnceAndTheWorkerEnds) {
   sim::Simulator next;
   std::string error;
   ASSERT_TRUE(next.start(error));
-  EXPECT_TRUE(link->open(next.slavePath()).ok);
+  EXPECT_TRUE(link->open(next.slavePath()).ok());
 }
 
 TEST_F(LinkTest, OpeningAMissingPortGivesTheMessageTheReasonAndALogLine) {
   makeLink();
   const auto result = link->open("/dev/zorbel-no-such-port");
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.error.message,
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(result.error().message,
             "Serial port open error. Try to reconnect the device and reset application.");
-  EXPECT_EQ(result.error.reason.substr(0, result.error.reason.find('\n')),
+  EXPECT_EQ(result.error().reason.substr(0, result.error().reason.find('\n')),
             "/dev/zorbel-no-such-port: No such file or directory");
   EXPECT_FALSE(link->workerRunning());
   ASSERT_EQ(rec.lines().size(), 1u);
@@ -397,8 +397,8 @@ TEST_F(LinkTest, OpeningAMissingPortGivesTheMessageTheReasonAndALogLine) {
             0u);
   // Only terminals are ports.
   const auto notTty = link->open("/dev/null");
-  EXPECT_FALSE(notTty.ok);
-  EXPECT_EQ(notTty.error.reason.substr(0, notTty.error.reason.find('\n')),
+  EXPECT_FALSE(notTty.ok());
+  EXPECT_EQ(notTty.error().reason.substr(0, notTty.error().reason.find('\n')),
             "/dev/null: Not a serial port");
 }
 
@@ -500,7 +500,7 @@ TEST(PortNames, ComItemsStandForTheSerialPortsAndTheSimulatorIsOffered) {
   names = DeviceLink::portNames();
   EXPECT_EQ(names.back(), simLink);
   DeviceLink link;
-  EXPECT_TRUE(link.open(simLink).ok);
+  EXPECT_TRUE(link.open(simLink).ok());
   link.stopAndJoin();
   sim.stop();  // a link left behind by a simulator that has gone is not offered
   names = DeviceLink::portNames();

@@ -203,8 +203,8 @@ class Session {
     SignalCatcher signals([this](int sig) { push({.kind = Event::Signal, .signal = sig}); });
     DeviceLink device(callbacks);  // stopped and joined before the trace file closes
     const auto opened = device.open(port);
-    if (!opened.ok) {
-      std::cerr << opened.error.message << "\n" << opened.error.reason << "\n";
+    if (!opened.ok()) {
+      std::cerr << opened.error().message << "\n" << opened.error().reason << "\n";
       return kExitFile;
     }
     if (!options_.traceFile.empty() && !trace.open(options_.traceFile)) {
