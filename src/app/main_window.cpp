@@ -169,6 +169,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
 
   settingsTabs_ = new QTabWidget;
   settingsTabs_->setObjectName(names::kSettingsTabs);
+  settingsTabs_->setAccessibleName("Settings");
   // Every tab caption stays in view: the window is made wide enough for them.
   settingsTabs_->setUsesScrollButtons(false);
   // Every settings control but the filter window's is made from its declaration here.
@@ -179,6 +180,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
 
   logView_ = new QPlainTextEdit;
   logView_->setObjectName(names::kLogView);
+  logView_->setAccessibleName("Log");
   logView_->setReadOnly(true);
   logView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   logView_->setFixedHeight(logView_->fontMetrics().lineSpacing() * 4 + 2 * logView_->frameWidth() +

@@ -112,6 +112,7 @@ class MainWindow : public QMainWindow {
   // status line names.
   void showTransferOnBar(link::TransferKind kind);
   void startVerify();
+  void forgetReadBack();
   void useReadBack(const settings::Image& image);
   QString settingCaption(std::size_t settingIndex) const;
   QString shownValue(std::size_t settingIndex, const std::string& value) const;

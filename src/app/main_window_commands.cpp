@@ -108,6 +108,7 @@ QString dialogFolder(const QString& subfolder) {
 // ---- Connection group -------------------------------------------------------
 
 void MainWindow::openPort() {
+  forgetReadBack();  // the port this open lets go takes its pending read with it
   const Result<void> result = link_->device().open(toBytes(portName()));
   if (result.ok()) {
     portClosedByUser_ = false;
@@ -127,7 +128,15 @@ void MainWindow::openPort() {
 
 void MainWindow::closePort() {
   link_->device().close();
+  forgetReadBack();
   resetProgress();
+}
+
+// A verify or comparison whose read will never come: a later "Read config"
+// must not be taken for it.
+void MainWindow::forgetReadBack() {
+  verifyPending_ = comparePending_ = false;
+  comparisonStatus_.clear();
 }
 
 void MainWindow::readConfiguration() {
@@ -426,6 +435,7 @@ void MainWindow::showPortState(link::PortState state, const std::string& text) {
       break;
     case link::PortState::Lost:
       setStatus("Port lost: " + what);
+      forgetReadBack();
       break;
   }
   if (state != link::PortState::Open) {
@@ -445,7 +455,9 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
   }
   if (kind == link::TransferKind::ConfigurationRead && end != link::TransferEnd::Finished) {
     // The read back never came whole: neither use of it can be done.
-    if (verifyPending_) appendLog("Verify failed: the configuration could not be read back.");
+    if (verifyPending_)
+      appendLog(
+          ("Verify failed: reading the configuration back ended in a " + how + ".").toStdString());
     if (verifyPending_) comparisonStatus_ = "Writing configuration: verify failed";
     verifyPending_ = comparePending_ = false;
   }
@@ -513,9 +525,10 @@ void MainWindow::useReadBack(const settings::Image& image) {
     const std::size_t i = *settings::findSetting(d.name);
     rows.push_back({settingCaption(i), shownValue(i, d.ours), shownValue(i, d.device)});
   }
-  comparisonStatus_ = rows.empty()
-                          ? QString("Compare with device: the device holds the window's settings")
-                          : QString("Compare with device: %1 settings differ").arg(rows.size());
+  comparisonStatus_ =
+      rows.empty()       ? QString("Compare with device: the device holds the window's settings")
+      : rows.size() == 1 ? QString("Compare with device: 1 setting differs")
+                         : QString("Compare with device: %1 settings differ").arg(rows.size());
   // Shown once the worker goes on: it waits until this image has been used.
   QMetaObject::invokeMethod(
       this,
@@ -560,9 +573,9 @@ QString MainWindow::shownValue(std::size_t settingIndex, const std::string& valu
 // The end of a good configuration read: the worker waits until the decoder has run.
 void MainWindow::decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>& hand) {
   binder_.toModel();
-  useReadBack(hand->image());
   // A read for a comparison leaves the controls as they are.
   if (hand->purpose() == link::ReadPurpose::Comparison) {
+    useReadBack(hand->image());
     refusedVersion_.clear();
     hand->done();
     return;

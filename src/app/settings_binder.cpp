@@ -62,6 +62,8 @@ void SettingsBinder::toWidgets() {
   for (std::size_t i = 0; i < widgets_.size(); ++i) {
     if (widgets_[i] != nullptr) showState(i);
   }
+  // The boxes changed with their signals blocked: whoever watches them hears it here.
+  if (shown) shown();
 }
 
 void SettingsBinder::showState(std::size_t i) {

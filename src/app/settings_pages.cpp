@@ -491,6 +491,7 @@ void telemetryPage(QTabWidget* tabs, PageBuilder& b) {
   layout->setContentsMargins(4, 4, 4, 4);
   auto* telemetryTabs = new QTabWidget;
   telemetryTabs->setObjectName("telemetryTabs");
+  telemetryTabs->setAccessibleName("Telemetry reports");
   telemetryTabs->setUsesScrollButtons(false);
   layout->addWidget(telemetryTabs);
   reportPage(telemetryTabs, b);

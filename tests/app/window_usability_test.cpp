@@ -373,6 +373,13 @@ TEST_F(Usability, BoxesTheirRulesRefuseAreMarkedAsTyped) {
   type("Weather_path_string", "");
   EXPECT_FALSE(refused("Weather_path_ssid"));
 
+  // A command that gives a marked box a good value clears its mark.
+  check("Uploadpctime")->click();  // the clock edits can be typed into
+  type("Rtcyear", "x");
+  EXPECT_TRUE(refused("Rtcyear"));
+  mainWindow().fillClockFromPc();
+  EXPECT_FALSE(refused("Rtcyear"));
+
   // Values set by a command are checked too; the encoder's order still decides the box.
   auto* filterSsid = windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_ssid02");
   filterSsid->setText("16");
@@ -436,6 +443,28 @@ TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite
   EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: verified"; }))
       << status().toStdString();
   trigger(names::kVerifyAfterWriteAction);
+}
+
+// A comparison cut short by "Close port" never comes back: a later "Read
+// config" is an ordinary read, not taken for it.
+TEST_F(Usability, AComparisonCutShortIsNotTakenForTheNextRead) {
+  sim::SimOptions options;
+  options.dropAnswerTo = 1;
+  sim::Simulator& sim = startSim(options);
+  settings::Image image{};
+  ASSERT_TRUE(settings::encodeSettings(settings::SettingsModel(), image).ok());
+  sim.setEeprom(image);
+  openPort(sim);
+  trigger(names::kCompareWithDeviceAction);
+  ASSERT_TRUE(waitFor([&] { return sim.frameCount() >= 1; }));
+  click(names::kClosePortButton);
+  openPort(sim);
+  type("Callsign", "SP1ABC");
+  click(names::kReadConfigButton);
+  ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: finished"; }, 10000))
+      << status().toStdString();
+  EXPECT_EQ(text("Callsign"), "NOCALL");
+  EXPECT_TRUE(dialogs.done());
 }
 
 }  // namespace
