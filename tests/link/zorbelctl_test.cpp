@@ -170,8 +170,8 @@ TEST_F(ZorbelctlTest, CompareListsExactlyTheSettingsChangedSinceTheWrite) {
   EXPECT_EQ(differences[1], "Txdelay\t450\t300");
 }
 
-TEST_F(ZorbelctlTest, TimeOutsOutsideZeroToAnHourAreUsageErrors) {
-  for (const char* timeout : {"nan", "inf", "0", "-1", "1e99", "3600.5", "5s"}) {
+TEST_F(ZorbelctlTest, TimeOutsOutsideTenMillisecondsToAnHourAreUsageErrors) {
+  for (const char* timeout : {"nan", "inf", "0", "1e-12", "0.0099", "-1", "1e99", "3600.5", "5s"}) {
     SCOPED_TRACE(timeout);
     const CtlRun run = zorbelctl(dir, std::string("--timeout ") + timeout + " read /dev/null");
     EXPECT_EQ(run.status, 64) << run.err;

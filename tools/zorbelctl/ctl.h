@@ -29,6 +29,9 @@ struct Options {
   bool verify = false;    // write reads the configuration back and compares it
 };
 
+// The shortest --timeout, 10 ms: a shorter one could end a command before a
+// healthy device had time to answer a single page, and blame the device.
+inline constexpr double kMinTimeoutSeconds = 0.01;
 // The longest --timeout: an hour.
 inline constexpr double kMaxTimeoutSeconds = 3600;
 

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -24,8 +23,8 @@ Options, applied in the order given over the start-up settings:
   --image FILE       decode a 2048-byte configuration image into the settings
   --config FILE      import a configuration file (version message on stderr)
   --timeout SECONDS  link commands: time without progress (an acknowledged or
-                     received page) that ends them; more than 0, at most 3600
-                     (default 5)
+                     received page) that ends them; at least 0.01, at most
+                     3600 (default 5)
   --trace FILE       link commands: log every byte sent and received, in hex
                      (created once the port is open, readable by you only)
   --verify           write: read the configuration back and compare it with
@@ -71,12 +70,12 @@ void reopenClosedStandardStreams() {
   }
 }
 
-// A finite number of seconds, more than 0 and at most kMaxTimeoutSeconds.
+// A number of seconds from kMinTimeoutSeconds to kMaxTimeoutSeconds.
 bool parseTimeout(const std::string& value, double& seconds) {
   char* end = nullptr;
   const double parsed = std::strtod(value.c_str(), &end);
-  if (end == value.c_str() || *end != '\0' || !std::isfinite(parsed) || parsed <= 0 ||
-      parsed > kMaxTimeoutSeconds)
+  if (end == value.c_str() || *end != '\0' || !(parsed >= kMinTimeoutSeconds) ||
+      !(parsed <= kMaxTimeoutSeconds))
     return false;
   seconds = parsed;
   return true;
@@ -110,7 +109,7 @@ int main(int argc, char** argv) {
       status = applyConfig(ctx, value);
     } else if (arg == "--timeout") {
       if (!parseTimeout(value, ctx.options.timeoutSeconds))
-        return usage("--timeout takes a number of seconds more than 0 and at most 3600");
+        return usage("--timeout takes a number of seconds, at least 0.01 and at most 3600");
     } else if (arg == "--trace") {
       ctx.options.traceFile = value;
     } else {
