@@ -3,9 +3,11 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <optional>
 
 #include <fcntl.h>
 #include <limits.h>
@@ -289,15 +291,28 @@ struct OldFile {
   Fd fd;
 };
 
-enum class Renamed { Done, Failed, CannotKeep };
+enum class Renamed { Done, Failed, CannotKeep, NoTemporary };
+
+// Names the folder where a temporary could not be made: the working folder by
+// its name when the target has none.
+std::string noTemporary(const std::string& folder, int err) {
+  std::string name = folder;
+  if (name == ".")
+    if (char* cwd = ::getcwd(nullptr, 0); cwd != nullptr) {
+      name = cwd;
+      std::free(cwd);
+    }
+  return "cannot create a temporary file in " + name + ": " + reasonOf(err);
+}
 
 Renamed replaceByRename(const std::string& target, std::string_view content, const OldFile& old,
                         Error& error) {
   std::string temp = temporaryPattern(target);
   Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) {
-    error = refused(reasonOf(errno));
-    return Renamed::Failed;
+    // A folder the caller may not write can still hold a file they may: that is rewritten in place.
+    error = refused(noTemporary(folderOf(target), errno));
+    return Renamed::NoTemporary;
   }
   PendingTemporary pending(temp);
   const auto drop = [&] {
@@ -329,45 +344,57 @@ Renamed replaceByRename(const std::string& target, std::string_view content, con
   return Renamed::Done;
 }
 
-// For a target with several hard links, or whose owner, group or attributes a
-// new file could not get: the old content goes to a synced backup beside it,
-// then the target itself is rewritten; a failure part-way writes the old
-// content back.
+// For a target with several hard links, whose owner, group or attributes a
+// new file could not get, or in a folder that takes no new file: the target
+// itself is rewritten, and a failure part-way writes the old content back.
+// Where the folder takes one, a synced backup of the old content goes beside
+// the target first, so that even a program killed outright loses nothing.
 Result<void> rewriteInPlace(const std::string& target, std::string_view content,
                             std::string_view oldContent, const OldFile& old) {
   std::string backupPath = temporaryPattern(target);
   Fd backup(::mkostemp(backupPath.data(), O_CLOEXEC));
-  if (backup.get() < 0) return refused(reasonOf(errno));
-  PendingTemporary pending(backupPath);
-  if (!writeAllAt(backup.get(), oldContent, 0) || ::fsync(backup.get()) != 0 || !backup.reset()) {
-    const int err = errno;
-    ::unlink(backupPath.c_str());
-    return refused(reasonOf(err));
+  const int noBackupReason = errno;
+  std::optional<PendingTemporary> pending;
+  if (backup.get() >= 0) {
+    pending.emplace(backupPath);
+    if (!writeAllAt(backup.get(), oldContent, 0) || ::fsync(backup.get()) != 0 || !backup.reset()) {
+      const int err = errno;
+      ::unlink(backupPath.c_str());
+      return refused(reasonOf(err));
+    }
+  } else {
+    backupPath.clear();  // the old content is kept in memory only
   }
+  const auto dropBackup = [&] {
+    if (!backupPath.empty()) ::unlink(backupPath.c_str());
+  };
   Fd out(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   struct stat now {};
   if (out.get() < 0 || ::fstat(out.get(), &now) != 0 || now.st_dev != old.st.st_dev ||
       now.st_ino != old.st.st_ino) {
     const int err = out.get() < 0 ? errno : EAGAIN;
-    ::unlink(backupPath.c_str());
+    dropBackup();
+    // Neither way is open: the folder's refusal is what stopped the ordinary one.
+    if (backupPath.empty()) return refused(noTemporary(folderOf(target), noBackupReason));
     return refused(reasonOf(err));
   }
   const SignalsHeld held;
-  pending.keepOnSignal();
+  if (pending) pending->keepOnSignal();
   const auto writeWhole = [&](std::string_view bytes) {
     return writeAllAt(out.get(), bytes, 0) &&
            ::ftruncate(out.get(), static_cast<off_t>(bytes.size())) == 0 && ::fsync(out.get()) == 0;
   };
   if (writeWhole(content)) {
-    ::unlink(backupPath.c_str());
+    dropBackup();
     return {};
   }
   const int err = errno;
   if (writeWhole(oldContent)) {
-    ::unlink(backupPath.c_str());
+    dropBackup();
     return failed(reasonOf(err));
   }
-  pending.forget();
+  if (backupPath.empty()) return failed(reasonOf(err) + "; the old content could not be put back");
+  if (pending) pending->forget();
   return failed(reasonOf(err) + "; the old content is kept in " + backupPath);
 }
 
@@ -441,6 +468,9 @@ Result<void> commit(const std::string& path,
       case Renamed::Failed:
         return error;
       case Renamed::CannotKeep:
+        break;
+      case Renamed::NoTemporary:
+        if (!old.exists) return error;
         break;
     }
   }

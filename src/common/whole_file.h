@@ -19,13 +19,17 @@
 // How: the new content goes to a temporary file that gets the old file's
 // owner, group, mode and extended attributes, is synced and renamed over the
 // target, and the folder is synced. Where that cannot keep everything (the
-// target has several hard links, or the caller may not give a new file the
-// old one's owner, group or attributes) the target is rewritten in place: a
-// backup copy of the old content is synced beside it first, the signals are
-// held while the target is rewritten and synced, and a write that fails
-// part-way puts the old content back; only if that too fails is the backup
-// kept, and the error names it. A program killed outright (SIGKILL, power
-// loss) during such a rewrite leaves the backup beside the target.
+// target has several hard links, the caller may not give a new file the old
+// one's owner, group or attributes, or the folder takes no new file while the
+// target itself may be written) the target is rewritten in place: a backup
+// copy of the old content is synced beside it first where the folder allows,
+// the signals are held while the target is rewritten and synced, and a write
+// that fails part-way puts the old content back from memory; only if that too
+// fails is the backup kept, and the error names it. A program killed outright
+// (SIGKILL, power loss) during such a rewrite leaves the backup beside the
+// target; in a folder that took no backup it can leave the target half
+// written. A new file in a folder that takes none is refused with the reason
+// "cannot create a temporary file in FOLDER: ...".
 #include <cstddef>
 #include <functional>
 #include <string>

@@ -62,12 +62,13 @@ class FilePolicy : public ::testing::Test {
     ::chmod(firmware.c_str(), 0644);
   }
   // zorbelctl as an ordinary user (nobody), in the shared group when asked.
-  ProgramRun asUser(const std::vector<std::string>& args, bool inGroup = false) {
+  ProgramRun asUser(const std::vector<std::string>& args, bool inGroup = false,
+                    const std::string& shellPrefix = {}) {
     std::vector<std::string> argv{"setpriv", "--reuid=65534", "--regid=65534"};
     argv.push_back(inGroup ? "--groups=" + std::to_string(kSharedGroup) : "--clear-groups");
     argv.push_back(ZORBELCTL_PATH);
     argv.insert(argv.end(), args.begin(), args.end());
-    return runProgram(argv, dir);
+    return runProgram(argv, dir, std::chrono::seconds(20), shellPrefix);
   }
   bool canSwitchUser(std::string& why) {
     if (::geteuid() != 0)
@@ -197,6 +198,49 @@ TEST_F(FilePolicy, HardLinksSeeTheNewContentAndAFailedWriteKeepsTheOld) {
     EXPECT_EQ(readFile(link), readFile(path));
     EXPECT_EQ(statOf(path).links, 2u);
   }
+  EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(FilePolicy, AWritableFileInAReadOnlyFolderIsRewrittenInPlace) {
+  // Root writes in any folder: the saves then run as nobody, in a folder of root's.
+  const bool root = ::geteuid() == 0;
+  std::string why;
+  if (root && !canSwitchUser(why)) GTEST_SKIP() << why;
+  const auto save = [&](const std::string& target, const std::string& shellPrefix = {}) {
+    const std::vector<std::string> args{"--set", "Callsign=NEW1", "save", target};
+    return root ? asUser(args, false, shellPrefix) : zorbelctl(args, dir, shellPrefix);
+  };
+  const std::string old = "[Radio]\r\nCallsign=OLD\r\n; a line of theirs\r\n";
+  const std::string path = dir.write("a.cfg", old);
+  if (root) ::chown(path.c_str(), 65534, 65534);
+  ::chmod(path.c_str(), 0640);
+  ::chmod(dir.path().c_str(), 0555);
+  const Stat before = statOf(path);
+
+  // The new content is larger than 2 KiB: the size limit stops the rewrite part-way.
+  ProgramRun run = save(path, "trap '' XFSZ; ulimit -f 2;");
+  EXPECT_EQ(run.status, 4);
+  EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
+  EXPECT_EQ(readFile(path), old);
+
+  run = save(path);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string saved = readFile(path);
+  EXPECT_NE(saved.find("Callsign=NEW1\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("; a line of theirs\r\n"), std::string::npos);
+  const Stat after = statOf(path);
+  EXPECT_EQ(after.ino, before.ino);
+  EXPECT_EQ(after.mode, 0640u);
+  EXPECT_EQ(after.uid, before.uid);
+
+  // A new file cannot be made there at all, and the message says why.
+  const std::string fresh = dir.path("new.cfg");
+  run = save(fresh);
+  EXPECT_EQ(run.status, 4);
+  EXPECT_EQ(run.err, "zorbelctl: Unable to write to " + fresh +
+                         ": cannot create a temporary file in " + dir.path() +
+                         ": Permission denied\n");
+  EXPECT_FALSE(fs::exists(fresh));
   EXPECT_TRUE(leftovers().empty());
 }
 
