@@ -18,7 +18,7 @@ enum class ErrorKind {
   UnknownSetting,  // a control name no setting has
   TooLong,         // a text or file longer than allowed
   CannotRead,      // a file or port that cannot be opened or read
-  ShortRead,       // a file that gave fewer bytes than its size
+  ShortRead,       // a file whose read failed part-way
   CannotWrite,     // a file that may not or cannot be written: nothing was written
   WriteFailed,     // a write that failed part-way: the old file is whole
   SameFile,        // an output that is also an input

@@ -64,9 +64,11 @@ Result<void> updateFile(const std::string& path,
 Result<void> writeFile(const std::string& path, std::string_view bytes,
                        const WriteOptions& options = {});
 
-// Reads a whole plain file, refusing one longer than `limit` (TooLong). A path
-// that is no plain file (a folder, a device, a named pipe) is refused at once
-// with the reason "not a regular file", without waiting for a writer.
+// Reads a whole plain file to its end (a /proc file that reports size 0
+// too), refusing one longer than `limit` (TooLong); a read that fails
+// part-way is a ShortRead. A path that is no plain file (a folder, a device, a
+// named pipe) is refused at once with the reason "not a regular file",
+// without waiting for a writer.
 Result<std::vector<unsigned char>> readWholeFile(const std::string& path, std::size_t limit);
 
 // The same check without reading: ok when `path` is a plain file that opens

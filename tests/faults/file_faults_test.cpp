@@ -7,6 +7,7 @@
 #include <random>
 
 #include "cfgfile/config_file.h"
+#include "common/whole_file.h"
 #include "fault_support.h"
 #include "update/firmware.h"
 #include "update/remote_update.h"
@@ -217,6 +218,25 @@ TEST(FileFaults, InputsThatAreNotPlainFilesAreRefusedNotReadForEver) {
   EXPECT_EQ(readFile(out), "old");
   outcome("a device (/dev/zero) or a folder given as image, configuration or firmware file",
           "exit 4 at once with \"... not a regular file\"; nothing read, sent or written");
+}
+
+// A file of /proc says it is empty however much it holds.
+TEST(FileFaults, AFileThatReportsSizeZeroIsReadToItsEnd) {
+  struct stat st {};
+  ASSERT_EQ(::stat("/proc/self/status", &st), 0);
+  ASSERT_EQ(st.st_size, 0);
+  const auto status = readWholeFile("/proc/self/status", std::size_t{1} << 20);
+  ASSERT_TRUE(status.ok()) << status.error().reason;
+  EXPECT_EQ(std::string(status.value().begin(), status.value().end()).rfind("Name:\t", 0), 0u);
+  EXPECT_EQ(readWholeFile("/proc/self/status", 16).error().kind, ErrorKind::TooLong);
+
+  // It has no [Radio] section and no version: imported as such, with the message.
+  settings::SettingsModel model(kNow);
+  const auto imported = cfgfile::importConfigFile(model, "/proc/self/status");
+  ASSERT_TRUE(imported.ok());
+  EXPECT_EQ(imported.value().versionMessage, cfgfile::versionMismatchMessage());
+  outcome("a /proc file (size 0) as a configuration file or an input",
+          "read to its end; imported with the version message");
 }
 
 // --- configuration files that are not what they should be
