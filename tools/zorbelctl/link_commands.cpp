@@ -26,9 +26,11 @@
 
 #include "ctl.h"
 #include "link/device_link.h"
+#include "session_output.h"
 #include "settings/catalog.h"
 #include "settings/codec.h"
 #include "settings/compare.h"
+#include "signal_catcher.h"
 #include "update/firmware.h"
 
 namespace zorbel::ctl {
@@ -93,47 +95,6 @@ class TraceFile {
   Clock::time_point start_ = Clock::now();
 };
 
-// SIGINT, SIGTERM and SIGHUP become an event while a session runs, so that
-// the command closes its port before it exits. The signals are blocked in
-// every thread of the session and taken by one of its own. SIGPIPE is
-// ignored meanwhile: a reader that went away fails the output instead, and
-// the session raises it once the port is closed.
-class SignalCatcher {
- public:
-  explicit SignalCatcher(std::function<void(int)> caught) {
-    previousPipe_ = std::signal(SIGPIPE, SIG_IGN);
-    sigemptyset(&set_);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set_, sig);
-    pthread_sigmask(SIG_BLOCK, &set_, &previous_);
-    thread_ = std::thread([this, caught = std::move(caught)] {
-      const timespec tick{0, 50'000'000};
-      while (!stop_.load()) {
-        const int sig = sigtimedwait(&set_, nullptr, &tick);
-        if (sig > 0) {
-          caught(sig);
-          return;
-        }
-      }
-    });
-  }
-  ~SignalCatcher() {
-    stop_.store(true);
-    thread_.join();
-    // A signal that came after the session is delivered as usual now.
-    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    std::signal(SIGPIPE, previousPipe_);
-  }
-  SignalCatcher(const SignalCatcher&) = delete;
-  SignalCatcher& operator=(const SignalCatcher&) = delete;
-
- private:
-  sigset_t set_{};
-  sigset_t previous_{};
-  void (*previousPipe_)(int) = SIG_DFL;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
-
 struct Event {
   enum Kind { Log, End, HandOver, Lost, Signal } kind = Log;
   std::string line{};
@@ -181,6 +142,7 @@ class Session {
     }
 
     int status = runWith(port, kind, start, callbacks, trace);
+    if (signal_.load() != 0) return status;
     if (outputError_ == EPIPE) {
       // Output whose reader went away ends the program as it would have, now
       // that the port is closed.
@@ -200,7 +162,23 @@ class Session {
   int runWith(const std::string& port, TransferKind kind,
               const std::function<void(DeviceLink&)>& start, const link::LinkCallbacks& callbacks,
               TraceFile& trace) {
-    SignalCatcher signals([this](int sig) { push({.kind = Event::Signal, .signal = sig}); });
+    SessionOutput output;
+    SignalCatcher signals([this, &output](int sig) {
+      signal_.store(sig);
+      output.abandon();  // first: the main thread may be waiting to write
+      push({.kind = Event::Signal, .signal = sig});
+    });
+    int status = runOn(port, kind, start, callbacks, trace);
+    // The port is closed: a reader that holds the output back holds no port.
+    output.drain();  // cut short only by a signal
+    if (const int sig = signal_.load(); sig != 0) return 128 + sig;
+    outputError_ = output.outputError();
+    return status;
+  }
+
+  int runOn(const std::string& port, TransferKind kind,
+            const std::function<void(DeviceLink&)>& start, const link::LinkCallbacks& callbacks,
+            TraceFile& trace) {
     DeviceLink device(callbacks);  // stopped and joined before the trace file closes
     const auto opened = device.open(port);
     if (!opened.ok()) {
@@ -231,20 +209,18 @@ class Session {
 
   void push(Event event) {
     std::unique_lock lock(mutex_);
-    space_.wait(lock, [this] { return events_.size() < kQueueLimit || closing_; });
-    if (closing_ && event.kind != Event::Signal) return;
-    events_.push_back(std::move(event));
+    if (event.kind == Event::Signal) {
+      events_.push_front(std::move(event));  // never queued behind log lines
+    } else {
+      space_.wait(lock, [this] { return events_.size() < kQueueLimit || closing_; });
+      if (closing_) return;
+      events_.push_back(std::move(event));
+    }
     lock.unlock();
     cv_.notify_one();
   }
 
   void madeProgress() { lastProgress_.store(Clock::now().time_since_epoch().count()); }
-
-  // The first failure of standard output, by its errno (EIO when none was set).
-  void noteOutputError(const std::ostream& out) {
-    if (out || outputError_ != 0 || &out != &std::cout) return;
-    outputError_ = errno != 0 ? errno : EIO;
-  }
 
   // The worker is let go of whatever it waits for, then stopped.
   void finish(DeviceLink& device) {
@@ -281,6 +257,9 @@ class Session {
       const int status = handle(device, kind, event);
       if (workerHeld) madeProgress();
       lock.lock();
+      // A signal that came while the event was handled ends the command, even
+      // when its output was dropped on the way to a success.
+      if (const int sig = signal_.load(); sig != 0) return 128 + sig;
       if (status >= 0) return status;
     }
   }
@@ -289,20 +268,15 @@ class Session {
   int handle(DeviceLink& device, TransferKind kind, Event& event) {
     switch (event.kind) {
       case Event::Log:
-        errno = 0;
         *logOut_ << event.line << std::endl;
-        noteOutputError(*logOut_);
         return -1;
       case Event::Lost:
         return kExitFile;  // the link has logged why
       case Event::Signal:
-        std::cout.flush();
         return 128 + event.signal;
       case Event::HandOver: {
-        errno = 0;
         const int status = onImage_(event.hand->image());
         std::cout.flush();
-        noteOutputError(std::cout);
         event.hand->done();
         return status;
       }
@@ -337,7 +311,8 @@ class Session {
   std::deque<Event> events_;
   bool closing_ = false;
   std::atomic<Clock::rep> lastProgress_{0};
-  int outputError_ = 0;  // owner thread only
+  std::atomic<int> signal_{0};  // the signal that ends the command; 0 while none came
+  int outputError_ = 0;         // standard output's first failure; owner thread only
 };
 
 // A read's image decoded over `model`; false (the message printed) for another version.
