@@ -75,4 +75,16 @@ Result<std::vector<unsigned char>> readWholeFile(const std::string& path, std::s
 // for reading.
 Result<void> checkReadable(const std::string& path);
 
+// A log written while the program runs (zorbelctl's trace), not whole or
+// nothing. It may not be a folder (EISDIR), a device or a named pipe ("not a
+// regular file"), a file with no write bit (EACCES) or the same file as one
+// of `inputs` (SameFile); each is a refusal before anything is created or
+// changed, and nothing waits for the other end of a pipe.
+Result<void> checkLogFile(const std::string& path, const std::vector<std::string>& inputs);
+
+// Checks as checkLogFile, opens (creating it 0600), checks what was opened
+// again, then empties it and makes it readable by its owner only: its bytes
+// may hold passwords. Returns the descriptor, for the caller to close.
+Result<int> openLogFile(const std::string& path, const std::vector<std::string>& inputs);
+
 }  // namespace zorbel

@@ -337,10 +337,61 @@ TEST_F(CtlFaults, TheTraceFileIsMadeOnlyForAnOpenPortAndItsFailuresAreReported) 
   struct stat st {};
   ASSERT_EQ(::stat(trace.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  run = zorbelctl({"--trace", "/dev/full", "read", port()}, dir);
+  // A file-size limit of 512 bytes stands in for a full disk.
+  run = runProgram({"/bin/sh", "-c",
+                    "trap '' XFSZ; ulimit -f 1; exec '" + std::string(ZORBELCTL_PATH) +
+                        "' --trace '" + trace + "' read '" + port() + "' >/dev/null"},
+                   dir);
   EXPECT_EQ(run.status, 4);
-  EXPECT_EQ(run.err, "zorbelctl: cannot write /dev/full: No space left on device\n");
-  outcome("zorbelctl --trace to a full device", "exit 4: \"" + firstLine(run.err) + "\"");
+  EXPECT_EQ(run.err, "zorbelctl: cannot write " + trace + ": File too large\n");
+  outcome("zorbelctl --trace to a file that cannot grow", "exit 4: \"" + firstLine(run.err) + "\"");
+}
+
+// The trace is an output like any other: never one of the command's inputs,
+// never a pipe, a device or a folder, and a refusal comes before the port is
+// opened, so the device hears nothing.
+TEST_F(CtlFaults, ATraceThatIsAnInputAPipeOrAFolderIsRefusedAndNothingIsSent) {
+  startSim();
+  sim->setEeprom(encoded("OK9INP"));
+  const Bytes firmwareBytes = pattern(700, 3);
+  const std::string firmware = dir.write("fw.hash", firmwareBytes);
+  const std::string configText = "[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=DL1CFG\r\n";
+  const std::string config = dir.write("a.cfg", configText);
+  const settings::Image image = encoded("DL1IMG");
+  const std::string imageFile = dir.write("a.img", std::string(image.begin(), image.end()));
+  std::filesystem::create_symlink(config, dir.path("link.cfg"));
+  const std::string pipe = dir.path("pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  struct Case {
+    std::vector<std::string> args;
+    std::string reason;
+  };
+  const std::vector<Case> cases{
+      {{"--trace", firmware, "upload", port(), firmware}, "it is the input " + firmware},
+      {{"--config", config, "--trace", dir.path("link.cfg"), "write", port()},
+       "it is the input " + config},
+      {{"--trace", imageFile, "--image", imageFile, "read", port()},
+       "it is the input " + imageFile},
+      {{"--trace", pipe, "read", port()}, "not a regular file"},
+      {{"--trace", "/dev/null", "read", port()}, "not a regular file"},
+      {{"--trace", dir.path(), "read", port()}, "Is a directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    const ProgramRun run = zorbelctl(c.args, dir);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 4) << run.err;
+    const std::string& trace = c.args[c.args[0] == "--trace" ? 1 : 3];
+    EXPECT_EQ(run.err, "zorbelctl: cannot write " + trace + ": " + c.reason + "\n");
+  }
+  EXPECT_EQ(sim->bytesReceived(), 0u);
+  EXPECT_EQ(readFile(firmware), std::string(firmwareBytes.begin(), firmwareBytes.end()));
+  EXPECT_EQ(readFile(config), configText);
+  EXPECT_EQ(readFile(imageFile), std::string(image.begin(), image.end()));
+  outcome(
+      "zorbelctl --trace naming the firmware, the --config (through a link) or --image file,"
+      " a named pipe, /dev/null or a folder",
+      "exit 4 at once, \"cannot write ...\" with the reason; inputs unchanged, nothing sent");
 }
 
 // The simulator as its own program, with its fault switch on the command line

@@ -8,6 +8,7 @@
 namespace zorbel::ctl {
 
 int applyConfig(Context& ctx, const std::string& path) {
+  ctx.options.inputs.push_back(path);
   // A file that is not there is a mistake on the command line (a typo), not a
   // wish for the load defaults: they would reach the device, default
   // passwords included.

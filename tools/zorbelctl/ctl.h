@@ -26,7 +26,10 @@ struct Options {
   // Time without progress (an accepted ack or page) that ends a link command.
   double timeoutSeconds = 5.0;
   std::string traceFile;  // every byte sent and received, for bug reports
-  bool verify = false;    // write reads the configuration back and compares it
+  // The files the command reads (--config, --image, the firmware): the trace
+  // is never one of them.
+  std::vector<std::string> inputs;
+  bool verify = false;  // write reads the configuration back and compares it
 };
 
 // The shortest --timeout, 10 ms: a shorter one could end a command before a

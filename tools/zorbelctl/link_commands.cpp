@@ -31,6 +31,7 @@
 #include "settings/codec.h"
 #include "settings/compare.h"
 #include "signal_catcher.h"
+#include "trace_file.h"
 #include "update/firmware.h"
 
 namespace zorbel::ctl {
@@ -42,58 +43,6 @@ using link::DeviceLink;
 using link::ReadPurpose;
 using link::TransferEnd;
 using link::TransferKind;
-
-// Every byte on the line, time-stamped, for bug reports. Created once the
-// port is open, readable by its owner only; written by the worker.
-class TraceFile {
- public:
-  ~TraceFile() {
-    if (file_) std::fclose(file_);
-  }
-  bool open(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    path_ = path;
-    // The bytes include the settings' passwords: a plain file that was there
-    // already is made the owner's alone too (a device is left as it is).
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && (!S_ISREG(st.st_mode) || ::fchmod(fd, 0600) == 0))
-      file_ = ::fdopen(fd, "w");
-    if (!file_) {
-      failure_ = std::strerror(errno);
-      if (fd >= 0) ::close(fd);
-      return false;
-    }
-    start_ = Clock::now();
-    return true;
-  }
-  void write(link::TraceDirection direction, const std::uint8_t* bytes, std::size_t count) {
-    std::lock_guard lock(mutex_);
-    if (!file_ || !failure_.empty()) return;
-    const double t = std::chrono::duration<double>(Clock::now() - start_).count();
-    const char* arrow = direction == link::TraceDirection::Sent ? ">" : "<";
-    for (std::size_t at = 0; at < count; at += 32) {
-      std::fprintf(file_, "%11.6f %s", t, arrow);
-      for (std::size_t i = at; i < count && i < at + 32; ++i)
-        std::fprintf(file_, " %02X", bytes[i]);
-      std::fputc('\n', file_);
-    }
-    if (std::fflush(file_) != 0 || std::ferror(file_)) failure_ = std::strerror(errno);
-  }
-  // Why the trace could not be written; empty when it was.
-  std::string failure() const {
-    std::lock_guard lock(mutex_);
-    return failure_;
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  mutable std::mutex mutex_;
-  std::FILE* file_ = nullptr;
-  std::string path_;
-  std::string failure_;
-  Clock::time_point start_ = Clock::now();
-};
 
 struct Event {
   enum Kind { Log, End, HandOver, Lost, Signal } kind = Log;
@@ -162,6 +111,14 @@ class Session {
   int runWith(const std::string& port, TransferKind kind,
               const std::function<void(DeviceLink&)>& start, const link::LinkCallbacks& callbacks,
               TraceFile& trace) {
+    // A trace that may not be written is refused before the port is touched.
+    if (!options_.traceFile.empty()) {
+      const std::string refused = TraceFile::refusal(options_.traceFile, options_.inputs);
+      if (!refused.empty()) {
+        std::cerr << "zorbelctl: cannot write " << options_.traceFile << ": " << refused << "\n";
+        return kExitFile;
+      }
+    }
     SessionOutput output;
     SignalCatcher signals([this, &output](int sig) {
       signal_.store(sig);
@@ -185,7 +142,7 @@ class Session {
       std::cerr << opened.error().message << "\n" << opened.error().reason << "\n";
       return kExitFile;
     }
-    if (!options_.traceFile.empty() && !trace.open(options_.traceFile)) {
+    if (!options_.traceFile.empty() && !trace.open(options_.traceFile, options_.inputs)) {
       std::cerr << "zorbelctl: cannot write " << options_.traceFile << ": " << trace.failure()
                 << "\n";
       finish(device);
@@ -386,6 +343,7 @@ int cmdUpload(Context& ctx, const Args& args) {
     std::cerr << "\n";
     return kExitFile;
   }
+  ctx.options.inputs.push_back(args[1]);
   Session session(ctx.options);
   return session.run(
       args[0], TransferKind::Firmware,

@@ -26,7 +26,8 @@ Options, applied in the order given over the start-up settings:
                      received page) that ends them; at least 0.01, at most
                      3600 (default 5)
   --trace FILE       link commands: log every byte sent and received, in hex
-                     (created once the port is open, readable by you only)
+                     (created once the port is open, readable by you only;
+                     never an input, a pipe, a device or a folder)
   --verify           write: read the configuration back and compare it with
                      the image sent
   --help             show this text

@@ -67,6 +67,7 @@ int applySet(Context& ctx, std::string_view nameValue) {
 }
 
 int applyImage(Context& ctx, const std::string& path) {
+  ctx.options.inputs.push_back(path);
   // Read with a limit, and only from a plain file: a device such as /dev/zero
   // would otherwise be read for ever, and a folder ends the program.
   const auto read = readWholeFile(path, settings::kImageSize);
