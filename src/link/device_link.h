@@ -186,7 +186,8 @@ class DeviceLink {
   static std::string devicePath(const std::string& portName);
   // The names a port box offers: "COM1".."COM9", then the USB serial devices
   // present (/dev/ttyUSB*, /dev/ttyACM*, each by its /dev/serial/by-id name
-  // where it has one), then the device simulator's link when it exists.
+  // where it has one), then the device simulator's link while a living simulator
+  // holds it (simulator_link.h).
   static std::vector<std::string> portNames();
   // Where zorbel-sim puts its link by default: ${XDG_RUNTIME_DIR:-/tmp}/zorbel-sim.
   static std::string simulatorLinkPath();

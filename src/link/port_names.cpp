@@ -7,6 +7,7 @@
 #include <map>
 
 #include "device_link.h"
+#include "simulator_link.h"
 
 namespace zorbel::link {
 
@@ -65,7 +66,10 @@ std::vector<std::string> DeviceLink::portNames() {
 
   struct stat st {};
   const std::string sim = simulatorLinkPath();
-  if (::stat(sim.c_str(), &st) == 0 && S_ISCHR(st.st_mode)) names.push_back(sim);
+  // Only while a living simulator holds it: a link left behind can name a
+  // terminal that someone else has opened since.
+  if (::stat(sim.c_str(), &st) == 0 && S_ISCHR(st.st_mode) && SimulatorLink::held(sim))
+    names.push_back(sim);
   return names;
 }
 

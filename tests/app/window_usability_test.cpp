@@ -14,10 +14,12 @@
 #include <set>
 
 #include "compare_dialog.h"
+#include "link/simulator_link.h"
 #include "link_adapter.h"
 #include "settings/catalog.h"
 #include "settings/codec.h"
 #include "simulator.h"
+#include "support/env_guard.h"
 #include "window_fixture.h"
 
 namespace zorbel::app::test_support {
@@ -226,11 +228,12 @@ TEST_F(Usability, PortListSaysWhatEachNameMeansAndFindsANewDeviceWhenItOpens) {
 
   // The simulator's link appears after start-up; the list, opened, offers it.
   QTemporaryDir runtime;
-  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+  const zorbel::test::EnvGuard runtimeDir("XDG_RUNTIME_DIR", runtime.path().toStdString());
   startSim();
   const QString link = runtime.filePath("zorbel-sim");
-  ASSERT_TRUE(QFile::link(QString::fromStdString(sim_->slavePath()), link));
+  std::string error;
+  const auto published = link::SimulatorLink::publish(link.toStdString(), sim_->slavePath(), error);
+  ASSERT_TRUE(published) << error;
   mainWindow().show();
   EXPECT_EQ(portBox()->findData(link), -1);
   portBox()->showPopup();
@@ -247,11 +250,6 @@ TEST_F(Usability, PortListSaysWhatEachNameMeansAndFindsANewDeviceWhenItOpens) {
   EXPECT_EQ(mainWindow().portName(), link);
   dialogs.expectMessage("Serial port opened successfully.");
   click(names::kOpenPortButton);
-  if (saved.isNull()) {
-    qunsetenv("XDG_RUNTIME_DIR");
-  } else {
-    qputenv("XDG_RUNTIME_DIR", saved);
-  }
 }
 
 // ---- Dialogs that cannot lose work --------------------------------------------

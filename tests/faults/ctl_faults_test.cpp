@@ -7,6 +7,7 @@
 #include <termios.h>
 
 #include "fault_support.h"
+#include "link/simulator_link.h"
 
 namespace zorbel::faults {
 namespace {
@@ -398,8 +399,9 @@ TEST_F(CtlFaults, ATraceThatIsAnInputAPipeOrAFolderIsRefusedAndNothingIsSent) {
 // and its memory in a file: what a user reproducing a report would run.
 TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {
   const std::string eeprom = dir.path("eeprom.bin");
+  const std::string simLink = dir.path("sim-link");
   test::RunningProgram simProgram(
-      {ZORBEL_SIM_PATH, "--no-link", "--eeprom", eeprom, "--drop-answer", "3"});
+      {ZORBEL_SIM_PATH, "--link", simLink, "--eeprom", eeprom, "--drop-answer", "3"});
   std::string path;
   const auto start = Clock::now();
   while (path.empty() && Clock::now() - start < 10s) {
@@ -408,6 +410,9 @@ TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {
     std::this_thread::sleep_for(10ms);
   }
   ASSERT_FALSE(path.empty()) << "zorbel-sim printed no terminal";
+  // The link is made before the path is printed, and held while it serves.
+  EXPECT_TRUE(link::SimulatorLink::held(simLink));
+  EXPECT_EQ(std::filesystem::read_symlink(simLink), path);
 
   ProgramRun run = zorbelctl(
       {"--timeout", "0.4", "--set", "Uploadpctime=0", "--set", "Callsign=DF1SIM", "write", path},
@@ -421,6 +426,8 @@ TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {
 
   const int status = simProgram.stop(SIGTERM);
   EXPECT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_FALSE(link::SimulatorLink::held(simLink));
+  EXPECT_FALSE(std::filesystem::is_symlink(simLink));
   // The memory the simulator kept on disk decodes to what was written.
   const std::string bytes = readFile(eeprom);
   ASSERT_EQ(bytes.size(), settings::kImageSize);

@@ -10,10 +10,12 @@
 #include <string>
 
 #include "link/device_link.h"
+#include "link/simulator_link.h"
 #include "link_test_support.h"
 #include "settings/codec.h"
 #include "settings/model.h"
 #include "simulator.h"
+#include "support/env_guard.h"
 #include "update/firmware.h"
 
 namespace zorbel::link {
@@ -475,41 +477,52 @@ TEST_F(LinkTest, AnEncodeDuringAWriteNeverMixesPagesIntoIt) {
 
 // --- port names
 
-TEST(PortNames, ComItemsStandForTheSerialPortsAndTheSimulatorIsOffered) {
+TEST(PortNames, ComItemsStandForTheSerialPorts) {
   EXPECT_EQ(DeviceLink::devicePath("COM1"), "/dev/ttyS0");
   EXPECT_EQ(DeviceLink::devicePath("COM9"), "/dev/ttyS8");
   EXPECT_EQ(DeviceLink::devicePath("COM10"), "COM10");
   EXPECT_EQ(DeviceLink::devicePath("/dev/ttyUSB0"), "/dev/ttyUSB0");
-
-  TempDir dir;
-  const char* old = std::getenv("XDG_RUNTIME_DIR");
-  const std::string saved = old ? old : "";
-  ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
-  const std::string simLink = dir.path() + "/zorbel-sim";
-  EXPECT_EQ(DeviceLink::simulatorLinkPath(), simLink);
-
-  auto names = DeviceLink::portNames();
+  const auto names = DeviceLink::portNames();
   ASSERT_GE(names.size(), 9u);
   for (int i = 0; i < 9; ++i) EXPECT_EQ(names[i], "COM" + std::to_string(i + 1));
-  EXPECT_EQ(std::find(names.begin(), names.end(), simLink), names.end());
+}
+
+bool offered(const std::string& name) {
+  const auto names = DeviceLink::portNames();
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+TEST(PortNames, TheSimulatorIsOfferedOnlyWhileALivingSimulatorHoldsItsLink) {
+  TempDir dir;
+  const zorbel::test::EnvGuard runtime("XDG_RUNTIME_DIR", dir.path());
+  const std::string simLink = dir.path() + "/zorbel-sim";
+  EXPECT_EQ(DeviceLink::simulatorLinkPath(), simLink);
+  EXPECT_FALSE(offered(simLink));
 
   sim::Simulator sim;
   std::string error;
-  ASSERT_TRUE(sim.start(error));
-  ASSERT_EQ(::symlink(sim.slavePath().c_str(), simLink.c_str()), 0);
-  names = DeviceLink::portNames();
-  EXPECT_EQ(names.back(), simLink);
-  DeviceLink link;
-  EXPECT_TRUE(link.open(simLink).ok());
-  link.stopAndJoin();
-  sim.stop();  // a link left behind by a simulator that has gone is not offered
-  names = DeviceLink::portNames();
-  EXPECT_EQ(std::find(names.begin(), names.end(), simLink), names.end());
+  ASSERT_TRUE(sim.start(error)) << error;
+  {
+    auto published = SimulatorLink::publish(simLink, sim.slavePath(), error);
+    ASSERT_TRUE(published) << error;
+    EXPECT_EQ(DeviceLink::portNames().back(), simLink);
+    EXPECT_EQ(zorbel::test::readFile(SimulatorLink::lockPath(simLink)),
+              std::to_string(::getpid()) + "\n");
+    DeviceLink link;
+    EXPECT_TRUE(link.open(simLink).ok());
+    link.stopAndJoin();
+    // A second simulator does not take over a link a living one holds.
+    EXPECT_FALSE(SimulatorLink::publish(simLink, "/dev/null", error));
+    EXPECT_NE(error.find("held by another running simulator"), std::string::npos) << error;
+  }
+  EXPECT_FALSE(offered(simLink));
 
-  if (old)
-    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-  else
-    ::unsetenv("XDG_RUNTIME_DIR");
+  // What a simulator that crashed leaves: the link and an unheld lock file. The
+  // link is not offered even while its target is a living terminal (here still
+  // the simulator's; after a crash, whoever opened a terminal of that number).
+  ASSERT_EQ(::symlink(sim.slavePath().c_str(), simLink.c_str()), 0);
+  zorbel::test::writeFile(SimulatorLink::lockPath(simLink), "12345\n");
+  EXPECT_FALSE(offered(simLink));
 }
 
 }  // namespace

@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
 
+#include "link/simulator_link.h"
 #include "simulator.h"
 
 namespace {
@@ -151,23 +153,16 @@ int main(int argc, char** argv) {
     std::cerr << "zorbel-sim: " << error << "\n";
     return 1;
   }
-  std::cout << sim.slavePath() << std::endl;
-
+  std::unique_ptr<zorbel::link::SimulatorLink> published;
   if (!link.empty()) {
-    struct stat st {};
-    if (::lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-      std::cerr << "zorbel-sim: " << link << " exists and is not a link; not replacing it\n";
-      link.clear();
-    } else {
-      ::unlink(link.c_str());
-      if (::symlink(sim.slavePath().c_str(), link.c_str()) != 0) {
-        std::cerr << "zorbel-sim: cannot link " << link << ": " << std::strerror(errno) << "\n";
-        link.clear();
-      } else {
-        std::cerr << "zorbel-sim: " << link << " -> " << sim.slavePath() << "\n";
-      }
-    }
+    published = zorbel::link::SimulatorLink::publish(link, sim.slavePath(), error);
+    if (published)
+      std::cerr << "zorbel-sim: " << link << " -> " << sim.slavePath() << "\n";
+    else
+      std::cerr << "zorbel-sim: " << error << "\n";
   }
+  // Printed once the link is there, so that a script that reads it may use either.
+  std::cout << sim.slavePath() << std::endl;
 
   const timespec tick{0, 100'000'000};
   while (!sim.hungUp()) {
@@ -176,11 +171,6 @@ int main(int argc, char** argv) {
   if (sim.hungUp()) std::cerr << "zorbel-sim: line hung up\n";
   sim.stop();
 
-  if (!link.empty()) {
-    char target[PATH_MAX];
-    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == sim.slavePath())
-      ::unlink(link.c_str());
-  }
+  published.reset();  // before the exit: the link goes with the simulator
   return 0;
 }
