@@ -395,6 +395,15 @@ TEST_F(CtlFaults, ATraceThatIsAnInputAPipeOrAFolderIsRefusedAndNothingIsSent) {
       "exit 4 at once, \"cannot write ...\" with the reason; inputs unchanged, nothing sent");
 }
 
+TEST(SimulatorProgram, AnUnknownOptionIsNamedAsSuch) {
+  ProgramRun run = test::runProgram({ZORBEL_SIM_PATH, "--bogus"});
+  EXPECT_EQ(run.status, 64);
+  EXPECT_EQ(firstLine(run.err), "zorbel-sim: unknown option --bogus");
+  run = test::runProgram({ZORBEL_SIM_PATH, "--link"});
+  EXPECT_EQ(run.status, 64);
+  EXPECT_EQ(firstLine(run.err), "zorbel-sim: option --link needs a value");
+}
+
 // The simulator as its own program, with its fault switch on the command line
 // and its memory in a file: what a user reproducing a report would run.
 TEST_F(CtlFaults, TheSimulatorProgramsFaultSwitchesWorkFromItsCommandLine) {

@@ -101,6 +101,12 @@ TEST_F(Zorbelctl, ExitStatusesAndMessages) {
   EXPECT_EQ(zorbelctl("--set Ntp_enable=2 show").status, 64);
   EXPECT_EQ(zorbelctl("frobnicate").status, 64);
   EXPECT_EQ(zorbelctl("encode").status, 64);
+  r = zorbelctl("--bogus show");
+  EXPECT_EQ(r.status, 64);
+  EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "zorbelctl: unknown option --bogus");
+  r = zorbelctl("--set");
+  EXPECT_EQ(r.status, 64);
+  EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "zorbelctl: option --set needs a value");
 }
 
 TEST_F(Zorbelctl, FailedEncodeLeavesAnExistingFileUntouched) {

@@ -56,6 +56,14 @@ bool number(const std::string& text, unsigned& out) {
   return true;
 }
 
+bool takesValue(const std::string& arg) {
+  for (const char* option : {"--link", "--eeprom", "--firmware-out", "--baud", "--drop-answer",
+                             "--corrupt-page", "--bad-header", "--noise", "--hang-up-after",
+                             "--split", "--misstore", "--flood", "--wrong-page"})
+    if (arg == option) return true;
+  return false;
+}
+
 int usage(const std::string& why) {
   std::cerr << "zorbel-sim: " << why << "\nTry 'zorbel-sim --help'.\n";
   return 64;
@@ -86,6 +94,7 @@ int main(int argc, char** argv) {
       verbose = true;
       continue;
     }
+    if (!takesValue(arg)) return usage("unknown option " + arg);
     if (i + 1 >= argc) return usage("option " + arg + " needs a value");
     const std::string value = argv[++i];
     unsigned n = 0;

@@ -99,6 +99,9 @@ int main(int argc, char** argv) {
       ctx.options.verify = true;
       continue;
     }
+    const bool takesValue = arg == "--set" || arg == "--image" || arg == "--config" ||
+                            arg == "--timeout" || arg == "--trace";
+    if (!takesValue) return usage("unknown option " + arg);
     if (i + 1 >= argc) return usage("option " + arg + " needs a value");
     const std::string value = argv[++i];
     int status = kExitOk;
