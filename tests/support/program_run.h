@@ -96,6 +96,19 @@ inline ProgramRun runProgram(const std::vector<std::string>& argv, const RunOpti
   return run;
 }
 
+// Standard error without the "warning: NAME: WARNING" lines zorbelctl write
+// prints before it goes on.
+inline std::string withoutWarnings(const std::string& err) {
+  std::string out;
+  for (std::size_t at = 0; at < err.size();) {
+    std::size_t end = err.find('\n', at);
+    end = end == std::string::npos ? err.size() : end + 1;
+    if (err.compare(at, 9, "warning: ") != 0) out += err.substr(at, end - at);
+    at = end;
+  }
+  return out;
+}
+
 // Arguments written as one string, split at blanks (there is no quoting).
 inline std::vector<std::string> words(const std::string& text) {
   std::vector<std::string> out;

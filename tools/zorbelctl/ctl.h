@@ -19,6 +19,7 @@ enum Exit : int {
   kExitNoAnswer = 5,    // the device stopped answering
   kExitChecksum = 6,    // a page or image checksum error on read
   kExitMismatch = 7,    // the device does not hold what was sent (verify) or given (compare)
+  kExitWarnings = 8,    // check: at least one warning holds
   kExitUsage = 64,
 };
 
@@ -50,6 +51,7 @@ using Args = std::vector<std::string>;
 int applySet(Context& ctx, std::string_view nameValue);
 int applyImage(Context& ctx, const std::string& path);
 int applyConfig(Context& ctx, const std::string& path);
+int applyPosition(Context& ctx, const std::string& text);
 
 // Commands; each returns its exit status.
 int cmdShow(Context& ctx, const Args& args);
@@ -60,6 +62,11 @@ int cmdWrite(Context& ctx, const Args& args);
 int cmdRead(Context& ctx, const Args& args);
 int cmdUpload(Context& ctx, const Args& args);
 int cmdCompare(Context& ctx, const Args& args);
+int cmdCheck(Context& ctx, const Args& args);
+int cmdBeacons(Context& ctx, const Args& args);
+
+// The pre-write warnings as "warning: NAME: WARNING" lines.
+void printWarnings(const settings::SettingsModel& model, std::ostream& out);
 
 // Every control as NAME=VALUE, in encoder order, in the forms --set takes.
 void printSettings(const settings::SettingsModel& model, std::ostream& out);

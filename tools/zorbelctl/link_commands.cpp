@@ -284,6 +284,7 @@ bool decodeInto(const settings::Image& image, settings::SettingsModel& model) {
 int cmdWrite(Context& ctx, const Args& args) {
   settings::Image image{};
   if (int status = encodeForWrite(ctx, image); status != kExitOk) return status;
+  printWarnings(ctx.model, std::cerr);
   const auto verified = [&](const settings::Image& back) {
     settings::SettingsModel scratch = ctx.model;
     if (!decodeInto(back, scratch)) return static_cast<int>(kExitVersion);

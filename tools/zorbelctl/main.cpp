@@ -22,6 +22,9 @@ Options, applied in the order given over the start-up settings:
                      or 1/0 for a check box (runs its click behaviour)
   --image FILE       decode a 2048-byte configuration image into the settings
   --config FILE      import a configuration file (version message on stderr)
+  --position TEXT    set Latitude and Longitude from decimal degrees, degrees
+                     and minutes (and seconds), with signs or N/S/E/W, or a
+                     Maidenhead locator of 4, 6 or 8 characters
   --timeout SECONDS  link commands: time without progress (an acknowledged or
                      received page) that ends them; at least 0.01, at most
                      3600 (default 5)
@@ -44,13 +47,18 @@ Commands:
   compare PORT            read the configuration from the device and list each
                           setting that differs from the options' settings as
                           NAME<TAB>OURS<TAB>DEVICE (the log goes to stderr)
+  check                   list the settings that are likely a mistake on air
+                          (NOCALL, factory passwords, the example beacon) as
+                          NAME<TAB>WARNING; write prints them on stderr
+  beacons                 print each beacon that is sent as it goes on air:
+                          N<TAB>RF MIN<TAB>IS MIN<TAB>PACKET
 
 Exit status:
   0 success, 1 range error, 2 not a valid integer, 3 configuration version
   mismatch, 4 file or port error, 5 no answer from the device, 6 checksum
   error on read, 7 the device does not hold what was sent (--verify) or
-  given (compare), 64 usage error, 128+N stopped by signal N (the port is
-  closed first).
+  given (compare), 8 check found a warning, 64 usage error, 128+N stopped
+  by signal N (the port is closed first).
 )";
 
 int usage(const std::string& why) {
@@ -111,6 +119,8 @@ int main(int argc, char** argv) {
       status = applyImage(ctx, value);
     } else if (arg == "--config") {
       status = applyConfig(ctx, value);
+    } else if (arg == "--position") {
+      status = applyPosition(ctx, value);
     } else if (arg == "--timeout") {
       if (!parseTimeout(value, ctx.options.timeoutSeconds))
         return usage("--timeout takes a number of seconds, at least 0.01 and at most 3600");
@@ -130,9 +140,10 @@ int main(int argc, char** argv) {
     std::size_t arity;
   };
   const std::map<std::string, Command> commands{
-      {"show", {cmdShow, 0}},     {"encode", {cmdEncode, 1}},   {"save", {cmdSave, 1}},
-      {"ruf", {cmdRuf, 2}},       {"write", {cmdWrite, 1}},     {"read", {cmdRead, 1}},
-      {"upload", {cmdUpload, 2}}, {"compare", {cmdCompare, 1}},
+      {"show", {cmdShow, 0}},       {"encode", {cmdEncode, 1}},   {"save", {cmdSave, 1}},
+      {"ruf", {cmdRuf, 2}},         {"write", {cmdWrite, 1}},     {"read", {cmdRead, 1}},
+      {"upload", {cmdUpload, 2}},   {"compare", {cmdCompare, 1}}, {"check", {cmdCheck, 0}},
+      {"beacons", {cmdBeacons, 0}},
   };
   auto it = commands.find(command);
   if (it == commands.end()) return usage("unknown command " + command);
