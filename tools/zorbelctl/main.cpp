@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
       continue;
     }
     const bool takesValue = arg == "--set" || arg == "--image" || arg == "--config" ||
-                            arg == "--timeout" || arg == "--trace";
+                            arg == "--position" || arg == "--timeout" || arg == "--trace";
     if (!takesValue) return usage("unknown option " + arg);
     if (i + 1 >= argc) return usage("option " + arg + " needs a value");
     const std::string value = argv[++i];
