@@ -67,12 +67,25 @@ bool resetPeak() {
   return static_cast<bool>(refs);
 }
 
-// Runs `work` in a child and prints its peak; false when the child failed.
-bool measure(const char* shape, const char* what, const std::function<bool()>& work) {
+// Runs `work` in a child; false when it failed.
+bool inChild(const std::function<bool()>& work) {
   std::fflush(stdout);
   const pid_t child = ::fork();
   if (child < 0) return false;
   if (child == 0) {
+    const bool ok = work();
+    std::fflush(stdout);
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Runs `work` in a child and prints its peak; false when the child failed.
+bool measure(const char* shape, const char* what, const std::function<bool()>& work) {
+  return inChild([&] {
     const bool reset = resetPeak();
     const long before = reset ? statusKb("VmRSS") : statusKb("VmHWM");
     const bool ok = work();
@@ -83,13 +96,8 @@ bool measure(const char* shape, const char* what, const std::function<bool()>& w
                 grownMb * 1024.0 * 1024.0 / static_cast<double>(kFileSize),
                 reset ? "" : "  (peak not resettable: includes the parent's)",
                 ok ? "" : "  FAILED");
-    std::fflush(stdout);
-    ::_exit(ok ? 0 : 1);
-  }
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return ok;
+  });
 }
 
 }  // namespace
@@ -109,11 +117,14 @@ int main() {
   std::printf("a %zu-byte configuration file, imported and saved over:\n", kFileSize);
   bool ok = true;
   for (const Shape& shape : shapes) {
-    {
-      std::ofstream out(path, std::ios::binary | std::ios::trunc);
-      const std::string text = shape.make();
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    }
+    // Made in a child too: memory the parent freed would otherwise be the runs' to reuse.
+    ok = inChild([&] {
+           std::ofstream out(path, std::ios::binary | std::ios::trunc);
+           const std::string text = shape.make();
+           out.write(text.data(), static_cast<std::streamsize>(text.size()));
+           return static_cast<bool>(out.flush());
+         }) &&
+         ok;
     ok = measure(shape.name, "import",
                  [&] {
                    settings::SettingsModel model(1700000000);

@@ -65,7 +65,7 @@ Result<void> convertValues(const SettingsModel& model, std::vector<std::string>&
 }
 
 std::string composeFrom(std::string_view existing, const std::vector<std::string>& values) {
-  IniDocument doc = IniDocument::parse(existing);
+  IniDocument doc = IniDocument::over(existing);
   const auto keys = configKeys();
   for (std::size_t i = 0; i < keys.size(); ++i) doc.set(keys[i].section, keys[i].key, values[i]);
   return doc.serialize();
@@ -137,7 +137,7 @@ Result<void> saveConfigFile(const SettingsModel& model, const std::string& path)
 }
 
 Result<ImportReport> importConfigBytes(SettingsModel& model, std::string_view bytes) {
-  const IniDocument doc = IniDocument::parse(bytes);
+  const IniDocument doc = IniDocument::over(bytes);
   ImportReport report;
   if (doc.get(kHeaderSection, kVersionKey).value_or("unknown") != settings::kConfigVersion) {
     report.versionMessage = versionMismatchMessage();

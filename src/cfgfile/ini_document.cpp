@@ -1,5 +1,9 @@
 #include "ini_document.h"
 
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
 namespace zorbel::cfgfile {
 namespace {
 
@@ -16,11 +20,6 @@ std::string_view trim(std::string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-// Names compare without regard to ASCII letter case; other bytes compare as they are.
-unsigned char fold(char c) {
-  return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
 }
 
 // "[name]" with blanks allowed around the brackets and the name; the name runs
@@ -108,6 +107,7 @@ std::string utf8FromEightBit(std::string_view s) {
 // the three bytes of its own code, so that the way back gives the same units.
 std::string utf8FromUtf16Le(std::string_view s) {
   std::string out;
+  out.reserve(s.size() / 2);
   const auto unit = [&](std::size_t i) {
     return static_cast<char32_t>(static_cast<unsigned char>(s[i]) |
                                  static_cast<unsigned char>(s[i + 1]) << 8);
@@ -128,8 +128,7 @@ std::string utf8FromUtf16Le(std::string_view s) {
 }
 
 // The way back from utf8FromUtf16Le(), which only ever makes whole sequences.
-std::string utf16LeFromUtf8(std::string_view s) {
-  std::string out;
+void appendUtf16LeFromUtf8(std::string& out, std::string_view s) {
   const auto put = [&](char32_t u) {
     out += static_cast<char>(u & 0xFF);
     out += static_cast<char>(u >> 8);
@@ -149,28 +148,40 @@ std::string utf16LeFromUtf8(std::string_view s) {
     }
     i += n;
   }
-  return out;
+}
+
+bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+// Where the line that starts at `start` ends, before its line ending.
+std::size_t lineEnd(std::string_view text, std::size_t start) {
+  std::size_t end = start;
+  while (end < text.size() && !isLineBreak(text[end])) ++end;
+  return end;
+}
+
+// The length of the line ending at `end`: CRLF, LF, a lone CR, or none at the end of the text.
+std::size_t endingLength(std::string_view text, std::size_t end) {
+  if (end == text.size()) return 0;
+  return text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1;
+}
+
+// Where the text's last line starts.
+std::size_t lastLineStart(std::string_view text) {
+  std::size_t end = text.size();
+  if (end > 0 && text[end - 1] == '\n') --end;
+  if (end > 0 && text[end - 1] == '\r') --end;
+  while (end > 0 && !isLineBreak(text[end - 1])) --end;
+  return end;
 }
 
 }  // namespace
 
-std::size_t IniDocument::NoCaseHash::operator()(std::string_view s) const {
-  std::size_t h = 14695981039346656037ull;  // FNV-1a
-  for (char c : s) h = (h ^ fold(c)) * 1099511628211ull;
-  return h;
-}
+IniDocument IniDocument::parse(std::string_view bytes) { return read(bytes, false); }
 
-bool IniDocument::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
+IniDocument IniDocument::over(std::string_view bytes) { return read(bytes, true); }
 
-IniDocument IniDocument::parse(std::string_view bytes) {
+IniDocument IniDocument::read(std::string_view bytes, bool borrow) {
   IniDocument doc;
-  std::string utf8;
   if (bytes.starts_with(kUtf8Mark)) {
     doc.encoding_ = TextEncoding::Utf8;
     bytes.remove_prefix(kUtf8Mark.size());
@@ -178,50 +189,88 @@ IniDocument IniDocument::parse(std::string_view bytes) {
     doc.encoding_ = TextEncoding::Utf16Le;
     bytes.remove_prefix(kUtf16LeMark.size());
     if (bytes.size() % 2 != 0) doc.oddByte_ = std::string(bytes.substr(bytes.size() - 1));
-    utf8 = utf8FromUtf16Le(bytes);
-    bytes = utf8;
   }
+  if (doc.encoding_ == TextEncoding::Utf16Le)
+    doc.owned_ = utf8FromUtf16Le(bytes);
+  else if (borrow)
+    doc.borrowed_ = bytes;
+  else
+    doc.owned_ = std::string(bytes);
+  doc.borrowing_ = borrow && doc.encoding_ != TextEncoding::Utf16Le;
+  if (doc.content().size() >= LineNameTable::kNoLine)
+    throw std::length_error("an INI document must be shorter than 4 GiB");
 
+  const std::string_view text = doc.content();
+  const auto headerAt = [&](Offset at) { return *headerName(doc.lineAt(at)); };
   bool eolSeen = false;
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    const auto brk = bytes.find_first_of("\r\n", pos);
-    Line line;
-    if (brk == std::string_view::npos) {
-      line.text = std::string(bytes.substr(pos));
-      pos = bytes.size();
-    } else {
-      line.text = std::string(bytes.substr(pos, brk - pos));
-      const bool crlf = bytes[brk] == '\r' && brk + 1 < bytes.size() && bytes[brk + 1] == '\n';
-      line.end = crlf ? "\r\n" : std::string(1, bytes[brk]);
-      pos = brk + line.end.size();
-      if (!eolSeen) {
-        doc.eol_ = line.end;
-        eolSeen = true;
-      }
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t end = lineEnd(text, pos);
+    const std::size_t ending = endingLength(text, end);
+    if (ending > 0 && !eolSeen) {
+      doc.eol_ = std::string(text.substr(end, ending));
+      eolSeen = true;
     }
-
-    if (const auto name = headerName(line.text)) {
-      doc.byName_.try_emplace(std::string(*name), doc.sections_.size());
-      Section& section = doc.sections_.emplace_back();
-      section.lines.push_back(std::move(line));
-    } else {
-      Section& section = doc.sections_.back();
-      section.lines.push_back(std::move(line));
-      doc.indexLine(section, section.lines.size() - 1);
-    }
+    if (const auto name = headerName(text.substr(pos, end - pos)))
+      doc.headers_.insert(static_cast<Offset>(pos), *name, headerAt);
+    pos = end + ending;
   }
   return doc;
 }
 
-void IniDocument::indexLine(Section& section, std::size_t index) {
-  if (const auto key = keyName(section.lines[index].text))
-    section.keys.try_emplace(std::string(*key), index);
+std::string_view IniDocument::lineAt(Offset start) const {
+  const std::string_view text = content();
+  return text.substr(start, lineEnd(text, start) - start);
 }
 
-const IniDocument::Section* IniDocument::findSection(std::string_view name) const {
-  const auto it = byName_.find(name);
-  return it == byName_.end() ? nullptr : &sections_[it->second];
+// The section's extent, its keys and where a new key goes, read once.
+IniDocument::Section& IniDocument::sectionAt(Offset header) const {
+  const auto [it, made] = sections_.try_emplace(header);
+  Section& section = it->second;
+  if (!made) return section;
+  const std::string_view text = content();
+  const auto keyAt = [&](Offset at) { return *keyName(lineAt(at)); };
+  std::size_t end = header + lineAt(header).size();
+  std::size_t pos = end + endingLength(text, end);
+  section.insertAt = static_cast<Offset>(pos);
+  section.lastLacksEnd = end == text.size();
+  while (pos < text.size()) {
+    end = lineEnd(text, pos);
+    const std::string_view line = text.substr(pos, end - pos);
+    if (headerName(line)) break;
+    const std::size_t next = end + endingLength(text, end);
+    if (!isBlankLine(line)) {
+      section.insertAt = static_cast<Offset>(next);
+      section.lastLacksEnd = end == text.size();
+    }
+    if (const auto key = keyName(line)) section.keys.insert(static_cast<Offset>(pos), *key, keyAt);
+    pos = next;
+  }
+  return section;
+}
+
+IniDocument::Entry IniDocument::findEntry(const Section& section, std::string_view key) const {
+  const auto keyAt = [&](Offset at) { return *keyName(lineAt(at)); };
+  if (const auto line = section.keys.find(key, keyAt)) {
+    const auto edit = replaced_.find(*line);
+    return {edit == replaced_.end() ? kNoEdit : edit->second, *line};
+  }
+  for (const AddedKey& added : section.added)
+    if (LineNameTable::sameName(added.name, key)) return {added.edit, LineNameTable::kNoLine};
+  return {};
+}
+
+std::string_view IniDocument::textOf(const Entry& entry) const {
+  return entry.edit != kNoEdit ? std::string_view(edits_[entry.edit].text) : lineAt(entry.line);
+}
+
+IniDocument::NewSection* IniDocument::findNewSection(std::string_view name) {
+  for (NewSection& section : newSections_)
+    if (LineNameTable::sameName(section.name, name)) return &section;
+  return nullptr;
+}
+
+std::optional<IniDocument::Offset> IniDocument::findHeader(std::string_view name) const {
+  return headers_.find(name, [&](Offset at) { return *headerName(lineAt(at)); });
 }
 
 // What get() returns for an entry line: trimmed, ended at a NUL byte, one pair
@@ -243,11 +292,18 @@ std::optional<std::string> IniDocument::valueOf(std::string_view line) const {
 }
 
 std::optional<std::string> IniDocument::get(std::string_view section, std::string_view key) const {
-  const Section* s = findSection(section);
-  if (s == nullptr) return std::nullopt;
-  const auto it = s->keys.find(key);
-  if (it == s->keys.end()) return std::nullopt;
-  return valueOf(s->lines[it->second].text);
+  if (const auto header = findHeader(section)) {
+    const Entry entry = findEntry(sectionAt(*header), key);
+    if (entry.edit == kNoEdit && entry.line == LineNameTable::kNoLine) return std::nullopt;
+    return valueOf(textOf(entry));
+  }
+  for (const NewSection& s : newSections_) {
+    if (!LineNameTable::sameName(s.name, section)) continue;
+    for (const auto& [name, line] : s.entries)
+      if (LineNameTable::sameName(name, key)) return valueOf(line);
+    return std::nullopt;
+  }
+  return std::nullopt;
 }
 
 void IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {
@@ -261,64 +317,126 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
   if (quoted || (!stored.empty() && (isBlank(stored.front()) || isBlank(stored.back())))) {
     stored = '"' + stored + '"';
   }
-  const std::string text =
-      std::string(key) + "=" +
-      (encoding_ == TextEncoding::EightBit ? stored : utf8FromEightBit(stored));
+  std::string line = std::string(key) + "=" +
+                     (encoding_ == TextEncoding::EightBit ? stored : utf8FromEightBit(stored));
 
-  const auto found = byName_.find(section);
-  if (found == byName_.end()) {
-    // A new section at the end, after a blank line when the file has content.
-    Line* last = nullptr;
-    for (auto it = sections_.rbegin(); it != sections_.rend() && last == nullptr; ++it) {
-      if (!it->lines.empty()) last = &it->lines.back();
+  if (const auto header = findHeader(section)) {
+    Section& s = sectionAt(*header);
+    const Entry entry = findEntry(s, key);
+    if (entry.edit != kNoEdit || entry.line != LineNameTable::kNoLine) {
+      if (valueOf(textOf(entry)) == plain) return;
+      if (entry.edit != kNoEdit) {
+        edits_[entry.edit].text = std::move(line);
+      } else {
+        replaced_.emplace(entry.line, edits_.size());
+        edits_.push_back(
+            {entry.line, static_cast<Offset>(lineAt(entry.line).size()), std::move(line), {}});
+      }
+      return;
     }
-    if (last != nullptr) {
-      if (last->end.empty()) last->end = eol_;
-      if (!isBlankLine(last->text)) sections_.back().lines.push_back(Line{"", eol_});
-    }
-    byName_.emplace(std::string(section), sections_.size());
-    Section& s = sections_.emplace_back();
-    s.lines.push_back(Line{"[" + std::string(section) + "]", eol_});
-    s.lines.push_back(Line{text, eol_});
-    s.keys.emplace(std::string(key), 1);
+    // After the last non-blank line of the section (the header at least), so
+    // blank lines that part it from the next section stay where they are.
+    if (s.lastLacksEnd) endLastLine();
+    s.added.push_back({std::string(key), edits_.size()});
+    edits_.push_back({s.insertAt, 0, std::move(line), eol_});
     return;
   }
 
-  Section& s = sections_[found->second];
-  const auto k = s.keys.find(key);
-  if (k != s.keys.end()) {
-    Line& line = s.lines[k->second];
-    if (valueOf(line.text) != plain) line.text = text;
+  if (NewSection* s = findNewSection(section)) {
+    for (auto& [name, old] : s->entries) {
+      if (!LineNameTable::sameName(name, key)) continue;
+      if (valueOf(old) != plain) old = std::move(line);
+      return;
+    }
+    s->entries.emplace_back(std::string(key), std::move(line));
     return;
   }
+  addSection(section, key, std::move(line));
+}
 
-  // After the last non-blank line of the section (the header at least), so
-  // blank lines that part it from the next section stay where they are. Only
-  // blank lines follow the insertion point, so no indexed key moves.
-  std::size_t at = s.lines.size();
-  while (at > 1 && isBlankLine(s.lines[at - 1].text)) --at;
-  if (s.lines[at - 1].end.empty()) s.lines[at - 1].end = eol_;
-  s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at), Line{text, eol_});
-  s.keys.emplace(std::string(key), at);
+// Gives the file's last line, which has none, its line ending.
+void IniDocument::endLastLine() {
+  if (lastLineEnded_) return;
+  edits_.push_back({static_cast<Offset>(content().size()), 0, {}, eol_});
+  lastLineEnded_ = true;
+}
+
+// A new section at the end, after a blank line when the file's last line is not one.
+void IniDocument::addSection(std::string_view name, std::string_view key, std::string line) {
+  NewSection& s = newSections_.emplace_back();
+  s.name = std::string(name);
+  s.header = "[" + s.name + "]";
+  s.entries.emplace_back(std::string(key), std::move(line));
+  if (newSections_.size() > 1) {
+    s.before = eol_;
+    return;
+  }
+  // Lines set() added at the very end are entries, never blank.
+  const bool addedAtEnd = std::any_of(edits_.begin(), edits_.end(), [&](const Edit& e) {
+    return e.at == content().size() && !e.text.empty();
+  });
+  if (addedAtEnd) {
+    s.before = eol_;
+  } else if (!content().empty()) {
+    const std::size_t start = lastLineStart(content());
+    const std::string_view last = lineAt(static_cast<Offset>(start));
+    if (start + last.size() == content().size()) endLastLine();
+    if (!isBlankLine(last)) s.before = eol_;
+  }
 }
 
 std::string IniDocument::serialize() const {
-  std::string text;
-  for (const Section& s : sections_) {
-    for (const Line& line : s.lines) {
-      text += line.text;
-      text += line.end;
-    }
+  std::string out;
+  const auto put = [&](std::string_view piece) {
+    if (encoding_ == TextEncoding::Utf16Le)
+      appendUtf16LeFromUtf8(out, piece);
+    else
+      out.append(piece);
+  };
+  std::size_t size = content().size() + oddByte_.size() + 3;
+  for (const Edit& e : edits_) size += e.text.size() + e.end.size();
+  for (const NewSection& s : newSections_) {
+    size += s.before.size() + s.header.size() + eol_.size();
+    for (const auto& entry : s.entries) size += entry.second.size() + eol_.size();
   }
+  out.reserve(encoding_ == TextEncoding::Utf16Le ? 2 * size : size);
+
   switch (encoding_) {
     case TextEncoding::EightBit:
-      return text;
+      break;
     case TextEncoding::Utf8:
-      return std::string(kUtf8Mark) + text;
+      out += kUtf8Mark;
+      break;
     case TextEncoding::Utf16Le:
-      return std::string(kUtf16LeMark) + utf16LeFromUtf8(text) + oddByte_;
+      out += kUtf16LeMark;
+      break;
   }
-  return text;
+  // Edits at one place go in the order they were made.
+  std::vector<std::size_t> order(edits_.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return edits_[a].at < edits_[b].at; });
+  const std::string_view text = content();
+  std::size_t from = 0;
+  for (const std::size_t i : order) {
+    const Edit& e = edits_[i];
+    put(text.substr(from, e.at - from));
+    put(e.text);
+    put(e.end);
+    from = e.at + e.removed;
+  }
+  put(text.substr(from));
+  for (const NewSection& s : newSections_) {
+    put(s.before);
+    put(s.header);
+    put(eol_);
+    for (const auto& entry : s.entries) {
+      put(entry.second);
+      put(eol_);
+    }
+  }
+  out += oddByte_;
+  return out;
 }
 
 }  // namespace zorbel::cfgfile

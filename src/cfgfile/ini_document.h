@@ -19,12 +19,22 @@
 //   or blanks at its ends) inside one more pair of double quotes.
 // - Every line that set() does not touch is serialized byte for byte.
 // - With repeated sections or keys the first one counts, for reading and writing.
+//
+// The document is the file's own bytes and a few offsets into them: a table of
+// section headers (one per name) made when it is read, a table of keys made for
+// a section the first time it is looked up, and the changes set() made. A
+// document of any shape costs a small multiple of its size, however short its
+// lines. Lookups fill that second table, so one document is not for two
+// threads at once.
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "line_name_table.h"
 
 namespace zorbel::cfgfile {
 
@@ -36,11 +46,14 @@ class IniDocument {
   enum class TextEncoding : unsigned char { EightBit, Utf8, Utf16Le };
 
   // An empty document; it serializes with CRLF line endings.
-  IniDocument() : sections_(1) {}
+  IniDocument() = default;
 
   // Any bytes make a document; lines that are neither a section header nor an
-  // entry are kept as they are.
+  // entry are kept as they are. Throws std::length_error for 4 GiB or more.
   static IniDocument parse(std::string_view bytes);
+  // The same, reading `bytes` where they are rather than a copy of them: they
+  // must outlive the document.
+  static IniDocument over(std::string_view bytes);
 
   // The value of `key` in `section`, as 8-bit text, cut to kMaxValueLength;
   // nullopt when the section or the key is missing or the key has no value.
@@ -62,35 +75,68 @@ class IniDocument {
   TextEncoding encoding() const { return encoding_; }
 
  private:
-  struct Line {
-    std::string text;  // without its line ending; UTF-8 for a UTF-8 or UTF-16 file
-    std::string end;   // "\r\n", "\n", "\r", or "" for a last line without one
-  };
-  // Names hash and compare without regard to ASCII letter case, looked up without a copy.
-  struct NoCaseHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const;
-  };
-  struct NoCaseEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const;
-  };
-  using NameIndex = std::unordered_map<std::string, std::size_t, NoCaseHash, NoCaseEqual>;
+  using Offset = LineNameTable::Offset;
 
+  // A line set() wrote: at `at` in the text, in place of `removed` bytes there
+  // (an entry's text, never its line ending).
+  struct Edit {
+    Offset at = 0;
+    Offset removed = 0;
+    std::string text;  // UTF-8 for a UTF-8 or UTF-16 file
+    std::string end;   // its line ending; a line ending alone ends the file's last line
+  };
+  // A key set() added, and its line.
+  struct AddedKey {
+    std::string name;
+    std::size_t edit;  // in edits_
+  };
+  // A section of the file, looked up at least once.
   struct Section {
-    std::vector<Line> lines;  // the header line first (none for the lines before any header)
-    NameIndex keys;           // key -> index in lines, first occurrence
+    Offset insertAt = 0;        // after its last non-blank line and that line's ending
+    bool lastLacksEnd = false;  // that line is the file's last and has no line ending
+    LineNameTable keys;         // its entry lines, the first of each key
+    std::vector<AddedKey> added;
+  };
+  // Where a key of a section of the file stands: the edit that holds its line
+  // (kNoEdit when none), else the file's line (kNoLine when none).
+  static constexpr std::size_t kNoEdit = SIZE_MAX;
+  struct Entry {
+    std::size_t edit = kNoEdit;
+    Offset line = LineNameTable::kNoLine;
+  };
+  // A section set() added at the end of the file.
+  struct NewSection {
+    std::string name;
+    std::string before;  // a blank line parting it from the file's last one, or nothing
+    std::string header;
+    std::vector<std::pair<std::string, std::string>> entries;  // key and line, in order
   };
 
-  const Section* findSection(std::string_view name) const;
-  void indexLine(Section& section, std::size_t index);
+  static IniDocument read(std::string_view bytes, bool borrow);
+  // The file without its byte-order mark; UTF-8 for a UTF-16 file.
+  std::string_view content() const { return borrowing_ ? borrowed_ : std::string_view(owned_); }
+  std::string_view lineAt(Offset start) const;
+  std::optional<Offset> findHeader(std::string_view name) const;
+  Section& sectionAt(Offset header) const;
+  Entry findEntry(const Section& section, std::string_view key) const;
+  std::string_view textOf(const Entry& entry) const;
+  NewSection* findNewSection(std::string_view name);
+  void endLastLine();
+  void addSection(std::string_view name, std::string_view key, std::string line);
   std::optional<std::string> valueOf(std::string_view line) const;
 
-  std::vector<Section> sections_;  // sections_[0]: lines before any header
-  NameIndex byName_;               // name -> index in sections_, first occurrence
+  std::string owned_;
+  std::string_view borrowed_;
+  bool borrowing_ = false;
   std::string eol_ = "\r\n";
   TextEncoding encoding_ = TextEncoding::EightBit;
-  std::string oddByte_;  // UTF-16LE: a last byte that makes no whole character
+  std::string oddByte_;    // UTF-16LE: a last byte that makes no whole character
+  LineNameTable headers_;  // section header lines, the first of each name
+  mutable std::map<Offset, Section> sections_;  // by header line, made when first looked up
+  std::vector<Edit> edits_;                 // in the order made; so they serialize at one offset
+  std::map<Offset, std::size_t> replaced_;  // an entry line of the file -> the edit replacing it
+  bool lastLineEnded_ = false;              // an edit gave the file's last line its ending
+  std::vector<NewSection> newSections_;
 };
 
 }  // namespace zorbel::cfgfile
