@@ -116,6 +116,28 @@ TEST(IniDocument, SetAddsAMissingSectionAtTheEndInTheFilesLineEnding) {
   EXPECT_EQ(IniDocument::parse("k=v").lineEnding(), "\r\n");
 }
 
+TEST(IniDocument, AKeyAddedToTheLastSectionAfterANewOneStaysInItsSection) {
+  IniDocument doc = IniDocument::parse("[A]\nx=1");
+  doc.set("B", "y", "2");
+  doc.set("a", "z", "3");
+  EXPECT_EQ(doc.serialize(), "[A]\nx=1\nz=3\n\n[B]\ny=2\n");
+}
+
+TEST(IniDocument, ThousandsOfNamesAreEachFoundAtTheirFirstLine) {
+  std::string text = "[Keys]\n";
+  for (int i = 0; i < 3000; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+  for (int i = 0; i < 3000; ++i) text += "K" + std::to_string(i) + "=again\n";
+  for (int i = 0; i < 3000; ++i)
+    text += "[S" + std::to_string(i) + "]\nk=" + std::to_string(i) + "\n[s" + std::to_string(i) +
+            "]\nk=again\n";
+  const IniDocument doc = IniDocument::parse(text);
+  for (int i = 0; i < 3000; ++i) {
+    EXPECT_EQ(doc.get("keys", "K" + std::to_string(i)), std::to_string(i));
+    EXPECT_EQ(doc.get("s" + std::to_string(i), "k"), std::to_string(i));
+  }
+  EXPECT_EQ(doc.get("S3000", "k"), std::nullopt);
+}
+
 TEST(IniDocument, SavedInUtf8OrUtf16AFileStaysInItsEncoding) {
   IniDocument utf8 = IniDocument::parse("\xEF\xBB\xBF[A]\nnote=\xE6\x97\xA5\nk=old\n");
   utf8.set("A", "k", "Z\xFCrich");
