@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 
+#include "quit_on_signals.h"
 #include "splash_screen.h"
 #include "user_dialogs.h"
 #include "windows.h"
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
       if (!error.isEmpty()) std::fprintf(stderr, "zorbel-configurator: %s\n", qPrintable(error));
       return error.isEmpty() ? 0 : 1;
     }
+    const zorbel::app::QuitOnStopSignals quitOnSignals(*windows.mainWindow);
     windows.mainWindow->show();
     return QApplication::exec();
   } catch (const std::exception& e) {

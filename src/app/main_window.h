@@ -78,6 +78,10 @@ class MainWindow : public QMainWindow {
   void saveLog();
   void clearLog();
   void compareWithDevice();
+  // A stop signal (SIGINT, SIGTERM, SIGHUP): a running transfer is cut short
+  // and said so in the log, and the port is closed, its settings restored.
+  // The program ends after it; nothing is asked.
+  void stopBySignal();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -146,6 +150,7 @@ class MainWindow : public QMainWindow {
     int maximum = 1;
     bool running = false;
     qint64 lastAnswer = 0;
+    int total = 0;  // the pages it sends, as its last report said
   };
   std::map<link::TransferKind, TransferProgress> transfers_;
   std::optional<link::TransferKind> shownTransfer_;

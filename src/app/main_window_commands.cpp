@@ -56,6 +56,19 @@ QString transferName(link::TransferKind kind) {
   return {};
 }
 
+// A transfer in the log's line about a transfer a signal cut short.
+QString cutShortName(link::TransferKind kind) {
+  switch (kind) {
+    case link::TransferKind::ConfigurationWrite:
+      return "Configuration write";
+    case link::TransferKind::ConfigurationRead:
+      return "Configuration read";
+    case link::TransferKind::Firmware:
+      return "Upload";
+  }
+  return {};
+}
+
 // After this long without an answer the status line says the device is silent.
 constexpr qint64 kSilenceMs = 2000;
 
@@ -392,6 +405,7 @@ void MainWindow::showProgress(link::TransferKind kind, std::uint32_t done, std::
   const int pages = static_cast<int>(total);
   t.maximum = std::max(1, kind == link::TransferKind::Firmware ? pages - 1 : pages);
   t.done = std::min(static_cast<int>(done), t.maximum);
+  t.total = pages;
   t.running = true;
   t.lastAnswer = clock_.elapsed();
   showTransferOnBar(kind);
@@ -585,6 +599,20 @@ void MainWindow::decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>&
   refusedVersion_ = decoded ? QString() : deviceVersion(fromBytes(decoded.error().message));
   hand->done();
   if (!decoded) information(kInformation, fromBytes(decoded.error().message));
+}
+
+void MainWindow::stopBySignal() {
+  if (!portClosedByUser_ && link_->device().workerRunning()) {
+    for (const auto& [kind, t] : transfers_) {
+      if (!t.running) continue;
+      appendLog(QString("%1 cut short after page %2 of %3.")
+                    .arg(cutShortName(kind))
+                    .arg(t.done)
+                    .arg(t.total)
+                    .toStdString());
+    }
+  }
+  link_->device().stopAndJoin();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

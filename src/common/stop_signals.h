@@ -11,13 +11,13 @@ namespace zorbel {
 // The stop signals whose disposition is not SIG_IGN now; asked before the
 // program changes any of them, that is what its starter left.
 inline std::vector<int> stopSignalsNotIgnored() {
-  std::vector<int> signals;
+  std::vector<int> taken;
   for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
     struct sigaction now {};
     if (::sigaction(sig, nullptr, &now) == 0 && now.sa_handler == SIG_IGN) continue;
-    signals.push_back(sig);
+    taken.push_back(sig);
   }
-  return signals;
+  return taken;
 }
 
 }  // namespace zorbel

@@ -1,0 +1,88 @@
+// A stop signal to the running configurator (`kill -TERM`): the window cuts
+// its transfer short, says so in the log, puts the port back as it found it
+// and quits, with the real window on the simulator's pseudo-terminal and the
+// signal sent to this process.
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "link_adapter.h"
+#include "quit_on_signals.h"
+#include "simulator.h"
+#include "window_fixture.h"
+
+namespace zorbel::app::test_support {
+namespace {
+
+using StopSignals = WindowTest;
+
+TEST_F(StopSignals, SigtermCutsAnUploadShortAndLeavesThePortAsFound) {
+  sim::SimOptions options;
+  options.dropAnswerTo = 5;  // page 4 is never acknowledged: the upload runs on
+  sim::Simulator sim(options);
+  std::string error;
+  ASSERT_TRUE(sim.start(error)) << error;
+  // Settings the link would not choose, to see them come back.
+  const int line = ::open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(line, 0);
+  termios found{};
+  ASSERT_EQ(::tcgetattr(line, &found), 0);
+  ::cfsetispeed(&found, B9600);
+  ::cfsetospeed(&found, B9600);
+  found.c_lflag |= ICANON;
+  ASSERT_EQ(::tcsetattr(line, TCSANOW, &found), 0);
+
+  openPort(sim);
+  const QTemporaryDir dir;
+  QFile firmware(dir.filePath("fw.hash"));  // pages 0 to 7 and the extra page 8
+  ASSERT_TRUE(firmware.open(QIODevice::WriteOnly));
+  firmware.write(QByteArray(1000, '\x5A'));
+  firmware.close();
+  dialogs.expectFile(names::kFirmwareDialog, firmware.fileName());
+  click(names::kUploadFirmwareButton);
+  ASSERT_TRUE(waitForLog("Firmware page sent [4]."));
+
+  // Started under nohup: SIGHUP was ignored, and stays so.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  struct sigaction before {};
+  ASSERT_EQ(::sigaction(SIGHUP, &ignore, &before), 0);
+  int exitCode = -1;
+  {
+    const QuitOnStopSignals quitOnSignals(mainWindow());
+    struct sigaction hangUp {};
+    ::sigaction(SIGHUP, nullptr, &hangUp);
+    EXPECT_EQ(hangUp.sa_handler, SIG_IGN);
+    // Only keeps a broken handler from hanging the suite.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+    guard.start(20000);
+    ::kill(::getpid(), SIGTERM);
+    exitCode = QApplication::exec();
+  }
+  ::sigaction(SIGHUP, &before, nullptr);
+
+  EXPECT_EQ(exitCode, 143);
+  EXPECT_EQ(log().last(), "Upload cut short after page 4 of 9.");
+  EXPECT_FALSE(mainWindow().link().device().workerRunning());
+  termios after{};
+  ASSERT_EQ(::tcgetattr(line, &after), 0);
+  EXPECT_EQ(::cfgetispeed(&after), static_cast<speed_t>(B9600));
+  EXPECT_NE(after.c_lflag & ICANON, 0u);
+  int exclusive = 1;
+  ASSERT_EQ(::ioctl(line, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0) << "the port is still locked";
+  ::close(line);
+}
+
+}  // namespace
+}  // namespace zorbel::app::test_support
