@@ -9,14 +9,12 @@
 
 #include <csignal>
 
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include "link_adapter.h"
 #include "quit_on_signals.h"
 #include "simulator.h"
+#include "support/port_settings.h"
 #include "window_fixture.h"
 
 namespace zorbel::app::test_support {
@@ -30,16 +28,8 @@ TEST_F(StopSignals, SigtermCutsAnUploadShortAndLeavesThePortAsFound) {
   sim::Simulator sim(options);
   std::string error;
   ASSERT_TRUE(sim.start(error)) << error;
-  // Settings the link would not choose, to see them come back.
-  const int line = ::open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY);
+  const int line = test::openWithForeignSettings(sim.slavePath());
   ASSERT_GE(line, 0);
-  termios found{};
-  ASSERT_EQ(::tcgetattr(line, &found), 0);
-  ::cfsetispeed(&found, B9600);
-  ::cfsetospeed(&found, B9600);
-  found.c_lflag |= ICANON;
-  ASSERT_EQ(::tcsetattr(line, TCSANOW, &found), 0);
-
   openPort(sim);
   const QTemporaryDir dir;
   QFile firmware(dir.filePath("fw.hash"));  // pages 0 to 7 and the extra page 8
@@ -74,13 +64,7 @@ TEST_F(StopSignals, SigtermCutsAnUploadShortAndLeavesThePortAsFound) {
   EXPECT_EQ(exitCode, 143);
   EXPECT_EQ(log().last(), "Upload cut short after page 4 of 9.");
   EXPECT_FALSE(mainWindow().link().device().workerRunning());
-  termios after{};
-  ASSERT_EQ(::tcgetattr(line, &after), 0);
-  EXPECT_EQ(::cfgetispeed(&after), static_cast<speed_t>(B9600));
-  EXPECT_NE(after.c_lflag & ICANON, 0u);
-  int exclusive = 1;
-  ASSERT_EQ(::ioctl(line, TIOCGEXCL, &exclusive), 0);
-  EXPECT_EQ(exclusive, 0) << "the port is still locked";
+  EXPECT_TRUE(test::foundAsLeft(line));
   ::close(line);
 }
 
