@@ -125,7 +125,12 @@ SessionOutput::SessionOutput() : queue_(std::make_shared<Queue>()) {
   sigset_t all, previous;
   sigfillset(&all);
   pthread_sigmask(SIG_SETMASK, &all, &previous);
-  std::thread(Queue::write, queue_).detach();
+  try {
+    std::thread(Queue::write, queue_).detach();
+  } catch (...) {
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    throw;
+  }
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   previousOut_ = std::cout.rdbuf(out_.get());
   previousErr_ = std::cerr.rdbuf(err_.get());
