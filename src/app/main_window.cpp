@@ -197,6 +197,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   // The bottom edge: what the link is doing, and the transfer's progress.
   statusLine_ = new QLabel;
   statusLine_->setObjectName(names::kStatusLine);
+  // It quotes the device (its version text): never taken for markup.
+  statusLine_->setTextFormat(Qt::PlainText);
   progressBar_ = new QProgressBar;
   progressBar_->setObjectName(names::kProgressBar);
   progressBar_->setRange(0, 100);

@@ -2,6 +2,7 @@
 // The settings encoder (settings -> configuration image) and decoder (image -> settings).
 #include <ctime>
 #include <string>
+#include <string_view>
 
 #include "common/result.h"
 #include "image.h"
@@ -25,5 +26,13 @@ Result<void> encodeForDevice(SettingsModel& model, Image& image,
 // version. On a mismatch no setting changes: a Version error whose message is
 // the mismatch message, lines separated by '\n'.
 Result<void> decodeSettings(const Image& image, SettingsModel& model);
+
+// The device's configuration version as the mismatch message names it: the
+// version field's text when it starts with 'v', else "unknown, ...". The
+// device's own bytes, unescaped.
+std::string deviceConfigVersion(const Image& image);
+
+// The mismatch message naming `deviceVersion`, lines separated by '\n'.
+std::string versionMismatchMessage(std::string_view deviceVersion);
 
 }  // namespace zorbel::settings

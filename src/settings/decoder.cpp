@@ -15,14 +15,6 @@ std::string textAt(const Image& image, int offset, int width) {
   return out;
 }
 
-std::string versionMismatchMessage(const Image& image) {
-  const std::string device = image[kVersionOffset] == 'v'
-                                 ? textAt(image, kVersionOffset, 7)
-                                 : std::string("unknown, config version control started in v1.21b");
-  return "Uncompatible configuration version:\nDevice: " + device +
-         "\nConfigurator: " + std::string(kConfigVersion);
-}
-
 Result<void> decodeOne(const Setting& s, const Image& image, SettingsModel& model) {
   const std::uint8_t b = image[s.offset];
   const auto word = static_cast<std::uint16_t>(b | image[s.offset + 1] << 8);
@@ -62,9 +54,20 @@ Result<void> decodeOne(const Setting& s, const Image& image, SettingsModel& mode
 
 }  // namespace
 
+std::string deviceConfigVersion(const Image& image) {
+  return image[kVersionOffset] == 'v'
+             ? textAt(image, kVersionOffset, 7)
+             : std::string("unknown, config version control started in v1.21b");
+}
+
+std::string versionMismatchMessage(std::string_view deviceVersion) {
+  return "Uncompatible configuration version:\nDevice: " + std::string(deviceVersion) +
+         "\nConfigurator: " + std::string(kConfigVersion);
+}
+
 Result<void> decodeSettings(const Image& image, SettingsModel& model) {
   if (std::memcmp(image.data() + kVersionOffset, kConfigVersion.data(), kConfigVersion.size()) != 0)
-    return makeError(ErrorKind::Version, versionMismatchMessage(image));
+    return makeError(ErrorKind::Version, versionMismatchMessage(deviceConfigVersion(image)));
   for (const Setting& s : allSettings()) {
     if (!s.decoded) continue;
     if (Result<void> set = decodeOne(s, image, model); !set) return set;

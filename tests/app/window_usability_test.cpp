@@ -139,6 +139,28 @@ TEST_F(Usability, StatusLineSaysHowAReadEndedAndWhenTheDeviceIsSilent) {
   EXPECT_EQ(progressBar()->value(), 16);
 }
 
+// The device's version text reaches the status line as it is: "<b>" is no markup there.
+TEST_F(Usability, TheStatusLineShowsTheDevicesVersionAsPlainText) {
+  sim::Simulator& sim = startSim();
+  settings::SettingsModel older;
+  settings::Image image{};
+  ASSERT_TRUE(settings::encodeSettings(older, image).ok());
+  const std::string version = "v<b>1</";  // seven bytes where "v1.32" stands
+  std::copy(version.begin(), version.end(), image.begin() + settings::kVersionOffset);
+  const std::uint32_t sum = settings::imageSum(image);
+  for (int i = 0; i < 4; ++i)
+    image[settings::kImageSumOffset + i] = static_cast<std::uint8_t>(sum >> (8 * i));
+  sim.setEeprom(image);
+  openPort(*sim_);
+  dialogs.expectMessage(
+      "Uncompatible configuration version:\nDevice: v<b>1</\nConfigurator: v1.32");
+  click(names::kReadConfigButton);
+  ASSERT_TRUE(
+      waitFor([&] { return status() == "Reading configuration: refused, version v<b>1</"; }, 10000))
+      << status().toStdString();
+  EXPECT_EQ(statusLine()->textFormat(), Qt::PlainText);
+}
+
 // ---- Keyboard access ------------------------------------------------------------
 
 // The next control after `w` that Tab reaches.

@@ -1,6 +1,7 @@
 // zorbelctl write, read and upload: the real program against the simulator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -172,6 +173,44 @@ TEST_F(ZorbelctlTest, CompareListsExactlyTheSettingsChangedSinceTheWrite) {
   ASSERT_EQ(differences.size(), 2u) << run.out;
   EXPECT_EQ(differences[0].rfind("Callsign\tDL2XY\tDL1AB", 0), 0u) << differences[0];
   EXPECT_EQ(differences[1], "Txdelay\t450\t300");
+}
+
+// Whatever a device holds reaches the terminal escaped, the same way in read,
+// both columns of compare and the version message (read and --image): C0 and
+// C1 control bytes as \xHH and the backslash doubled, so no escape sequence
+// runs and no compare row is forged.
+TEST_F(ZorbelctlTest, DeviceTextIsEscapedWhereverItIsPrinted) {
+  startSim();
+  settings::Image image = test::encoded();
+  const std::string hostile = "A\tB\x1B[2J\xC2\x9B\\x\nC\tD\x7F";
+  const std::string shown = "A\\x09B\\x1B[2J\xC2\\x9B\\\\x\\x0AC\\x09D\\x7F";
+  std::fill_n(image.begin() + 72, 34, 0);  // Weather_comment
+  std::copy(hostile.begin(), hostile.end(), image.begin() + 72);
+  test::restoreSum(image);
+  sim->setEeprom(image);
+  const std::string port = sim->slavePath();
+  CtlRun run = zorbelctl(dir, "read " + port);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\nWeather_comment=" + shown + "\n"), std::string::npos) << run.out;
+  run = zorbelctl(
+      dir,
+      "--set Callsign=DL1ABC --set Aprsis_user=NOCALL --set Weather_comment=a\\b compare " + port);
+  EXPECT_EQ(run.status, 7) << run.err;
+  EXPECT_EQ(run.out, "Weather_comment\ta\\\\b\t" + shown + "\n");
+
+  image = test::encoded();
+  const std::string version = "v\x1B]0;\x9B\\";  // seven bytes where "v1.32" stands
+  std::copy(version.begin(), version.end(), image.begin() + settings::kVersionOffset);
+  test::restoreSum(image);
+  sim->setEeprom(image);
+  const std::string message =
+      "Uncompatible configuration version:\nDevice: v\\x1B]0;\\x9B\\\\\nConfigurator: v1.32\n";
+  run = zorbelctl(dir, "read " + port);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, message);
+  run = zorbelctl(dir, "--image " + dir.file("old.img", {image.begin(), image.end()}) + " show");
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, message);
 }
 
 TEST_F(ZorbelctlTest, TimeOutsOutsideTenMillisecondsToAnHourAreUsageErrors) {

@@ -68,8 +68,13 @@ int cmdBeacons(Context& ctx, const Args& args);
 // The pre-write warnings as "warning: NAME: WARNING" lines.
 void printWarnings(const settings::SettingsModel& model, std::ostream& out);
 
-// Every control as NAME=VALUE, in encoder order, in the forms --set takes.
+// Every control as NAME=VALUE, in encoder order, in the forms --set takes;
+// each value escaped for the terminal (terminal_text.h).
 void printSettings(const settings::SettingsModel& model, std::ostream& out);
+
+// Why `image` could not be decoded, for standard error: the version message
+// names the device's version with its bytes escaped.
+std::string decodeFailureText(const settings::Image& image, const Error& error);
 
 // "What Write config does before sending": the PC clock when Uploadpctime is
 // checked, then the encoder. Prints the encoder's message to stderr on failure.

@@ -31,6 +31,7 @@
 #include "settings/codec.h"
 #include "settings/compare.h"
 #include "signal_catcher.h"
+#include "terminal_text.h"
 #include "trace_file.h"
 #include "update/firmware.h"
 
@@ -225,7 +226,8 @@ class Session {
   int handle(DeviceLink& device, TransferKind kind, Event& event) {
     switch (event.kind) {
       case Event::Log:
-        *logOut_ << event.line << std::endl;
+        // Lines may quote the device; it never writes to the terminal itself.
+        *logOut_ << escapedForTerminal(event.line) << std::endl;
         return -1;
       case Event::Lost:
         return kExitFile;  // the link has logged why
@@ -275,7 +277,7 @@ class Session {
 // A read's image decoded over `model`; false (the message printed) for another version.
 bool decodeInto(const settings::Image& image, settings::SettingsModel& model) {
   const Result<void> result = settings::decodeSettings(image, model);
-  if (!result) std::cerr << result.error().message << "\n";
+  if (!result) std::cerr << decodeFailureText(image, result.error()) << "\n";
   return result.ok();
 }
 
@@ -328,7 +330,9 @@ int cmdCompare(Context& ctx, const Args& args) {
         if (!decodeInto(image, device)) return static_cast<int>(kExitVersion);
         const auto differences = settings::compareSettings(ctx.model, device);
         for (const auto& d : differences)
-          std::cout << d.name << '\t' << d.ours << '\t' << d.device << '\n';
+          // Escaped, a value holds no TAB or line end: no row can be forged.
+          std::cout << d.name << '\t' << escapedForTerminal(d.ours) << '\t'
+                    << escapedForTerminal(d.device) << '\n';
         std::cout.flush();
         return static_cast<int>(differences.empty() ? kExitOk : kExitMismatch);
       });

@@ -37,6 +37,7 @@ Options, applied in the order given over the start-up settings:
 
 Commands:
   show                    print every control as NAME=VALUE, in encoder order
+                          (control bytes as \xHH, a backslash as \\)
   encode FILE             encode the settings (clock from the PC when
                           Uploadpctime is checked) and write the 2048-byte image
   save FILE               save the settings as a configuration file

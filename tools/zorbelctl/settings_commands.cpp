@@ -12,6 +12,7 @@
 #include "settings/catalog.h"
 #include "settings/codec.h"
 #include "settings/integer_text.h"
+#include "terminal_text.h"
 
 namespace zorbel::ctl {
 
@@ -88,28 +89,18 @@ int applyImage(Context& ctx, const std::string& path) {
   std::memcpy(image.data(), bytes.data(), image.size());
   const Result<void> result = settings::decodeSettings(image, ctx.model);
   if (!result) {
-    std::cerr << result.error().message << "\n";
+    std::cerr << decodeFailureText(image, result.error()) << "\n";
     return kExitVersion;
   }
   return kExitOk;
 }
 
-namespace {
-
-// A control character inside a value would start a new NAME= line or reach
-// the terminal as an escape sequence: it is shown as \xNN instead.
-void printValue(std::ostream& out, const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F)
-      out << "\\x" << kHex[byte >> 4] << kHex[byte & 0x0F];
-    else
-      out << c;
-  }
+std::string decodeFailureText(const settings::Image& image, const Error& error) {
+  if (error.kind == ErrorKind::Version)
+    return settings::versionMismatchMessage(
+        escapedForTerminal(settings::deviceConfigVersion(image)));
+  return escapedForTerminal(error.message);
 }
-
-}  // namespace
 
 void printSettings(const settings::SettingsModel& model, std::ostream& out) {
   const auto all = settings::allSettings();
@@ -118,7 +109,9 @@ void printSettings(const settings::SettingsModel& model, std::ostream& out) {
     out << all[i].name << '=';
     switch (all[i].kind) {
       case ControlKind::Edit:
-        printValue(out, st.text);
+        // A control byte would start a NAME= line of its own or reach the
+        // terminal as an escape sequence.
+        out << escapedForTerminal(st.text);
         break;
       case ControlKind::Combo:
         out << st.index;
