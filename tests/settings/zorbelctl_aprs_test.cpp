@@ -47,7 +47,7 @@ TEST(ZorbelctlAprs, BeaconsPrintsEachSentBeaconEscaped) {
   // Beacon 1 still goes to APRS-IS; the escape sequence and the backslash come out escaped.
   const std::string first = r.out.substr(0, r.out.find('\n') + 1);
   EXPECT_EQ(first.rfind("1\t0\t5\tSP1ABC-7>APZR01,WIDE2-2:@", 0), 0u) << first;
-  EXPECT_EQ(r.out.substr(first.size()), "2\t30\t0\tSP1ABC-7>APZR01:>Hi\\x1B]0;x\\x07\\x5C\n");
+  EXPECT_EQ(r.out.substr(first.size()), "2\t30\t0\tSP1ABC-7>APZR01:>Hi\\x1B]0;x\\x07\\\\\n");
 }
 
 }  // namespace
