@@ -44,6 +44,9 @@ Fault switches (N counts from 1):
   --flood KIND         after the first frame, send without end: noise (bytes
                        that are never 0xFF), start (0xFF bytes) or ack (acks
                        of both kinds)
+  --flood-headers      after the first frame, send without end page data
+                       headers with a wrong frame checksum (FF 91 00 00 00 00
+                       00 00)
   --help               show this text
 )";
 
@@ -92,6 +95,10 @@ int main(int argc, char** argv) {
     }
     if (arg == "--verbose") {
       verbose = true;
+      continue;
+    }
+    if (arg == "--flood-headers") {
+      options.flood = zorbel::sim::SimOptions::Flood::BadHeaders;
       continue;
     }
     if (!takesValue(arg)) return usage("unknown option " + arg);

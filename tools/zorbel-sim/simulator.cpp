@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -220,6 +221,11 @@ struct Simulator::Impl {
           bytes.insert(bytes.end(), ack.begin(), ack.end());
           break;
         }
+        case SimOptions::Flood::BadHeaders: {
+          const std::uint8_t header[] = {0xFF, 0x91, 0, 0, 0, 0, 0, 0};
+          bytes.insert(bytes.end(), std::begin(header), std::end(header));
+          break;
+        }
         case SimOptions::Flood::None:
           return;
       }
@@ -363,6 +369,8 @@ struct Simulator::Impl {
       Clock::time_point wakeAt = flushAt;
       if (!tx.empty())
         wakeAt = std::min(wakeAt, blocked ? now + std::chrono::milliseconds(1) : tx.front().due);
+      else if (flooding)
+        wakeAt = now;  // an unpaced flood was all written: top it up at once
       wakeAt = std::min(wakeAt, frameDue);
       timespec timeout{};
       timespec* timeoutPtr = nullptr;

@@ -35,7 +35,9 @@ struct SimOptions {
   // flipped) while answering as if all was well; -1: off.
   int misstoreOffset = -1;
   // After the first frame it answers, the device sends this without end.
-  enum class Flood { None, Noise, StartBytes, Acks };
+  // BadHeaders: page data headers whose frame checksum is wrong
+  // (FF 91 00 00 00 00 00 00), each one a rejected frame for the link.
+  enum class Flood { None, Noise, StartBytes, Acks, BadHeaders };
   Flood flood = Flood::None;
 };
 
