@@ -42,6 +42,13 @@ class LinkAdapter;
 
 inline constexpr const char* kApplicationTitle = "Zorbel Configurator";
 
+// A transfer the device has not answered for this long ends, as a zorbelctl
+// command does: a device answers a page within milliseconds, and one that
+// floods the line with frames nobody accepts answers nothing.
+inline constexpr int kAnswerTimeoutSeconds = 10;
+// The log keeps its last lines only, so that a chatty device cannot fill memory.
+inline constexpr int kLogLines = 10000;
+
 class MainWindow : public QMainWindow {
   Q_OBJECT
 

@@ -82,6 +82,8 @@ QString endText(link::TransferEnd end) {
       return "checksum error";
     case link::TransferEnd::PageNumberError:
       return "page number error";
+    case link::TransferEnd::NoAnswer:
+      return QString("no answer for %1 s").arg(kAnswerTimeoutSeconds);
   }
   return "stopped, see the log";
 }
@@ -471,7 +473,10 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
     // The read back never came whole: neither use of it can be done.
     if (verifyPending_)
       appendLog(
-          ("Verify failed: reading the configuration back ended in a " + how + ".").toStdString());
+          end == link::TransferEnd::NoAnswer
+              ? "Verify failed: no answer from the device while reading the configuration back."
+              : ("Verify failed: reading the configuration back ended in a " + how + ".")
+                    .toStdString());
     if (verifyPending_) comparisonStatus_ = "Writing configuration: verify failed";
     verifyPending_ = comparePending_ = false;
   }

@@ -18,6 +18,7 @@
 #include "frame_parser.h"
 #include "frames.h"
 #include "receive_ring.h"
+#include "rejected_frames.h"
 #include "serial_port.h"
 
 namespace zorbel::link {
@@ -109,6 +110,7 @@ struct Transfer {
   std::uint32_t current = 0;  // the page sent or requested last
   std::uint32_t lastPage = 0;
   bool awaiting = false;               // the answer to page `current` has not come
+  Clock::time_point sentAt{};          // when page `current` (or its request) went out
   std::shared_ptr<const Bytes> pages;  // where its pages come from (page n at 128 * n)
   ReadPurpose purpose = ReadPurpose::Settings;
 
@@ -149,6 +151,7 @@ struct DeviceLink::State {
   std::atomic<bool> stop{false};
   std::atomic<bool> running{false};
   std::atomic<std::uint64_t> passes{0};
+  std::atomic<std::int64_t> answerTimeoutMs{0};  // 0: no time-out
 
   // Requests, at most one per kind, guarded by requestMutex.
   std::mutex requestMutex;
@@ -184,10 +187,13 @@ class SerialWorker final : public FrameEvents {
     while (!lost_) {
       readPort();
       if (lost_) break;
+      logIfSome(rejected_.summaryDue(Clock::now()));
       startRequested();
+      endUnanswered();
       s_.passes.fetch_add(1);
       if (s_.stop.load()) break;
     }
+    logIfSome(rejected_.summary());
     const std::string device = port_.path();
     port_.close();
     s_.running.store(false);
@@ -266,6 +272,8 @@ class SerialWorker final : public FrameEvents {
     // this read can't pass an earlier read's bytes off as the device's.
     if (kind == TransferKind::ConfigurationRead) s_.received.fill(0);
     discardStaleInput(kind);
+    logIfSome(rejected_.summary());
+    rejected_.restart();
     progress(kind, 0, t.total());
     sendAndLog(kind);
   }
@@ -286,6 +294,7 @@ class SerialWorker final : public FrameEvents {
   void sendAndLog(TransferKind kind) {
     Transfer& t = transfer(kind);
     t.awaiting = true;
+    t.sentAt = Clock::now();
     const bool read = kind == TransferKind::ConfigurationRead;
     const Frame header =
         makeFrame(kTraits[slot(kind)].frameType, t.current, read ? 0 : pageSum(t.page(t.current)));
@@ -351,6 +360,33 @@ class SerialWorker final : public FrameEvents {
           badSum ? TransferEnd::PageChecksumError : TransferEnd::PageNumberError);
   }
 
+  // A transfer that has waited out the answer time-out ends.
+  void endUnanswered() {
+    const std::chrono::milliseconds limit(s_.answerTimeoutMs.load());
+    if (limit.count() <= 0) return;
+    const auto now = Clock::now();
+    for (TransferKind kind : kAllKinds) {
+      Transfer& t = transfer(kind);
+      if (!t.awaiting || now - t.sentAt < limit) continue;
+      t.awaiting = false;
+      log("No answer from the device.");
+      ended(kind, TransferEnd::NoAnswer);
+    }
+  }
+
+  // Lines about rejected frames: the first ones in full, then counted. The
+  // line that ends the read awaiting the page is always logged.
+  void logRejectedFrame(const std::string& line) override {
+    if (rejected_.admit(Clock::now())) log(line);
+  }
+  void logRefusedPage(const std::string& line) override {
+    if (transfer(TransferKind::ConfigurationRead).awaiting || rejected_.admit(Clock::now()))
+      log(line);
+  }
+  void logIfSome(const std::string& line) {
+    if (!line.empty()) log(line);
+  }
+
   // A restart of `kind` was held for the answer that just came.
   bool restartPosted(TransferKind kind) {
     if (!s_.requestPending.load()) return false;
@@ -408,6 +444,7 @@ class SerialWorker final : public FrameEvents {
   DeviceLink::State& s_;
   SerialPort port_;
   std::optional<Clock::time_point> heldUntil_;  // the earliest a held restart goes out
+  RejectedFrameLimit rejected_;
   bool lost_ = false;
   std::string lostReason_;
 };
@@ -459,6 +496,7 @@ void DeviceLink::close() {
   if (!state_->thread.joinable()) return;
   state_->stop.store(true);
   state_->wake();
+  if (state_->callbacks.stopping) state_->callbacks.stopping();
   std::lock_guard lock(state_->handOverMutex);
   if (state_->handOverWaiter) state_->handOverWaiter->abandon();
 }
@@ -470,6 +508,11 @@ void DeviceLink::stopAndJoin() {
 }
 
 bool DeviceLink::workerRunning() const { return state_->running.load(); }
+bool DeviceLink::stopRequested() const { return state_->stop.load(); }
+
+void DeviceLink::setAnswerTimeout(std::chrono::milliseconds limit) {
+  state_->answerTimeoutMs.store(limit.count());
+}
 std::uint64_t DeviceLink::workerPasses() const { return state_->passes.load(); }
 
 namespace {

@@ -30,6 +30,7 @@
 //    settings::compareSettings(windowModel, copy) (settings/compare.h); a
 //    decode that fails is the version message, as for "Read config".
 //  A read for the settings (ReadPurpose::Settings) is decoded into the window.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -57,14 +58,16 @@ enum class TransferKind { Firmware, ConfigurationWrite, ConfigurationRead };
 // window or printed), or a comparison (handed back undecoded).
 enum class ReadPurpose { Settings, Comparison };
 
-// How a transfer ended. A transfer whose device stops answering does not end:
-// nothing times out in the link (zorbelctl keeps its own time-out).
+// How a transfer ended. A transfer whose device stops answering ends only
+// when the owner set an answer time-out (DeviceLink::setAnswerTimeout; the
+// windows do, zorbelctl keeps its own).
 enum class TransferEnd {
   Finished,            // "Send finished." (write, firmware), or the read image handed over
   PageChecksumError,   // "Eeprom page data checksum error." (read stops)
   ImageChecksumError,  // "Eeprom read checksum error. Please upload new eeprom data to device."
   PageNumberError,  // "Eeprom page number error [%d].": a page numbered 16 or more, dropped (read
                     // stops)
+  NoAnswer,         // "No answer from the device.": none within the answer time-out
 };
 
 enum class PortState {
@@ -127,6 +130,11 @@ struct LinkCallbacks {
   std::function<void(TransferKind kind, TransferEnd end)> transferEnded;
   // Every byte written to or read from the port, as written or read.
   std::function<void(TraceDirection direction, const std::uint8_t* bytes, std::size_t count)> trace;
+  // On the owner's thread, when close() (or stopAndJoin(), open() over a
+  // running worker, the link's destruction) asks the worker to stop, before
+  // anything waits for it: a callback that holds the worker (waiting for room
+  // in a queue) lets it go once stopRequested() is true.
+  std::function<void()> stopping;
 };
 
 class DeviceLink {
@@ -159,6 +167,15 @@ class DeviceLink {
 
   // True from a successful open() until the worker has released the port.
   bool workerRunning() const;
+  // True from close() (stopAndJoin(), open() over a running worker) until the
+  // next open() starts a worker. Safe from any thread.
+  bool stopRequested() const;
+
+  // A transfer whose answer has not come this long after its page or read
+  // request went out ends: "No answer from the device.", then
+  // transferEnded(kind, TransferEnd::NoAnswer); a later answer is dropped.
+  // Zero, the default: a transfer waits as long as the port is open.
+  void setAnswerTimeout(std::chrono::milliseconds limit);
   // Passes the worker has completed (read, parse, start what was asked for);
   // two more passes mean every byte read before has been acted on.
   std::uint64_t workerPasses() const;

@@ -26,11 +26,11 @@ void FrameParser::parse(ReceiveRing& ring, FrameEvents& events) {
       ring.drop(kPageSize);
       mode_ = Mode::FrameHunt;
       if (static_cast<std::uint16_t>(sum) != expectedSum_) {
-        events.log("Eeprom page data checksum error.");
+        events.logRefusedPage("Eeprom page data checksum error.");
         events.onPageRefused(true);
       } else if (expectedPage_ >= settings::kPageCount) {
         // The image has pages 0..15 only: never store past it.
-        events.log("Eeprom page number error [" + std::to_string(expectedPage_) + "].");
+        events.logRefusedPage("Eeprom page number error [" + std::to_string(expectedPage_) + "].");
         events.onPageRefused(false);
       } else {
         std::memcpy(received_.data() + kPageSize * expectedPage_, staging_.data(), kPageSize);
@@ -70,7 +70,7 @@ void FrameParser::parse(ReceiveRing& ring, FrameEvents& events) {
           ring.drop(kFrameSize);
           mode_ = Mode::PageData;
         } else {
-          events.log("Eeprom frame checksum error.");
+          events.logRejectedFrame("Eeprom frame checksum error.");
           ring.drop(1);
         }
         break;

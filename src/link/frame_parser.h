@@ -24,6 +24,11 @@ class FrameEvents {
   // number past the image.
   virtual void onPageRefused(bool badSum) = 0;
   virtual void log(const std::string& line) = 0;
+  // The line about a frame dropped for its checksum, and the line before
+  // onPageRefused(): logged as any other unless the receiver limits them
+  // (a device can send nothing else, as fast as the line goes).
+  virtual void logRejectedFrame(const std::string& line) { log(line); }
+  virtual void logRefusedPage(const std::string& line) { log(line); }
 };
 
 class FrameParser {

@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <termios.h>
 
+#include <regex>
+#include <sstream>
+
 #include "fault_support.h"
 #include "link/simulator_link.h"
 
@@ -249,6 +252,31 @@ TEST_F(CtlFaults, AFloodingDeviceEndsTheCommandWithNoAnswer) {
     outcome("zorbelctl read, the device floods " + name,
             "\"No answer from the device.\", " + describe(run));
   }
+}
+
+TEST_F(CtlFaults, AFloodOfRejectedHeadersIsLoggedWithinLimitsAndTheCommandTimesOut) {
+  sim::SimOptions options;
+  options.flood = sim::SimOptions::Flood::BadHeaders;  // unthrottled: a rejected frame each 8 bytes
+  options.dropAnswerTo = 1;                            // the flood is all the device sends
+  startSim(options);
+  const ProgramRun run = zorbelctl({"--timeout", "2", "read", port()}, dir);
+  ASSERT_FALSE(run.hung) << "the flood kept the command alive";
+  EXPECT_EQ(run.status, 5) << run.err;
+  EXPECT_EQ(run.err, "No answer from the device.\n");
+  // The request and the first 20 rejected frames in full; after them, only counts.
+  std::vector<std::string> full = readSequence(1);
+  full.insert(full.end(), 20, "Eeprom frame checksum error.");
+  const std::string head = joined(full);
+  ASSERT_EQ(run.out.substr(0, head.size()), head);
+  std::istringstream rest(run.out.substr(head.size()));
+  int counts = 0;
+  for (std::string line; std::getline(rest, line); ++counts)
+    EXPECT_TRUE(std::regex_match(line, std::regex("[1-9][0-9]* more frames? rejected\\."))) << line;
+  // One count a second at most (the first a second after the 21st frame).
+  EXPECT_LE(counts, static_cast<int>(run.ms / 1000));
+  outcome("zorbelctl --timeout 2 read, the device floods rejected headers unthrottled",
+          "20 lines, then " + std::to_string(counts) + " count lines; " + describe(run) + ", " +
+              std::to_string(sim->bytesSent()) + " bytes flooded");
 }
 
 TEST_F(CtlFaults, ASignalClosesThePortAsItWasFound) {

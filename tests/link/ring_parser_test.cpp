@@ -1,6 +1,7 @@
 // The receive ring and the frame parser, fed byte streams directly.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "link/frame_parser.h"
 #include "link/frames.h"
 #include "link/receive_ring.h"
+#include "link/rejected_frames.h"
 
 namespace zorbel::link {
 namespace {
@@ -222,6 +224,25 @@ TEST_F(ParserTest, APageCollectionSurvivesEmptyingTheRing) {
   ring.clear();
   feed(Bytes(answer.begin() + 8, answer.end()));
   EXPECT_EQ(events.seen, (std::vector<std::string>{"page 1"}));
+}
+
+// The worker's limit on lines about rejected frames, on a clock of its own.
+TEST(RejectedFrameLimitTest, TwentyLinesThenOneCountASecondThenTheRestOnStopping) {
+  using namespace std::chrono_literals;
+  RejectedFrameLimit limit;
+  const RejectedFrameLimit::Clock::time_point t0{};
+  for (int i = 0; i < 20; ++i) EXPECT_TRUE(limit.admit(t0)) << i;
+  for (int i = 0; i < 1000; ++i) EXPECT_FALSE(limit.admit(t0 + 1ms * i));
+  EXPECT_EQ(limit.summaryDue(t0 + 999ms), "");
+  EXPECT_EQ(limit.summaryDue(t0 + 1000ms), "1000 more frames rejected.");
+  EXPECT_FALSE(limit.admit(t0 + 1100ms));
+  EXPECT_EQ(limit.summaryDue(t0 + 1999ms), "") << "one count a second";
+  EXPECT_EQ(limit.summaryDue(t0 + 2000ms), "1 more frame rejected.");
+  EXPECT_EQ(limit.summaryDue(t0 + 5000ms), "") << "nothing counted, nothing said";
+  EXPECT_FALSE(limit.admit(t0 + 5000ms));
+  EXPECT_EQ(limit.summary(), "1 more frame rejected.") << "the worker stops: the rest is said";
+  limit.restart();
+  EXPECT_TRUE(limit.admit(t0 + 5001ms)) << "a new transfer shows its own in full";
 }
 
 }  // namespace

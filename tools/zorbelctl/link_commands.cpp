@@ -22,6 +22,7 @@
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "ctl.h"
@@ -170,7 +171,10 @@ class Session {
     if (event.kind == Event::Signal) {
       events_.push_front(std::move(event));  // never queued behind log lines
     } else {
-      space_.wait(lock, [this] { return events_.size() < kQueueLimit || closing_; });
+      if (events_.size() >= kQueueLimit && !closing_) {
+        heldSince_ = Clock::now();
+        space_.wait(lock, [this] { return events_.size() < kQueueLimit || closing_; });
+      }
       if (closing_) return;
       events_.push_back(std::move(event));
     }
@@ -207,13 +211,18 @@ class Session {
       }
       Event event = std::move(events_.front());
       events_.pop_front();
-      // A full queue held the worker back: it could not read the port while
-      // our own output was blocked, so that time is no silence of the device.
-      const bool workerHeld = events_.size() + 1 >= kQueueLimit;
+      if (heldSince_) {
+        // The worker could not read the port while it waited for our output:
+        // that time is no silence of the device, so the time-out's clock
+        // stops meanwhile (here, before the worker runs again). It is no
+        // progress either: a device that fills the queue with lines about
+        // frames never accepted still times out.
+        lastProgress_.fetch_add((Clock::now() - *heldSince_).count());
+        heldSince_.reset();
+      }
       lock.unlock();
       space_.notify_one();
       const int status = handle(device, kind, event);
-      if (workerHeld) madeProgress();
       lock.lock();
       // A signal that came while the event was handled ends the command, even
       // when its output was dropped on the way to a success.
@@ -255,6 +264,8 @@ class Session {
           case TransferEnd::ImageChecksumError:
           case TransferEnd::PageNumberError:
             return kExitChecksum;
+          case TransferEnd::NoAnswer:  // our own time-out ends the command first
+            return kExitNoAnswer;
         }
     }
     return -1;
@@ -269,6 +280,7 @@ class Session {
   std::condition_variable space_;  // the queue has room
   std::deque<Event> events_;
   bool closing_ = false;
+  std::optional<Clock::time_point> heldSince_;  // the worker waits for room in the queue
   std::atomic<Clock::rep> lastProgress_{0};
   std::atomic<int> signal_{0};  // the signal that ends the command; 0 while none came
   int outputError_ = 0;         // standard output's first failure; owner thread only
