@@ -18,7 +18,20 @@ LinkAdapter::LinkAdapter(GuiLinkHandlers handlers, QObject* parent)
   callbacks.transferEnded = [this](link::TransferKind kind, link::TransferEnd end) {
     post([this, kind, end] { handlers_.transferEnded(kind, end); });
   };
+  // Taking the lock orders the wake-up after a waiting worker's check.
+  callbacks.stopping = [this] {
+    std::lock_guard lock(mutex_);
+    room_.notify_all();
+  };
   link_ = std::make_unique<link::DeviceLink>(std::move(callbacks));
+}
+
+void LinkAdapter::taken() {
+  {
+    std::lock_guard lock(mutex_);
+    --queued_;
+  }
+  room_.notify_one();
 }
 
 LinkAdapter::~LinkAdapter() { link_->stopAndJoin(); }

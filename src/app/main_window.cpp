@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <chrono>
 #include <exception>
 
 #include "common/version.h"
@@ -160,6 +161,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   handlers.imageReceived = [this](const auto& hand) { decodeReceivedImage(hand); };
   handlers.transferEnded = [this](auto kind, auto end) { showTransferEnd(kind, end); };
   link_ = new LinkAdapter(std::move(handlers), this);
+  link_->device().setAnswerTimeout(std::chrono::seconds(kAnswerTimeoutSeconds));
 
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);
@@ -182,6 +184,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   logView_->setObjectName(names::kLogView);
   logView_->setAccessibleName("Log");
   logView_->setReadOnly(true);
+  logView_->setMaximumBlockCount(kLogLines);
   logView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   logView_->setFixedHeight(logView_->fontMetrics().lineSpacing() * 4 + 2 * logView_->frameWidth() +
                            8);

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -198,6 +199,48 @@ TEST_F(LineFaults, DroppedPageWaitsUntilReadConfigIsPressedAgain) {
   EXPECT_EQ(text("Callsign"), "NOCALL");
 
   ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
+  closePort();
+}
+
+// ---- A device that floods the line ------------------------------------------
+
+// The window's resident memory in kB, as the system counts it.
+long residentKb() {
+  QFile status("/proc/self/status");
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+  return -1;
+}
+
+TEST_F(LineFaults, AHeaderFloodKeepsMemoryBoundedAndTheReadTimesOut) {
+  sim::SimOptions options;
+  options.flood = sim::SimOptions::Flood::BadHeaders;  // unthrottled, a rejected frame each 8 bytes
+  options.dropAnswerTo = 1;                            // the flood is all the device sends
+  sim::Simulator& sim = startSim(options);
+  openPort(sim);
+  const long before = residentKb();
+  ASSERT_GT(before, 0);
+  // Far above a full log; a flood without limits passes it within seconds.
+  constexpr long kBoundKb = 100 * 1024;
+  long peak = before;
+  QElapsedTimer timer;
+  timer.start();
+  click(names::kReadConfigButton);
+  const bool ended = waitFor(
+      [&] {
+        peak = std::max(peak, residentKb());
+        return peak - before > kBoundKb ||
+               status() ==
+                   QString("Reading configuration: no answer for %1 s").arg(kAnswerTimeoutSeconds);
+      },
+      60000);
+  std::printf("[ figure   ] header flood: resident %ld kB before, peak %ld kB, after %lld ms\n",
+              before, peak, static_cast<long long>(timer.elapsed()));
+  EXPECT_LE(peak - before, kBoundKb);
+  ASSERT_TRUE(ended) << status().toStdString();
+  EXPECT_EQ(logCount("No answer from the device."), 1);
+  EXPECT_GT(sim.bytesSent(), 1'000'000u) << "the device flooded the line";
   closePort();
 }
 
