@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the tree, starts zorbel-sim in the background and then the
+# Builds the programs, starts zorbel-sim in the background and then the
 # configurator. The simulator's link, ${XDG_RUNTIME_DIR:-/tmp}/zorbel-sim, is
 # offered in the configurator's port list: pick it, press "Open port" and try
 # every command without hardware. The simulated device keeps its memory in
@@ -8,12 +8,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
-scripts/build.sh
+scripts/build.sh --programs
 
 coproc SIM { exec "$build_dir/tools/zorbel-sim/zorbel-sim" --eeprom "$build_dir/zorbel-sim.eeprom"; }
 sim_pid=$SIM_PID
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
-# The simulator's first line is its terminal; its link exists from then on.
-read -r -t 10 terminal <&"${SIM[0]}"
-echo "zorbel-sim serves ${terminal} (link ${XDG_RUNTIME_DIR:-/tmp}/zorbel-sim)"
+# The simulator's first line is its terminal; it names its link on its own
+# standard error, which this script leaves alone so the two lines never mix.
+read -r -t 10 _terminal <&"${SIM[0]}"
 "$build_dir/src/app/zorbel-configurator" "$@"
