@@ -17,6 +17,7 @@
 
 #include "frame_parser.h"
 #include "frames.h"
+#include "port_doctor.h"
 #include "receive_ring.h"
 #include "rejected_frames.h"
 #include "serial_port.h"
@@ -473,11 +474,15 @@ Result<void> DeviceLink::open(const std::string& portName) {
   PortError error;
   auto port = SerialPort::openPort(devicePath(portName), error);
   if (!port) {
+    // What the system shows about the port says more than the error's usual cause.
+    const std::string diagnosis =
+        diagnosePort(SystemView::current(), devicePath(portName), error.error);
+    const std::string advice = diagnosis.empty() ? error.hint : diagnosis;
     if (state_->callbacks.log)
       state_->callbacks.log("Serial port open error: " + error.reason +
                             (error.hint.empty() ? "" : ". " + error.hint));
     return makeError(ErrorKind::CannotRead, kOpenErrorMessage,
-                     error.reason + (error.hint.empty() ? "" : "\n" + error.hint));
+                     error.reason + (advice.empty() ? "" : "\n" + advice));
   }
   // A new port is a new byte stream: nothing half-parsed from the last one carries over.
   state_->ring.clear();

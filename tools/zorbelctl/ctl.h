@@ -64,6 +64,7 @@ int cmdUpload(Context& ctx, const Args& args);
 int cmdCompare(Context& ctx, const Args& args);
 int cmdCheck(Context& ctx, const Args& args);
 int cmdBeacons(Context& ctx, const Args& args);
+int cmdPorts(Context& ctx, const Args& args);
 
 // The pre-write warnings as "warning: NAME: WARNING" lines.
 void printWarnings(const settings::SettingsModel& model, std::ostream& out);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -53,6 +54,9 @@ Commands:
                           NAME<TAB>WARNING; write prints them on stderr
   beacons                 print each beacon that is sent as it goes on air:
                           N<TAB>RF MIN<TAB>IS MIN<TAB>PACKET
+  ports [PORT]...         list the serial ports present (or the ports given) as
+                          PATH<TAB>DESCRIPTION<TAB>STATE; the state is ready,
+                          no permission, in use by PROGRAM (pid N) or missing
 
 Exit status:
   0 success, 1 range error, 2 not a valid integer, 3 configuration version
@@ -138,17 +142,18 @@ int main(int argc, char** argv) {
   const Args args(argv + i, argv + argc);
   struct Command {
     int (*run)(Context&, const Args&);
-    std::size_t arity;
+    std::size_t arity;  // kAnyArity: as many as given
   };
+  constexpr std::size_t kAnyArity = SIZE_MAX;
   const std::map<std::string, Command> commands{
-      {"show", {cmdShow, 0}},       {"encode", {cmdEncode, 1}},   {"save", {cmdSave, 1}},
-      {"ruf", {cmdRuf, 2}},         {"write", {cmdWrite, 1}},     {"read", {cmdRead, 1}},
-      {"upload", {cmdUpload, 2}},   {"compare", {cmdCompare, 1}}, {"check", {cmdCheck, 0}},
-      {"beacons", {cmdBeacons, 0}},
+      {"show", {cmdShow, 0}},       {"encode", {cmdEncode, 1}},       {"save", {cmdSave, 1}},
+      {"ruf", {cmdRuf, 2}},         {"write", {cmdWrite, 1}},         {"read", {cmdRead, 1}},
+      {"upload", {cmdUpload, 2}},   {"compare", {cmdCompare, 1}},     {"check", {cmdCheck, 0}},
+      {"beacons", {cmdBeacons, 0}}, {"ports", {cmdPorts, kAnyArity}},
   };
   auto it = commands.find(command);
   if (it == commands.end()) return usage("unknown command " + command);
-  if (args.size() != it->second.arity)
+  if (it->second.arity != kAnyArity && args.size() != it->second.arity)
     return usage(command + " takes " + std::to_string(it->second.arity) + " argument(s)");
   return it->second.run(ctx, args);
 }

@@ -1,0 +1,44 @@
+// zorbelctl ports and the port doctor through the real program, on pseudo-terminals.
+#include <unistd.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "simulator.h"
+#include "support/program_run.h"
+
+namespace zorbel::link {
+namespace {
+
+TEST(PortCommands, PortsReportsAGivenPseudoTerminalAndAMissingPath) {
+  sim::Simulator sim;
+  std::string error;
+  ASSERT_TRUE(sim.start(error)) << error;
+  const auto run = test::runZorbelctl({"ports", sim.slavePath(), "/dev/ttyUSB-none"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, sim.slavePath() + "\tpseudo-terminal\tready\n/dev/ttyUSB-none\t\tmissing\n");
+}
+
+// The user a port refuses: an unprivileged one, which only root can become.
+TEST(PortCommands, APortThePermissionsRefuseIsDiagnosedWithTheGroupFix) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run zorbelctl as an unprivileged user";
+  sim::Simulator sim;
+  std::string error;
+  ASSERT_TRUE(sim.start(error)) << error;
+  const auto run = test::runProgram({"setpriv", "--reuid=nobody", "--regid=nogroup",
+                                     "--clear-groups", ZORBELCTL_PATH, "read", sim.slavePath()});
+  EXPECT_EQ(run.status, 4) << run.err;
+  EXPECT_EQ(run.err.rfind("Serial port open error. Try to reconnect the device and reset "
+                          "application.\n" +
+                              sim.slavePath() + ": Permission denied\n" + sim.slavePath() +
+                              " belongs to group ",
+                          0),
+            0u)
+      << run.err;
+  EXPECT_NE(run.err.find("You (nobody) are not in group"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("then log out and in again."), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace zorbel::link
