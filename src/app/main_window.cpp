@@ -78,7 +78,6 @@ class PortComboBox : public QComboBox {
     setObjectName(names::kPortBox);
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
-    lineEdit()->installEventFilter(this);
     refresh();
     // At start the box shows "COM1" with no item selected.
     setCurrentIndex(-1);
@@ -90,19 +89,17 @@ class PortComboBox : public QComboBox {
     QComboBox::showPopup();
   }
 
-  // Return in the box's edit runs this once.
+  // Return in the box runs this once.
   std::function<void()> onReturn;
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == lineEdit() && event->type() == QEvent::KeyPress && onReturn) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        onReturn();
-        return true;
-      }
+  // The box has the focus and hands keys on to its edit itself, past any filter.
+  void keyPressEvent(QKeyEvent* event) override {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && onReturn) {
+      onReturn();
+      return;
     }
-    return QComboBox::eventFilter(watched, event);
+    QComboBox::keyPressEvent(event);
   }
 
  private:
@@ -368,8 +365,10 @@ void MainWindow::buildMenus() {
   QAction* verify = addAction(device, names::kVerifyAfterWriteAction, "&Verify after write");
   verify->setCheckable(true);
   verify->setChecked(programSettings().value(kVerifyAfterWriteKey, false).toBool());
-  connect(verify, &QAction::toggled, this,
-          [](bool on) { programSettings().setValue(kVerifyAfterWriteKey, on); });
+  connect(verify, &QAction::toggled, this, [](bool on) {
+    programSettings().setValue(kVerifyAfterWriteKey, on);
+    programSettings().sync();  // on disk now, whatever becomes of the program
+  });
   remoteUpdateMenu_ = menuBar()->addMenu("Re&mote update");
   remoteUpdateMenu_->setObjectName(names::kRemoteUpdateMenu);
   addAction(remoteUpdateMenu_, names::kRemoteUpdateHelpAction, "R&EADME!");

@@ -81,7 +81,6 @@ class MainWindow : public QMainWindow {
   void readFromFile();
   void showRemoteUpdateHelp();
   void buildRemoteUpdateFile();
-  void fillClockFromPc();
   void saveLog();
   void clearLog();
   void compareWithDevice();

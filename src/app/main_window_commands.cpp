@@ -201,12 +201,6 @@ void MainWindow::uploadPcTimeClicked() {
   binder_.toWidgets();
 }
 
-void MainWindow::fillClockFromPc() {
-  binder_.toModel();
-  model_.fillRtcFromPcClock();
-  binder_.toWidgets();
-}
-
 void MainWindow::restoreAnalogDefaults(int channel) {
   binder_.toModel();
   model_.analogChannelDefaults(channel);

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 
+#include "support/env_guard.h"
 #include "window_fixture.h"
 
 namespace zorbel::app::test_support {
@@ -174,18 +175,12 @@ TEST_F(FileCommands, DialogsStartInTheProgramsSubfolderOrTheHomeFolder) {
   // Installed, the program's folder is not the user's: the user's data folder stands in,
   // made on first use.
   QTemporaryDir data;
-  const QByteArray oldData = qgetenv("XDG_DATA_HOME");
-  qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+  const zorbel::test::EnvGuard dataHome("XDG_DATA_HOME", data.path().toStdString());
   EXPECT_TRUE(runsFromBuildTree(QCoreApplication::applicationDirPath()));
   EXPECT_FALSE(runsFromBuildTree("/usr/bin"));
   EXPECT_EQ(dialogFolder("firmware", "/usr/bin"), data.filePath("zorbel-configurator/firmware"));
   EXPECT_TRUE(QFileInfo(data.filePath("zorbel-configurator/firmware")).isDir());
   EXPECT_EQ(dialogFolder("remote", "/usr/bin"), data.filePath("zorbel-configurator/remote"));
-  if (oldData.isNull()) {
-    qunsetenv("XDG_DATA_HOME");
-  } else {
-    qputenv("XDG_DATA_HOME", oldData);
-  }
 }
 
 }  // namespace

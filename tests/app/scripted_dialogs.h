@@ -1,7 +1,11 @@
 #pragma once
 // Answers the program's message boxes and file dialogs from a script. A box or
-// dialog the script does not expect fails the test.
+// dialog the script does not expect fails the test. Where the box itself is
+// under test, the script lets the real one show and a user act on it.
 #include <QDialog>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -30,6 +34,11 @@ class ScriptedDialogs : public UserDialogs {
   // (a file that vanishes between the dialog and its use).
   void expectFile(const QString& name, std::optional<QString> path,
                   std::function<void()> afterChoice = {});
+  // The next box must carry this text and be the real QMessageBox, shown
+  // modally; `user` acts on it from inside its modal loop and closes it.
+  void expectRealBox(const QString& text, std::function<void(QMessageBox&)> user);
+  // The next file dialog must be `name` and the real QFileDialog; likewise.
+  void expectRealFileDialog(const QString& name, std::function<void(QFileDialog&)> user);
   // The next modal window must be `name`; `whileShown` acts on it before it closes.
   void expectWindow(const QString& name, std::function<void(QDialog&)> whileShown = {});
 
@@ -48,16 +57,29 @@ class ScriptedDialogs : public UserDialogs {
 
  private:
   struct Step {
-    enum class Kind { Message, File, Window, Question } kind;
+    enum class Kind { Message, File, Window, Question, RealBox } kind;
     QString name;  // message text, dialog or window name
     QString title;
     std::optional<QString> path;
     std::function<void(QDialog&)> whileShown;
     std::function<void()> afterChoice;
+    std::function<void(QWidget&)> real = {};  // the real box or dialog, and the user on it
     bool yes = false;
   };
   std::optional<Step> next(Step::Kind kind, const QString& what);
+  bool realBoxNext() const {
+    return !script_.empty() && script_.front().kind == Step::Kind::RealBox;
+  }
   std::deque<Step> script_;
+  QtDialogs realDialogs_;
 };
+
+// Runs `show` (a real box's or dialog's exec()) and, once the box is the active
+// modal window, `user` on it from inside its modal loop. A box that never becomes
+// modal fails the test; one that `user` leaves open is closed after a while.
+void whileModal(const std::function<void(QWidget&)>& user, const std::function<void()>& show);
+
+// The text a label shows, whether it reads it as plain or as rich text.
+QString shownText(const QLabel& label);
 
 }  // namespace zorbel::app::test_support

@@ -4,9 +4,11 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QDate>
 #include <QFile>
 #include <QFileDialog>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,9 +42,24 @@ class Usability : public WindowTest {
     return f.fileName();
   }
 
+  // A good image of the window's configuration version but stamped "v1.31".
+  static settings::Image otherVersionImage() {
+    settings::Image image{};
+    EXPECT_TRUE(settings::encodeSettings(settings::SettingsModel(), image).ok());
+    image[settings::kVersionOffset + 4] = '1';
+    const std::uint32_t sum = settings::imageSum(image);
+    for (int i = 0; i < 4; ++i)
+      image[settings::kImageSumOffset + i] = static_cast<std::uint8_t>(sum >> (8 * i));
+    return image;
+  }
+  QAction* verifyAfterWrite() { return control<QAction>(names::kVerifyAfterWriteAction); }
+
   std::unique_ptr<sim::Simulator> sim_;
   QTemporaryDir dir;
 };
+
+// A user's Return: to the widget that has the focus.
+void pressReturn() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
 
 // ---- Layout ------------------------------------------------------------------------
 
@@ -116,14 +133,7 @@ TEST_F(Usability, StatusLineSaysHowAReadEndedAndWhenTheDeviceIsSilent) {
   sim::SimOptions options;
   options.dropAnswerTo = 7;  // no answer to the request for page 6
   sim::Simulator& sim = startSim(options);
-  settings::SettingsModel older;
-  settings::Image image{};
-  ASSERT_TRUE(settings::encodeSettings(older, image).ok());
-  image[settings::kVersionOffset + 4] = '1';  // "v1.31"
-  const std::uint32_t sum = settings::imageSum(image);
-  for (int i = 0; i < 4; ++i)
-    image[settings::kImageSumOffset + i] = static_cast<std::uint8_t>(sum >> (8 * i));
-  sim.setEeprom(image);
+  sim.setEeprom(otherVersionImage());
   openPort(*sim_);
   click(names::kReadConfigButton);
   ASSERT_TRUE(
@@ -189,12 +199,32 @@ TEST_F(Usability, AltLetterOpensItsMenuAndNeverTypesText) {
 
   EXPECT_EQ(control<QAction>(names::kSaveToFileAction)->shortcut(), QKeySequence("Ctrl+S"));
   EXPECT_EQ(control<QAction>(names::kReadFromFileAction)->shortcut(), QKeySequence("Ctrl+O"));
+}
 
-  // Return in the port box opens the port.
-  portBox()->setEditText(dir.filePath("no-such-port"));
-  dialogs.expectMessage(
-      "Serial port open error. Try to reconnect the device and reset application.");
-  QTest::keyClick(portBox()->lineEdit(), Qt::Key_Return);
+// A port name typed into the port box, where the focus is, and Return open the
+// port; the real box that says why it failed shows the name as typed, markup and all.
+TEST_F(Usability, ReturnInThePortBoxOpensThePortAndItsErrorShowsTheNameAsTyped) {
+  mainWindow().show();
+  mainWindow().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow()));
+  portBox()->setFocus();
+  QWidget* focused = QApplication::focusWidget();
+  ASSERT_NE(focused, nullptr);
+  const QString port = dir.filePath("<b>no-such-port</b>");
+  QTest::keyClick(focused, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(focused, port);
+  ASSERT_EQ(portBox()->currentText(), port);
+  QString details;
+  dialogs.expectRealBox(
+      "Serial port open error. Try to reconnect the device and reset application.",
+      [&](QMessageBox& box) {
+        if (const auto* label = box.findChild<QLabel*>("qt_msgbox_informativelabel"))
+          details = shownText(*label);
+        pressReturn();
+      });
+  QTest::keyClick(focused, Qt::Key_Return);
+  EXPECT_TRUE(dialogs.done()) << "Return opened no port";
+  EXPECT_TRUE(details.startsWith(port + ": No such file or directory")) << details.toStdString();
 }
 
 TEST_F(Usability, TabFollowsTheRowsAndEveryControlHasANameAndItsOwnMnemonic) {
@@ -276,8 +306,16 @@ TEST_F(Usability, PortListSaysWhatEachNameMeansAndFindsANewDeviceWhenItOpens) {
 
 // ---- Dialogs that cannot lose work --------------------------------------------
 
+// The real file dialog and the real question, answered as a user would.
 TEST_F(Usability, SaveAddsTheSuffixAndAsksBeforeReplacingAFile) {
-  dialogs.expectFile(names::kConfigSaveDialog, dir.filePath("mine"));
+  dialogs.expectRealFileDialog(names::kConfigSaveDialog, [&](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+    QWidget* name = QApplication::focusWidget();
+    ASSERT_NE(qobject_cast<QLineEdit*>(name), nullptr) << "the focus is in the name box";
+    QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(name, dir.filePath("mine"));
+    pressReturn();
+  });
   trigger(names::kSaveToFileAction);
   ASSERT_TRUE(QFile::exists(dir.filePath("mine.cfg")));
   EXPECT_FALSE(QFile::exists(dir.filePath("mine")));
@@ -287,15 +325,21 @@ TEST_F(Usability, SaveAddsTheSuffixAndAsksBeforeReplacingAFile) {
   file.close();
 
   type("Callsign", "SP1ABC");
+  const QString replace = "mine.cfg already exists.\nDo you want to replace it?";
   dialogs.expectFile(names::kConfigSaveDialog, dir.filePath("mine.cfg"));
-  dialogs.expectQuestion("mine.cfg already exists.\nDo you want to replace it?", false);
+  dialogs.expectRealBox(replace, [&](QMessageBox& box) {
+    EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
+    pressReturn();  // one Return keeps the file
+  });
   trigger(names::kSaveToFileAction);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), "keep me");
   file.close();
 
   dialogs.expectFile(names::kConfigSaveDialog, dir.filePath("mine"));
-  dialogs.expectQuestion("mine.cfg already exists.\nDo you want to replace it?", true);
+  dialogs.expectRealBox(replace, [&](QMessageBox& box) {
+    QTest::mouseClick(box.button(QMessageBox::Yes), Qt::LeftButton);
+  });
   trigger(names::kSaveToFileAction);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.readAll().contains("SP1ABC"));
@@ -393,12 +437,12 @@ TEST_F(Usability, BoxesTheirRulesRefuseAreMarkedAsTyped) {
   type("Weather_path_string", "");
   EXPECT_FALSE(refused("Weather_path_ssid"));
 
-  // A command that gives a marked box a good value clears its mark.
+  // A command that gives a marked box a good value clears its mark: "Write
+  // config" with Uploadpctime checked fills the clock from the PC's.
   check("Uploadpctime")->click();  // the clock edits can be typed into
   type("Rtcyear", "x");
   EXPECT_TRUE(refused("Rtcyear"));
-  mainWindow().fillClockFromPc();
-  EXPECT_FALSE(refused("Rtcyear"));
+  check("Uploadpctime")->click();
 
   // Values set by a command are checked too; the encoder's order still decides the box.
   auto* filterSsid = windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_ssid02");
@@ -408,19 +452,25 @@ TEST_F(Usability, BoxesTheirRulesRefuseAreMarkedAsTyped) {
   dialogs.expectMessage("TX delay - range error (200 - 1000).");
   type("Txdelay", "1001");
   click(names::kWriteConfigButton);
+  EXPECT_FALSE(refused("Rtcyear"));
+  EXPECT_EQ(text("Rtcyear").toInt(), QDate::currentDate().year());
 }
 
 // ---- Reading the device back ----------------------------------------------------------
 
-TEST_F(Usability, VerifyAfterWriteIsRememberedBetweenRuns) {
-  QAction* verify = control<QAction>(names::kVerifyAfterWriteAction);
-  ASSERT_TRUE(verify->isCheckable());
-  const bool before = verify->isChecked();
-  verify->trigger();
-  Windows next(dialogs);
-  EXPECT_EQ(next.mainWindow->findChild<QAction*>(names::kVerifyAfterWriteAction)->isChecked(),
-            !before);
-  verify->trigger();
+// On disk: the tests' XDG_CONFIG_HOME is a folder of their own (app_test_main.cpp).
+TEST_F(Usability, VerifyAfterWriteIsRememberedOnDiskBetweenRuns) {
+  ASSERT_TRUE(verifyAfterWrite()->isCheckable());
+  const bool chosen = !verifyAfterWrite()->isChecked();
+  verifyAfterWrite()->trigger();
+  windows.reset();  // the first run ends
+
+  QFile file(qEnvironmentVariable("XDG_CONFIG_HOME") + "/zorbel/zorbel-configurator.conf");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().contains(chosen ? "verifyAfterWrite=true" : "verifyAfterWrite=false"));
+  windows = std::make_unique<Windows>(dialogs);
+  EXPECT_EQ(verifyAfterWrite()->isChecked(), chosen);
+  verifyAfterWrite()->trigger();
 }
 
 TEST_F(Usability, CompareDialogListsCaptionWindowAndDeviceValues) {
@@ -456,13 +506,59 @@ TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite
   EXPECT_EQ(rows, QStringList({"Callsign|NOCALL|SP1ABC"}));
   EXPECT_EQ(text("Callsign"), "NOCALL") << "a comparison changes no control";
 
-  if (!control<QAction>(names::kVerifyAfterWriteAction)->isChecked())
-    trigger(names::kVerifyAfterWriteAction);
+  verifyAfterWrite()->setChecked(true);
   click(names::kWriteConfigButton);
   ASSERT_TRUE(waitForLog("Verify: the device holds exactly what was sent."));
   EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: verified"; }))
       << status().toStdString();
-  trigger(names::kVerifyAfterWriteAction);
+  verifyAfterWrite()->setChecked(false);
+}
+
+// The device answers every page as stored but keeps one byte changed, past the
+// image sum's reach, so that the read back is good and only the verify sees it.
+TEST_F(Usability, AWriteTheDeviceStoresWronglyFailsItsVerify) {
+  sim::SimOptions options;
+  options.misstoreOffset = 2010;
+  startSim(options);
+  openPort(*sim_);
+  verifyAfterWrite()->setChecked(true);
+  click(names::kWriteConfigButton);
+  EXPECT_TRUE(
+      waitForLog("Verify failed: 1 bytes differ from what was sent, the first at offset 2010."))
+      << log().join('\n').toStdString();
+  EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: verify failed"; }))
+      << status().toStdString();
+  EXPECT_EQ(logCount("Verify: the device holds exactly what was sent."), 0);
+  verifyAfterWrite()->setChecked(false);
+}
+
+TEST_F(Usability, ACompareWithNoDifferenceSaysSoInItsOwnBox) {
+  sim::Simulator& sim = startSim();
+  settings::Image image{};
+  ASSERT_TRUE(settings::encodeSettings(settings::SettingsModel(), image).ok());
+  sim.setEeprom(image);
+  openPort(sim);
+  QString title;
+  dialogs.expectRealBox("The device holds exactly the window's settings.", [&](QMessageBox& box) {
+    title = box.windowTitle();
+    pressReturn();
+  });
+  trigger(names::kCompareWithDeviceAction);
+  ASSERT_TRUE(waitFor([&] { return dialogs.done(); }, 10000)) << status().toStdString();
+  EXPECT_EQ(title, "Compare with device");
+  EXPECT_EQ(status(), "Compare with device: the device holds the window's settings");
+}
+
+TEST_F(Usability, ACompareWithADeviceOfAnotherVersionSaysWhichVersion) {
+  sim::Simulator& sim = startSim();
+  sim.setEeprom(otherVersionImage());
+  openPort(sim);
+  dialogs.expectMessage("Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32");
+  trigger(names::kCompareWithDeviceAction);
+  ASSERT_TRUE(waitFor([&] { return dialogs.done(); }, 10000)) << status().toStdString();
+  EXPECT_TRUE(waitFor([&] { return status() == "Compare with device: refused, version v1.31"; }))
+      << status().toStdString();
+  EXPECT_EQ(text("Callsign"), "NOCALL") << "a comparison changes no control";
 }
 
 // A comparison cut short by "Close port" never comes back: a later "Read
