@@ -10,12 +10,14 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include <fcntl.h>
@@ -241,6 +243,49 @@ TEST_F(LineFaults, AHeaderFloodKeepsMemoryBoundedAndTheReadTimesOut) {
   ASSERT_TRUE(ended) << status().toStdString();
   EXPECT_EQ(logCount("No answer from the device."), 1);
   EXPECT_GT(sim.bytesSent(), 1'000'000u) << "the device flooded the line";
+  closePort();
+}
+
+// A GUI thread that falls behind holds the worker at the link adapter's bound;
+// "Open port" then stops that worker and must not wait for it for ever.
+TEST_F(LineFaults, AWorkerHeldByABusyWindowLetsOpenPortGoOn) {
+  sim::Simulator& first = startSim();  // unthrottled: reports come faster than anyone reads them
+  sim::Simulator& second = startSim();
+  openPort(first);
+  dialogs.expectFile(names::kFirmwareDialog,
+                     writeFirmware("big.hash", firmwareBytes(link::kFirmwareMaxBytes, 3)));
+  click(names::kUploadFirmwareButton);
+  // No event is handled meanwhile: the frames stop once the queue is full.
+  std::size_t frames = 0;
+  QElapsedTimer stillFor;
+  stillFor.start();
+  QElapsedTimer guard;
+  guard.start();
+  while (stillFor.elapsed() < 500 && guard.elapsed() < 20000) {
+    QTest::qSleep(20);
+    if (first.frameCount() != frames) stillFor.restart();
+    frames = first.frameCount();
+  }
+  EXPECT_LT(frames, 1857u) << "the worker went on with a full queue";
+  EXPECT_GT(frames, 0u);
+
+  std::atomic<bool> returned{false};
+  std::thread watchdog([&] {
+    for (int i = 0; i < 2000 && !returned.load(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!returned.load()) {
+      std::fprintf(stderr, "\"Open port\" waits for a worker held by the window\n");
+      std::_Exit(1);
+    }
+  });
+  portBox()->setEditText(QString::fromStdString(second.slavePath()));
+  dialogs.expectMessage("Serial port opened successfully.", "Information");
+  click(names::kOpenPortButton);
+  returned.store(true);
+  watchdog.join();
+  std::printf("[ figure   ] worker held after %zu firmware frames\n", frames);
+  ASSERT_TRUE(mainWindow().link().device().workerRunning());
+  cleanWrite(second, "SP5NEW");
   closePort();
 }
 
