@@ -15,13 +15,13 @@ void addReport(std::vector<Setting>& out, const std::string& prefix, const std::
   addDestinationAndPath(out, page, prefix, what, what, at, "Path", kFile);
   // The data report keeps a spare zero byte after its path SSID; the parameter report does not.
   const int rates = prefix == "Teledata" ? at + 15 : at + 14;
-  out << Declare::edit(page, prefix + "_txrate_rf", 3, "5")
+  out << Declare::edit(page, prefix + "_txrate_rf", 4, "5")
              .caption("RF[min]:")
              .hint(what + " TX rate to RF (minutes). Set 0 to disable.")
              .at(rates, E::WordNumber)
              .rule(Rule::ZeroOrRange, 5, 1440, what + " tx rate (RF) range error (5 - 1440).")
              .file(kFile, prefix + "_txrate_rf", 5);
-  out << Declare::edit(page, prefix + "_txrate_aprsis", 3, "5")
+  out << Declare::edit(page, prefix + "_txrate_aprsis", 4, "5")
              .caption("IS[min]:")
              .hint(what + " TX rate to APRS-IS (minutes). Set 0 to disable.")
              .at(rates + 2, E::WordNumber)

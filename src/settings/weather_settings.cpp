@@ -20,14 +20,14 @@ void addWeatherSettings(std::vector<Setting>& out) {
              .at(52, E::ItemIndex)
              .file(file, "Weather_stationtype", 5);
   addDestinationAndPath(out, page, "Weather", "Weather", "Weather report", 53, "Path:", file);
-  out << Declare::edit(page, "Weather_txrate_rf", 3, "5")
+  out << Declare::edit(page, "Weather_txrate_rf", 4, "5")
              .caption("RF[min]:")
              .hint("Weather report TX rate to RF (minutes). Set 0 to disable.")
              .at(68, E::WordNumber)
              .rule(Rule::ZeroOrRange, 5, 1440,
                    "Weather report tx rate (RF) range error (5 - 1440).")
              .file(file, "Weather_txrate_rf", 5);
-  out << Declare::edit(page, "Weather_txrate_aprsis", 3, "5")
+  out << Declare::edit(page, "Weather_txrate_aprsis", 4, "5")
              .caption("IS[min]:")
              .hint("Weather report TX rate to APRS-IS (minutes). Set 0 to disable.")
              .at(70, E::WordNumber)

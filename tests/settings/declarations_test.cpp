@@ -4,6 +4,7 @@
 
 #include <map>
 #include <set>
+#include <string>
 
 #include "settings/catalog.h"
 #include "settings/image.h"
@@ -34,6 +35,18 @@ TEST(Declarations, FieldsLieInsideTheSettingsAreaAndNeverOverlap) {
   }
   // The bytes that always stay zero between fields.
   for (int spare : {21, 51, 67, 549, 1487}) EXPECT_EQ(owner.count(spare), 0u) << spare;
+}
+
+// A box too short for its rule's range keeps the user from typing a value the
+// device takes (a daily report, 1440 minutes, in a box of three).
+TEST(Declarations, EveryNumberTheRuleAllowsCanBeTyped) {
+  for (const Setting& s : allSettings()) {
+    if (s.rule != Rule::Range && s.rule != Rule::RangeThenStore && s.rule != Rule::ZeroOrRange &&
+        s.rule != Rule::PortOrEmpty)
+      continue;
+    EXPECT_LE(std::to_string(s.low).size(), static_cast<std::size_t>(s.maxLength)) << s.name;
+    EXPECT_LE(std::to_string(s.high).size(), static_cast<std::size_t>(s.maxLength)) << s.name;
+  }
 }
 
 TEST(Declarations, EveryControlKindHasWhatItNeeds) {
