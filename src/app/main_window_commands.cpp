@@ -28,6 +28,7 @@
 #include "settings/catalog.h"
 #include "settings/codec.h"
 #include "settings/compare.h"
+#include "settings/field_capacity.h"
 #include "settings/setting_check.h"
 #include "update/firmware.h"
 #include "update/remote_update.h"
@@ -249,23 +250,8 @@ void MainWindow::readFromFile() {
   }
   const std::string& versionMessage = imported.value().versionMessage;
   if (!versionMessage.empty()) information(kInformation, fromBytes(versionMessage));
+  // A text its field would cut is shown whole and marked; Write config refuses it.
   binder_.toWidgets();
-  // The boxes show such texts whole, but the device takes no more than a box's
-  // length: say so now rather than let "Write config" send them cut.
-  const std::vector<std::string>& overlong = imported.value().overlongTexts;
-  if (!overlong.empty()) {
-    QStringList lines;
-    for (const std::string& name : overlong) {
-      const auto& s = settings::allSettings()[settings::SettingsModel::find(name).value()];
-      lines << QString("%1: at most %2 characters")
-                   .arg(QString::fromStdString(name))
-                   .arg(s.maxLength);
-    }
-    information(kInformation,
-                "These texts from the file are longer than their boxes take; Write config "
-                "sends them cut to fit:\n" +
-                    lines.join("\n"));
-  }
 }
 
 void MainWindow::buildRemoteUpdateFile() {
@@ -328,10 +314,11 @@ bool MainWindow::encodeForDevice() {
 }
 
 void MainWindow::showEncodeFailure(const Error& error) {
-  if (error.kind == ErrorKind::Range) {
-    information(kInformation, fromBytes(error.message));
-  } else {
+  if (error.kind == ErrorKind::Conversion) {
     showError(fromBytes(error.message));  // "'%s' is not a valid integer value"
+  } else {
+    // A range message, or "NAME: at most N characters" for a text its field would cut.
+    information(kInformation, fromBytes(error.message));
   }
   // The first setting in encoder order that its own check refuses with this
   // message is the one that stopped the encode: show its page and its box.
@@ -487,6 +474,13 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
 // ---- Reading the device back --------------------------------------------------
 
 void MainWindow::compareWithDevice() {
+  // A text its field would cut compares equal to the cut text a device holds:
+  // refused, as Write config refuses it.
+  binder_.toModel();
+  if (const Result<void> fits = settings::checkAllFit(model_); !fits) {
+    showEncodeFailure(fits.error());
+    return;
+  }
   comparePending_ = true;
   link_->device().readConfiguration(link::ReadPurpose::Comparison);
   setStatus(link_->device().workerRunning() ? "Waiting for the device"

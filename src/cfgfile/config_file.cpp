@@ -146,7 +146,6 @@ Result<ImportReport> importConfigBytes(SettingsModel& model, std::string_view by
   for (const ConfigKey& k : configKeys()) {
     if (Result<void> set = importKey(model, doc, k); !set) return set.error();
   }
-  report.overlongTexts = settings::overlongTexts(model);
   return report;
 }
 

@@ -7,7 +7,6 @@
 // The clock edits, the web server settings and the port are not in the file.
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/result.h"
 #include "settings/model.h"
@@ -36,10 +35,6 @@ struct ImportReport {
   std::string versionMessage;
   // False when there was no file: every setting then took its load default.
   bool fileFound = true;
-  // Edit boxes whose text is now longer than the box takes (settings::
-  // overlongTexts). The model holds the whole text and the encoder would store
-  // it cut, so the window says so (a cut password locks a user out).
-  std::vector<std::string> overlongTexts;
 };
 
 // "Read from file". A missing file, section or key is no error: each missing

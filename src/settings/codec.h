@@ -11,9 +11,10 @@
 namespace zorbel::settings {
 
 // Validates every setting in the fixed order and fills `image`. Stops at the
-// first invalid setting with a Range error (its range message) or a
-// Conversion error ("'%s' is not a valid integer value"); `image` then holds
-// what was stored up to it. `now` seeds the write stamp.
+// first invalid setting with a Range error (its range message), a Conversion
+// error ("'%s' is not a valid integer value") or a TooLong error for a text
+// its field would cut ("NAME: at most N characters"); `image` then holds what
+// was stored up to it. `now` seeds the write stamp.
 Result<void> encodeSettings(const SettingsModel& model, Image& image,
                             std::time_t now = std::time(nullptr));
 

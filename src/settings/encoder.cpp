@@ -4,6 +4,7 @@
 
 #include "catalog.h"
 #include "codec.h"
+#include "field_capacity.h"
 #include "integer_text.h"
 #include "value_shapes.h"
 
@@ -34,6 +35,7 @@ class Encoder {
 
  private:
   Result<void> encodeEdit(const Setting& s, const std::string& text) {
+    if (Result<void> fits = checkFits(s, text); !fits) return fits;
     switch (s.rule) {
       case Rule::None:
         return store(s, text);
@@ -163,15 +165,15 @@ class Encoder {
     image_[offset] = static_cast<std::uint8_t>(v & 0xFF);
     image_[offset + 1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
   }
-  // Six spaces, then the upper-cased text over their start; a longer text is cut to six.
+  // Six spaces, then the upper-cased text over their start; never more than six.
   void putPadded(int offset, const std::string& text) {
     for (int i = 0; i < 6; ++i) image_[offset + i] = ' ';
     const std::size_t n = std::min<std::size_t>(text.size(), 6);
     for (std::size_t i = 0; i < n; ++i)
       image_[offset + i] = static_cast<std::uint8_t>(upper(text[i]));
   }
-  // The text and a zero byte; a text set by program that is longer than the
-  // field is cut so that the zero byte still lands inside it.
+  // The text and a zero byte, which always lands inside the field (a longer
+  // text was refused before it got here).
   void putText(int offset, int width, const std::string& text, bool upperCase) {
     const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(width - 1));
     for (std::size_t i = 0; i < n; ++i)

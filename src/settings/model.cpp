@@ -14,18 +14,6 @@ bool isItem(const Setting& setting, int index) {
   return index >= 0 && static_cast<std::size_t>(index) < setting.items.size();
 }
 
-std::vector<std::string> overlongTexts(const SettingsModel& model) {
-  std::vector<std::string> names;
-  const auto settings = allSettings();
-  for (std::size_t i = 0; i < settings.size(); ++i) {
-    const Setting& s = settings[i];
-    if (s.kind == ControlKind::Edit && s.maxLength > 0 &&
-        model.at(i).text.size() > static_cast<std::size_t>(s.maxLength))
-      names.push_back(s.name);
-  }
-  return names;
-}
-
 SettingsModel::SettingsModel(std::time_t now) {
   const auto settings = allSettings();
   states_.resize(settings.size());

@@ -42,7 +42,8 @@ class SettingsModel {
 
   // The setters change nothing and give an UnknownSetting error for a name no
   // setting has.
-  // A text set by program is taken whole, whatever the edit box's limit.
+  // A text set by program is taken whole, whatever the edit box's limit; the
+  // encoder refuses one its field would cut (field_capacity.h).
   Result<void> setText(std::string_view name, std::string text);
   // An index outside the item list leaves no item selected.
   Result<void> setIndex(std::string_view name, int index);
@@ -69,10 +70,5 @@ class SettingsModel {
 
 // Whether `index` names an item of `setting`'s list.
 bool isItem(const Setting& setting, int index);
-
-// The edit boxes, in encoder order, whose text is longer than the box takes
-// (possible only when set by program, as by a configuration file import). The
-// encoder stores such a text cut to its field.
-std::vector<std::string> overlongTexts(const SettingsModel& model);
 
 }  // namespace zorbel::settings

@@ -1,6 +1,7 @@
 #include "setting_check.h"
 
 #include "catalog.h"
+#include "field_capacity.h"
 #include "integer_text.h"
 #include "value_shapes.h"
 
@@ -23,6 +24,7 @@ Result<void> checkSetting(const SettingsModel& model, std::size_t settingIndex) 
   const Setting& s = allSettings()[settingIndex];
   if (s.kind != ControlKind::Edit) return {};
   const std::string& text = model.at(settingIndex).text;
+  if (Result<void> fits = checkFits(s, text); !fits) return fits;
   const auto in = [&s](std::int32_t v) { return v >= s.low && v <= s.high; };
   switch (s.rule) {
     case Rule::None:

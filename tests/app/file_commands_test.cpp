@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <string_view>
 
 #include "support/env_guard.h"
 #include "window_fixture.h"
@@ -80,13 +81,40 @@ TEST_F(FileCommands, ReadingAMissingFileChangesNothingAndALongTextIsShownWhole) 
       "1\r\n");
   f.close();
   dialogs.expectFile(names::kConfigOpenDialog, path("long.cfg"));
-  dialogs.expectMessage(
-      "These texts from the file are longer than their boxes take; Write config sends them cut "
-      "to fit:\nCallsign: at most 6 characters",
-      "Information");
   trigger(names::kReadFromFileAction);
   EXPECT_EQ(text("Callsign"), "ABCDEFGHIJ");
   EXPECT_FALSE(edit("Rtcyear")->isEnabled()) << "importing Uploadpctime clicks it";
+}
+
+// A text from a file that its field would cut is marked as it is read, and
+// every command that would send or compare it refuses it as a range error.
+TEST_F(FileCommands, ATextItsFieldWouldCutIsMarkedAndRefused) {
+  mainWindow().show();
+  QFile f(path("long.cfg"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("[!WARNING]\r\nVersion=v1.32\r\n[Telnet]\r\nTelnet_pass=thirteenchars\r\n");
+  f.close();
+  dialogs.expectFile(names::kConfigOpenDialog, path("long.cfg"));
+  trigger(names::kReadFromFileAction);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(text("telnet_password"), "thirteenchars");
+  EXPECT_TRUE(edit("telnet_password")->property("refused").toBool());
+  EXPECT_EQ(edit("telnet_password")->toolTip(), "telnet_password: at most 12 characters");
+
+  for (const char* command : {names::kWriteConfigButton, names::kBuildRemoteUpdateFileAction,
+                              names::kCompareWithDeviceAction}) {
+    SCOPED_TRACE(command);
+    settingsTabs()->setCurrentIndex(0);
+    dialogs.expectMessage("telnet_password: at most 12 characters", "Information");
+    if (command == std::string_view(names::kWriteConfigButton))
+      click(command);
+    else
+      trigger(command);  // no file dialog, no read follows
+    EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "telnetPage");
+    EXPECT_EQ(mainWindow().focusWidget(), edit("telnet_password"));
+  }
+  EXPECT_NE(status(), "Write config starts when a port is open");
+  EXPECT_NE(status(), "Compare with device starts when a port is open");
 }
 
 TEST_F(FileCommands, SaveStopsAtATextThatIsNotAnIntegerAndWritesNothing) {

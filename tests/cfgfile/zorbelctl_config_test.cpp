@@ -81,15 +81,20 @@ TEST(ZorbelctlConfig, ConfigImportsInCommandLineOrderAndGoesOnAfterTheVersionMes
   EXPECT_EQ(r.err.rfind("zorbelctl: Unable to read from folder.cfg: ", 0), 0u) << r.err;
   EXPECT_EQ(r.out, "");
 
-  // A text longer than its box would reach the device cut: encoding refuses
-  // it, as --set does, while a save keeps it whole.
-  writeFile(dir.file("long.cfg"),
-            "[!WARNING]\r\nVersion=v1.32\r\n[Telnet]\r\nTelnet_pass=averylongpassword123\r\n");
-  r = zorbelctl(dir, "--config long.cfg encode image.bin");
-  EXPECT_EQ(r.status, 64);
-  EXPECT_EQ(r.err, "zorbelctl: telnet_password: at most 12 characters\n");
+  // A text its field would cut would reach the device cut: encoding and
+  // writing refuse it before a port is opened, while a save keeps it whole.
+  const std::string longFile =
+      "[!WARNING]\r\nVersion=v1.32\r\n[Telnet]\r\nTelnet_pass=thirteenchars\r\n";
+  writeFile(dir.file("long.cfg"), longFile);
+  for (const char* command : {"encode image.bin", "write /nonexistent/port"}) {
+    r = zorbelctl(dir, std::string("--config long.cfg ") + command);
+    EXPECT_EQ(r.status, 64) << command;
+    EXPECT_EQ(r.err, "zorbelctl: telnet_password: at most 12 characters\n") << command;
+  }
   EXPECT_FALSE(fs::exists(dir.file("image.bin")));
   EXPECT_EQ(zorbelctl(dir, "--config long.cfg save long.cfg").status, 0);
+  EXPECT_NE(readFile(dir.file("long.cfg")).find("Telnet_pass=thirteenchars\r\n"),
+            std::string::npos);
 }
 
 }  // namespace

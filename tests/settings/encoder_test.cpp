@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "settings/catalog.h"
 #include "settings/codec.h"
+#include "settings/field_capacity.h"
 
 using namespace zorbel::settings;
 
@@ -299,20 +302,50 @@ TEST_F(Encode, ClockAndPortsAreStoredUnchecked) {
   EXPECT_EQ(messageWith("Rtcday", ""), "'' is not a valid integer value");
 }
 
-TEST_F(Encode, TextsSetByProgramNeverSpillIntoTheNextField) {
-  EXPECT_TRUE(model.setText("WU_stationid", std::string(40, 'S')));
-  EXPECT_TRUE(model.setText("WU_password", "pw"));
-  EXPECT_TRUE(model.setText("Callfilter_callsign1", "ABCDEFGHIJ"));
-  EXPECT_TRUE(model.setText("Teleanalog1_coefa", "123456789012"));
-  EXPECT_TRUE(model.setText("Aprsis_user", std::string(30, 'u')));
-  ASSERT_TRUE(encode().ok());
-  EXPECT_EQ(bytes(1869, 25), std::string(24, 'S') + '\0');
-  EXPECT_EQ(bytes(1894, 3), std::string("pw\0", 3));
-  EXPECT_EQ(bytes(1309, 7), "ABCDEF*");
-  EXPECT_EQ(bytes(1527, 10), std::string("12345678\0", 9) + "1");
-  EXPECT_EQ(bytes(106, 18), std::string(16, 'U') + std::string("\0"
-                                                               "6",
-                                                               2));
+// A text set by program (a configuration file, --set) is refused only where its
+// field would keep less than the whole text; a number's whole text, however
+// long, goes to the conversion and the range check.
+TEST_F(Encode, OnlyATextItsFieldWouldCutIsRefused) {
+  const SettingsModel start = model;
+  int texts = 0, numbers = 0;
+  for (const Setting& s : allSettings()) {
+    if (s.kind != ControlKind::Edit) continue;
+    model = start;
+    const std::optional<std::size_t> capacity = fieldCapacity(s);
+    if (capacity) {
+      ++texts;
+      const std::string full(*capacity, 'A');
+      ASSERT_TRUE(model.setText(s.name, full + "A"));
+      const zorbel::Result<void> over = encode();
+      ASSERT_FALSE(over.ok()) << s.name;
+      EXPECT_EQ(over.error().kind, zorbel::ErrorKind::TooLong);
+      EXPECT_EQ(over.error().message,
+                s.name + ": at most " + std::to_string(*capacity) + " characters");
+      ASSERT_TRUE(model.setText(s.name, full));
+      ASSERT_TRUE(encode().ok()) << s.name;
+      const bool padded =
+          s.encoding == Encoding::PaddedCallsign || s.encoding == Encoding::StationCallsign;
+      EXPECT_EQ(bytes(s.offset, s.width), padded ? full : full + '\0') << s.name;
+      continue;
+    }
+    if (s.encoding == Encoding::Latitude || s.encoding == Encoding::Longitude) continue;
+    ++numbers;
+    // Twelve characters: the lowest value after blanks, then the highest plus one after zeros.
+    const std::string low = std::to_string(s.low);
+    ASSERT_TRUE(model.setText(s.name, std::string(12 - low.size(), ' ') + low));
+    ASSERT_TRUE(encode().ok()) << s.name;
+    const bool ssid = s.encoding == Encoding::SsidCharacter || s.encoding == Encoding::StationSsid;
+    const int stored = ssid           ? image[s.offset] - '0'
+                       : s.width == 2 ? image[s.offset] | image[s.offset + 1] << 8
+                                      : image[s.offset];
+    EXPECT_EQ(stored, s.low) << s.name;
+    const std::string over = std::to_string(s.high + 1);
+    const bool skipped = !s.partner.empty() && model.text(s.partner).empty();
+    const std::string expected = s.rule == Rule::None || skipped ? "" : s.message;
+    EXPECT_EQ(messageWith(s.name, std::string(12 - over.size(), '0') + over), expected) << s.name;
+  }
+  EXPECT_EQ(texts, 73 + 1 + 47 + 1);
+  EXPECT_EQ(numbers, 250 - texts - 2);
 }
 
 TEST_F(Encode, ComboWithNoSelectionStoresFF) {

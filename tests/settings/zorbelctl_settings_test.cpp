@@ -117,12 +117,20 @@ TEST_F(Zorbelctl, FailedEncodeLeavesAnExistingFileUntouched) {
 }
 
 TEST_F(Zorbelctl, RefusesWhatItCannotDoExactly) {
-  // A text longer than its edit box takes is refused, never cut.
-  CtlRun r = zorbelctl("--set www_password=averylongpassword123 show");
+  // A text its field would cut is refused by encoding, never cut; show keeps it whole.
+  const fs::path out = dir / "out.img";
+  CtlRun r = zorbelctl("--set telnet_password=thirteenchars encode " + out.string());
   EXPECT_EQ(r.status, 64);
-  EXPECT_EQ(r.err, "zorbelctl: www_password: at most 12 characters\n");
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(zorbelctl("--set www_password=exactly12chr show").status, 0);
+  EXPECT_EQ(r.err, "zorbelctl: telnet_password: at most 12 characters\n");
+  EXPECT_FALSE(fs::exists(out));
+  r = zorbelctl("--set telnet_password=thirteenchars show");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\ntelnet_password=thirteenchars\n"), std::string::npos);
+  // A number's whole text goes to the conversion and the range check, whatever its length.
+  r = zorbelctl("--set Txdelay=2147483647 encode " + out.string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "TX delay - range error (200 - 1000).\n");
+  EXPECT_EQ(zorbelctl("--set Teledata_txrate_aprsis=1440 encode " + out.string()).status, 0);
 
   // A control character in a value cannot start a line of its own or reach the terminal.
   r = zorbelctl({"--set", "Beacon2_msg=a\nCallsign=EVIL\x1b[2J\x7f", "show"});

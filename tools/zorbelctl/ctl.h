@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/result.h"
 #include "settings/image.h"
 #include "settings/model.h"
 
@@ -80,5 +81,9 @@ std::string decodeFailureText(const settings::Image& image, const Error& error);
 // "What Write config does before sending": the PC clock when Uploadpctime is
 // checked, then the encoder. Prints the encoder's message to stderr on failure.
 int encodeForWrite(Context& ctx, settings::Image& image);
+
+// A setting's error on standard error, and its exit status: a range message
+// 1, a text that is not an integer 2, a text its field would cut 64.
+int reportSettingError(const Error& error);
 
 }  // namespace zorbel::ctl

@@ -31,6 +31,7 @@
 #include "settings/catalog.h"
 #include "settings/codec.h"
 #include "settings/compare.h"
+#include "settings/field_capacity.h"
 #include "signal_catcher.h"
 #include "terminal_text.h"
 #include "trace_file.h"
@@ -331,6 +332,10 @@ int cmdRead(Context& ctx, const Args& args) {
 }
 
 int cmdCompare(Context& ctx, const Args& args) {
+  // A text its field would cut compares equal to the cut text the device
+  // holds: refused, as a write refuses it.
+  if (const Result<void> fits = settings::checkAllFit(ctx.model); !fits)
+    return reportSettingError(fits.error());
   Session session(ctx.options);
   // Standard output carries the differences alone.
   session.logTo(std::cerr);

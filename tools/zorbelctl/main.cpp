@@ -62,8 +62,9 @@ Exit status:
   0 success, 1 range error, 2 not a valid integer, 3 configuration version
   mismatch, 4 file or port error, 5 no answer from the device, 6 checksum
   error on read, 7 the device does not hold what was sent (--verify) or
-  given (compare), 8 check found a warning, 64 usage error, 128+N stopped
-  by signal N (the port is closed first).
+  given (compare), 8 check found a warning, 64 usage error or a text its
+  field would cut ("NAME: at most N characters"), 128+N stopped by signal N
+  (the port is closed first).
 )";
 
 int usage(const std::string& why) {

@@ -35,12 +35,8 @@ int applySet(Context& ctx, std::string_view nameValue) {
   Result<void> set;
   switch (s.kind) {
     case ControlKind::Edit:
-      // The edit box takes no more than this; cutting the text would send
-      // something else than asked (a password the user then does not know).
-      if (s.maxLength > 0 && value.size() > static_cast<std::size_t>(s.maxLength)) {
-        std::cerr << "zorbelctl: " << s.name << ": at most " << s.maxLength << " characters\n";
-        return kExitUsage;
-      }
+      // Taken whole, as a configuration file's text is: encoding refuses a
+      // text its field would cut, and converts a number's whole text.
       set = ctx.model.setText(name, value);
       break;
     case ControlKind::Combo: {
@@ -143,19 +139,23 @@ int cmdShow(Context& ctx, const Args&) {
   return kExitOk;
 }
 
-int encodeForWrite(Context& ctx, settings::Image& image) {
-  // A text longer than its box (from a configuration file) would be stored
-  // cut: the device would hold something else than asked, a password the user
-  // then does not know. Refused, as --set refuses it.
-  if (const auto overlong = settings::overlongTexts(ctx.model); !overlong.empty()) {
-    const auto& s = settings::allSettings()[settings::SettingsModel::find(overlong[0]).value()];
-    std::cerr << "zorbelctl: " << s.name << ": at most " << s.maxLength << " characters\n";
-    return kExitUsage;
+int reportSettingError(const Error& error) {
+  switch (error.kind) {
+    case ErrorKind::Range:
+      std::cerr << error.message << "\n";
+      return kExitRange;
+    case ErrorKind::TooLong:  // "NAME: at most N characters"
+      std::cerr << "zorbelctl: " << error.message << "\n";
+      return kExitUsage;
+    default:  // "'%s' is not a valid integer value", the text maybe from a file
+      std::cerr << escapedForTerminal(error.message) << "\n";
+      return kExitConversion;
   }
+}
+
+int encodeForWrite(Context& ctx, settings::Image& image) {
   const Result<void> result = settings::encodeForDevice(ctx.model, image);
-  if (result) return kExitOk;
-  std::cerr << result.error().message << "\n";
-  return result.error().kind == ErrorKind::Range ? kExitRange : kExitConversion;
+  return result ? kExitOk : reportSettingError(result.error());
 }
 
 int cmdEncode(Context& ctx, const Args& args) {
