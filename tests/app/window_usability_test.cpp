@@ -4,7 +4,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
-#include <QDate>
+#include <QDateTime>
 #include <QFile>
 #include <QFileDialog>
 #include <QMenuBar>
@@ -29,6 +29,11 @@ namespace {
 
 class Usability : public WindowTest {
  protected:
+  // "Verify after write" is kept on disk for the whole test program: a test that
+  // turns it on and fails half-way must not leave it on for the next.
+  ~Usability() override {
+    if (windows) verifyAfterWrite()->setChecked(false);
+  }
   sim::Simulator& startSim(sim::SimOptions options = {}) {
     sim_ = std::make_unique<sim::Simulator>(std::move(options));
     std::string error;
@@ -453,7 +458,7 @@ TEST_F(Usability, BoxesTheirRulesRefuseAreMarkedAsTyped) {
   type("Txdelay", "1001");
   click(names::kWriteConfigButton);
   EXPECT_FALSE(refused("Rtcyear"));
-  EXPECT_EQ(text("Rtcyear").toInt(), QDate::currentDate().year());
+  EXPECT_EQ(text("Rtcyear").toInt(), QDateTime::currentDateTimeUtc().date().year());
 }
 
 // ---- Reading the device back ----------------------------------------------------------
