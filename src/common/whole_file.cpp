@@ -312,7 +312,7 @@ std::string noTemporary(const std::string& folder, int err) {
 }
 
 Renamed replaceByRename(const std::string& target, std::string_view content, const OldFile& old,
-                        Error& error) {
+                        mode_t newMode, Error& error) {
   std::string temp = temporaryPattern(target);
   Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) {
@@ -333,7 +333,7 @@ Renamed replaceByRename(const std::string& target, std::string_view content, con
     return Renamed::Failed;
   }
   if (old.exists ? !keepAttributes(old.fd.get(), fd.get(), old.st)
-                 : ::fchmod(fd.get(), 0666 & ~currentUmask()) != 0) {
+                 : ::fchmod(fd.get(), newMode & ~currentUmask()) != 0) {
     const int err = errno;
     drop();
     if (old.exists) return Renamed::CannotKeep;
@@ -468,7 +468,7 @@ Result<void> commit(const std::string& path,
 
   if (!old.exists || old.st.st_nlink == 1) {
     Error error{};
-    switch (replaceByRename(target, bytes, old, error)) {
+    switch (replaceByRename(target, bytes, old, options.newFileMode, error)) {
       case Renamed::Done:
         return {};
       case Renamed::Failed:

@@ -9,7 +9,8 @@
 // - a target the caller may not write is refused with the system's reason
 //   (for root too: a file with no write bit at all is not written);
 // - an output that is the same file as one of the inputs is refused;
-// - a new file gets 0666 less the umask; an existing one keeps its mode, owner,
+// - a new file gets 0666 (or the caller's mode) less the umask; an existing one keeps its mode,
+// owner,
 //   group, ACLs and extended attributes, and every hard link sees the new content;
 // - temporary files are 0600 in the target's folder and removed when the
 //   program is stopped by SIGINT, SIGTERM or SIGHUP;
@@ -30,6 +31,8 @@
 // target; in a folder that took no backup it can leave the target half
 // written. A new file in a folder that takes none is refused with the reason
 // "cannot create a temporary file in FOLDER: ...".
+#include <sys/types.h>
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -51,6 +54,8 @@ struct WriteOptions {
   std::vector<std::string> inputs;
   // An old file longer than this is refused rather than read (TooLong).
   std::size_t oldLimit = std::size_t{64} << 20;
+  // A new file's mode, less the umask; an old file keeps its own.
+  mode_t newFileMode = 0666;
 };
 
 // The read-modify-write entry point: under the folder's lock, reads the old
