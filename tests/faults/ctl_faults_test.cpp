@@ -371,7 +371,7 @@ TEST_F(CtlFaults, TheTraceFileIsMadeOnlyForAnOpenPortAndItsFailuresAreReported) 
   // A file-size limit of 512 bytes stands in for a full disk.
   run = runProgram({"/bin/sh", "-c",
                     "trap '' XFSZ; ulimit -f 1; exec '" + std::string(ZORBELCTL_PATH) +
-                        "' --trace '" + trace + "' read '" + port() + "' >/dev/null"},
+                        "' --no-backup --trace '" + trace + "' read '" + port() + "' >/dev/null"},
                    dir);
   EXPECT_EQ(run.status, 4);
   EXPECT_EQ(run.err, "zorbelctl: cannot write " + trace + ": File too large\n");

@@ -20,8 +20,10 @@ struct CtlRun {
   std::string err;
 };
 
+// The transfers as they are without backups (zorbelctl_backup_test.cpp shows those).
 CtlRun zorbelctl(const TempDir&, const std::string& args) {
-  const zorbel::test::ProgramRun run = zorbel::test::runZorbelctl(zorbel::test::words(args));
+  const zorbel::test::ProgramRun run =
+      zorbel::test::runZorbelctl(zorbel::test::words("--no-backup " + args));
   return {run.status, run.out, run.err};
 }
 

@@ -21,6 +21,29 @@
 
 namespace zorbel::test {
 
+// The backups zorbelctl keeps go to a folder of this test program's own, never
+// into the user's home: XDG_DATA_HOME points there for every program started.
+class IsolatedDataHome {
+ public:
+  IsolatedDataHome() {
+    char name[] = "/tmp/zorbel-data-XXXXXX";
+    if (::mkdtemp(name) == nullptr) throw std::runtime_error("cannot make a data folder");
+    path_ = name;
+    ::setenv("XDG_DATA_HOME", name, 1);
+  }
+  ~IsolatedDataHome() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  IsolatedDataHome(const IsolatedDataHome&) = delete;
+  IsolatedDataHome& operator=(const IsolatedDataHome&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+inline const IsolatedDataHome kIsolatedDataHome;
+
 struct ProgramRun {
   int status = -1;    // exit status; -1 when killed by a signal or hung
   int signal = 0;     // the signal that ended it, if one did

@@ -1,5 +1,6 @@
 #pragma once
 // Shared pieces of the zorbelctl command-line front end.
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -31,7 +32,9 @@ struct Options {
   // The files the command reads (--config, --image, the firmware): the trace
   // is never one of them.
   std::vector<std::string> inputs;
-  bool verify = false;  // write reads the configuration back and compares it
+  bool verify = false;    // write reads the configuration back and compares it
+  bool backup = true;     // write, read and compare keep what they read from the device
+  std::string backupDir;  // where; empty: backup::defaultFolder()
 };
 
 // The shortest --timeout, 10 ms: a shorter one could end a command before a
@@ -66,6 +69,19 @@ int cmdCompare(Context& ctx, const Args& args);
 int cmdCheck(Context& ctx, const Args& args);
 int cmdBeacons(Context& ctx, const Args& args);
 int cmdPorts(Context& ctx, const Args& args);
+int cmdHistory(Context& ctx, const Args& args);
+
+// Keeps an image read from the device as a backup and logs "Backup: FILE" on
+// `log`; returns why it could not (empty when kept).
+using BackupKeeper = std::function<std::string(const settings::Image& image)>;
+BackupKeeper backupKeeper(const Options& options, std::ostream& log);
+
+// read and compare: keeps what they read (unless --no-backup); false, with
+// the reason on stderr, when it could not be kept.
+bool keepRead(const Options& options, const settings::Image& image, std::ostream& log);
+
+// "The device's configuration could not be backed up (REASON); nothing was written. ..."
+std::string backupFailureMessage(const std::string& reason);
 
 // The pre-write warnings as "warning: NAME: WARNING" lines.
 void printWarnings(const settings::SettingsModel& model, std::ostream& out);

@@ -59,12 +59,28 @@ struct Event {
 // What the command does with a good read's image; returns the exit status.
 using ImageHandler = std::function<int(const settings::Image& image)>;
 
+// Why a backup read ended, as the link logged it.
+std::string backupReadFailure(TransferEnd end) {
+  switch (end) {
+    case TransferEnd::PageChecksumError:
+      return "Eeprom page data checksum error.";
+    case TransferEnd::PageNumberError:
+      return "Eeprom page number error.";
+    default:
+      return "Eeprom read checksum error.";
+  }
+}
+
 class Session {
  public:
   explicit Session(const Options& options) : options_(options) {}
 
   // Where the link's log lines go (standard output unless told).
   void logTo(std::ostream& out) { logOut_ = &out; }
+
+  // Reads the device's configuration before the transfer and hands it to
+  // `keep`; the transfer starts only once it is kept (see backup_commands.cpp).
+  void backUpFirst(BackupKeeper keep) { keep_ = std::move(keep); }
 
   // Runs `kind` on `port`, started by `start`; on its good end a write with
   // `verifyImage` reads back and compares, and a read hands its image to
@@ -152,7 +168,13 @@ class Session {
       return kExitFile;
     }
     madeProgress();
-    start(device);
+    start_ = &start;
+    backingUp_ = static_cast<bool>(keep_);
+    if (backingUp_) {
+      device.readConfiguration(ReadPurpose::Comparison);
+    } else {
+      start(device);
+    }
     int status = pump(device, kind);
     finish(device);
     const std::string failure = trace.failure();
@@ -207,6 +229,7 @@ class Session {
       if (!cv_.wait_until(lock, deadline(), [this] { return !events_.empty(); })) {
         if (Clock::now() < deadline()) continue;
         std::cout.flush();
+        if (backingUp_) return notBackedUp("No answer from the device.", kExitNoAnswer);
         std::cerr << "No answer from the device.\n";
         return kExitNoAnswer;
       }
@@ -240,10 +263,12 @@ class Session {
         *logOut_ << escapedForTerminal(event.line) << std::endl;
         return -1;
       case Event::Lost:
+        if (backingUp_) return notBackedUp("Serial port lost.", kExitFile);
         return kExitFile;  // the link has logged why
       case Event::Signal:
         return 128 + event.signal;
       case Event::HandOver: {
+        if (backingUp_) return backedUp(device, *event.hand);
         const int status = onImage_(event.hand->image());
         std::cout.flush();
         event.hand->done();
@@ -264,6 +289,7 @@ class Session {
           case TransferEnd::PageChecksumError:
           case TransferEnd::ImageChecksumError:
           case TransferEnd::PageNumberError:
+            if (backingUp_) return notBackedUp(backupReadFailure(event.end), kExitChecksum);
             return kExitChecksum;
           case TransferEnd::NoAnswer:  // our own time-out ends the command first
             return kExitNoAnswer;
@@ -272,7 +298,27 @@ class Session {
     return -1;
   }
 
+  // The backup read's image is kept, then the transfer starts.
+  int backedUp(DeviceLink& device, link::ImageHandOver& hand) {
+    const std::string failure = keep_(hand.image());
+    hand.done();
+    if (!failure.empty()) return notBackedUp(failure, kExitFile);
+    backingUp_ = false;
+    madeProgress();  // the time the backup took was no silence of the device
+    (*start_)(device);
+    return -1;
+  }
+
+  int notBackedUp(const std::string& reason, int status) {
+    std::cout.flush();
+    std::cerr << backupFailureMessage(reason) << "\n";
+    return status;
+  }
+
   const Options& options_;
+  BackupKeeper keep_;
+  bool backingUp_ = false;  // the backup read runs; nothing has been sent yet
+  const std::function<void(DeviceLink&)>* start_ = nullptr;
   const settings::Image* verifyImage_ = nullptr;
   ImageHandler onImage_;
   std::ostream* logOut_ = &std::cout;
@@ -313,6 +359,7 @@ int cmdWrite(Context& ctx, const Args& args) {
     return static_cast<int>(kExitMismatch);
   };
   Session session(ctx.options);
+  if (ctx.options.backup) session.backUpFirst(backupKeeper(ctx.options, std::cout));
   return session.run(
       args[0], TransferKind::ConfigurationWrite,
       [&](DeviceLink& device) { device.writeConfiguration(image); }, verified,
@@ -325,9 +372,10 @@ int cmdRead(Context& ctx, const Args& args) {
       args[0], TransferKind::ConfigurationRead,
       [](DeviceLink& device) { device.readConfiguration(); },
       [&](const settings::Image& image) {
+        const bool kept = keepRead(ctx.options, image, std::cout);
         if (!decodeInto(image, ctx.model)) return static_cast<int>(kExitVersion);
         printSettings(ctx.model, std::cout);
-        return static_cast<int>(kExitOk);
+        return static_cast<int>(kept ? kExitOk : kExitFile);
       });
 }
 
@@ -343,6 +391,7 @@ int cmdCompare(Context& ctx, const Args& args) {
       args[0], TransferKind::ConfigurationRead,
       [](DeviceLink& device) { device.readConfiguration(ReadPurpose::Comparison); },
       [&](const settings::Image& image) {
+        const bool kept = keepRead(ctx.options, image, std::cerr);
         settings::SettingsModel device = ctx.model;
         if (!decodeInto(image, device)) return static_cast<int>(kExitVersion);
         const auto differences = settings::compareSettings(ctx.model, device);
@@ -351,7 +400,8 @@ int cmdCompare(Context& ctx, const Args& args) {
           std::cout << d.name << '\t' << escapedForTerminal(d.ours) << '\t'
                     << escapedForTerminal(d.device) << '\n';
         std::cout.flush();
-        return static_cast<int>(differences.empty() ? kExitOk : kExitMismatch);
+        if (!differences.empty()) return static_cast<int>(kExitMismatch);
+        return static_cast<int>(kept ? kExitOk : kExitFile);
       });
 }
 

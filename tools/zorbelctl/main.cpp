@@ -34,6 +34,10 @@ Options, applied in the order given over the start-up settings:
                      never an input, a pipe, a device or a folder)
   --verify           write: read the configuration back and compare it with
                      the image sent
+  --backup-dir DIR   keep backups in DIR instead of
+                     ${XDG_DATA_HOME:-~/.local/share}/zorbel-configurator/backups
+  --no-backup        write: send without reading the device first; read and
+                     compare: keep no backup
   --help             show this text
 
 Commands:
@@ -57,6 +61,13 @@ Commands:
   ports [PORT]...         list the serial ports present (or the ports given) as
                           PATH<TAB>DESCRIPTION<TAB>STATE; the state is ready,
                           no permission, in use by PROGRAM (pid N) or missing
+  history                 list the backups, newest first:
+                          TIME<TAB>STATION<TAB>FILE<TAB>N settings differ from
+                          the one before
+
+Backups: write first reads the device's configuration and keeps it (a read
+that fails sends nothing); read and compare keep what they read. A backup is
+the device's 2048 bytes; restore one with --image FILE write PORT.
 
 Exit status:
   0 success, 1 range error, 2 not a valid integer, 3 configuration version
@@ -113,8 +124,13 @@ int main(int argc, char** argv) {
       ctx.options.verify = true;
       continue;
     }
+    if (arg == "--no-backup") {
+      ctx.options.backup = false;
+      continue;
+    }
     const bool takesValue = arg == "--set" || arg == "--image" || arg == "--config" ||
-                            arg == "--position" || arg == "--timeout" || arg == "--trace";
+                            arg == "--position" || arg == "--timeout" || arg == "--trace" ||
+                            arg == "--backup-dir";
     if (!takesValue) return usage("unknown option " + arg);
     if (i + 1 >= argc) return usage("option " + arg + " needs a value");
     const std::string value = argv[++i];
@@ -132,6 +148,8 @@ int main(int argc, char** argv) {
         return usage("--timeout takes a number of seconds, at least 0.01 and at most 3600");
     } else if (arg == "--trace") {
       ctx.options.traceFile = value;
+    } else if (arg == "--backup-dir") {
+      ctx.options.backupDir = value;
     } else {
       return usage("unknown option " + arg);
     }
@@ -150,7 +168,7 @@ int main(int argc, char** argv) {
       {"show", {cmdShow, 0}},       {"encode", {cmdEncode, 1}},       {"save", {cmdSave, 1}},
       {"ruf", {cmdRuf, 2}},         {"write", {cmdWrite, 1}},         {"read", {cmdRead, 1}},
       {"upload", {cmdUpload, 2}},   {"compare", {cmdCompare, 1}},     {"check", {cmdCheck, 0}},
-      {"beacons", {cmdBeacons, 0}}, {"ports", {cmdPorts, kAnyArity}},
+      {"beacons", {cmdBeacons, 0}}, {"ports", {cmdPorts, kAnyArity}}, {"history", {cmdHistory, 0}},
   };
   auto it = commands.find(command);
   if (it == commands.end()) return usage("unknown command " + command);
