@@ -24,6 +24,7 @@
 #include <chrono>
 #include <exception>
 
+#include "aprs_object_names.h"
 #include "common/version.h"
 #include "keyboard_access.h"
 #include "latin1.h"
@@ -291,6 +292,7 @@ void MainWindow::checkAsTyped() {
                                 : QString());
     edit->setToolTip(fromBytes(refused ? check.error().message : all[i].hint));
   }
+  showAprsAids(shown);
 }
 
 // A chosen item stands for its port (the simulator's item carries a mark).
@@ -369,6 +371,7 @@ void MainWindow::buildMenus() {
     programSettings().setValue(kVerifyAfterWriteKey, on);
     programSettings().sync();  // on disk now, whatever becomes of the program
   });
+  addCheckBeforeWriteAction(device);
   remoteUpdateMenu_ = menuBar()->addMenu("Re&mote update");
   remoteUpdateMenu_->setObjectName(names::kRemoteUpdateMenu);
   addAction(remoteUpdateMenu_, names::kRemoteUpdateHelpAction, "R&EADME!");
@@ -387,6 +390,7 @@ void MainWindow::connectCommands() {
   onClick(names::kWriteConfigButton, [this] { writeConfiguration(); });
   onClick(names::kSpecialStringsButton, [this] { showSpecialStrings(); });
   onClick(names::kFilterSetupButton, [this] { showFilterSetup(); });
+  onClick(names::kSetPositionButton, [this] { setPosition(); });
   for (int channel = 1; channel <= 5; ++channel) {
     onClick(names::analogDefaultsButton(channel),
             [this, channel] { restoreAnalogDefaults(channel); });

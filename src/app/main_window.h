@@ -88,6 +88,7 @@ class MainWindow : public QMainWindow {
   // and said so in the log, and the port is closed, its settings restored.
   // The program ends after it; nothing is asked.
   void stopBySignal();
+  void setPosition();  // "Set position…" beside the position boxes
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -125,6 +126,10 @@ class MainWindow : public QMainWindow {
   void forgetReadBack();
   void useReadBack(const settings::Image& image);
   QString settingCaption(std::size_t settingIndex) const;
+  // main_window_aprs.cpp: the warnings before a write, the position and beacon aids
+  void addCheckBeforeWriteAction(QMenu* device);
+  bool confirmPreWrite();
+  void showAprsAids(const settings::SettingsModel& shown);
   QString shownValue(std::size_t settingIndex, const std::string& value) const;
   void resetProgress();
   void noticeSilence();

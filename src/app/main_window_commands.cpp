@@ -310,7 +310,7 @@ bool MainWindow::encodeForDevice() {
   const Result<void> result = settings::encodeForDevice(model_, image_);
   binder_.toWidgets();
   if (!result) showEncodeFailure(result.error());
-  return result.ok();
+  return result.ok() && confirmPreWrite();
 }
 
 void MainWindow::showEncodeFailure(const Error& error) {

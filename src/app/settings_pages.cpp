@@ -1,5 +1,6 @@
 #include "settings_pages.h"
 
+#include "aprs_object_names.h"
 #include "object_names.h"
 
 #include <QCheckBox>
@@ -198,7 +199,13 @@ std::string n(const std::string& prefix, int k, const std::string& suffix) {
 // Radio: station identity and position on the left, transmitter timing on the right.
 void radioPage(QTabWidget* tabs, PageBuilder& b) {
   QGridLayout* g = grid(page(tabs, "radioPage", "Radio"));
-  b.form(g, 0, {{"Callsign", "-", "Ssid"}, {"Latitude"}, {"Longitude"}, {"Ptt"}, {"Busydetect"}});
+  b.button(names::kSetPositionButton, QString::fromUtf8("Set position\u2026"));
+  b.form(g, 0,
+         {{"Callsign", "-", "Ssid"},
+          {"Latitude", names::kSetPositionButton},
+          {"Longitude"},
+          {"Ptt"},
+          {"Busydetect"}});
   b.form(g, 2, {{"Txdelay"}, {"Quiettime"}, {"Quiettime_randomize"}, {"Consecutive_packets"}});
   g->setColumnStretch(4, 1);
   g->setRowStretch(5, 1);
@@ -249,6 +256,29 @@ void digipeaterPage(QTabWidget* tabs, PageBuilder& b) {
   g->setColumnStretch(2, 1);
 }
 
+// Under each beacon's row (grid rows 1 to 8, moved to odd rows), a
+// read-only line for the packet as it will go on air; the window fills it.
+void addBeaconPreviews(QGridLayout* g) {
+  for (int k = 8; k >= 1; --k) {
+    for (int column = 0; column < g->columnCount(); ++column) {
+      QLayoutItem* item = g->itemAtPosition(k, column);
+      if (item == nullptr || item->widget() == nullptr) continue;
+      QWidget* w = item->widget();
+      g->removeWidget(w);
+      g->addWidget(w, 2 * k - 1, column);
+    }
+    auto* preview = new QLabel;
+    preview->setObjectName(names::beaconPreview(k));
+    preview->setTextFormat(Qt::PlainText);
+    preview->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    preview->setAccessibleName(QString("Beacon %1 as sent").arg(k));
+    // A long packet is cut at the window's edge rather than widen it; the
+    // tooltip holds it whole.
+    preview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    g->addWidget(preview, 2 * k, 1, 1, g->columnCount() - 1);
+  }
+}
+
 // Beacons: one row per beacon; the special strings help sits at the header's end.
 void beaconsPage(QTabWidget* tabs, PageBuilder& b) {
   QGridLayout* g = grid(page(tabs, "beaconsPage", "Beacons"));
@@ -260,6 +290,7 @@ void beaconsPage(QTabWidget* tabs, PageBuilder& b) {
                     p + "_msg"});
   }
   b.table(g, rows);
+  addBeaconPreviews(g);
   // The message column's header and the button share the header row.
   QLayoutItem* header = g->itemAtPosition(0, 9);
   auto* line = new QHBoxLayout;
@@ -272,7 +303,7 @@ void beaconsPage(QTabWidget* tabs, PageBuilder& b) {
   line->addWidget(b.button(names::kSpecialStringsButton, "Special strings"));
   g->addLayout(line, 0, 9);
   g->setColumnStretch(9, 1);
-  g->setRowStretch(9, 1);
+  g->setRowStretch(17, 1);
 }
 
 // Network: the four addresses, one edit box per part.

@@ -4,10 +4,15 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include "aprs_object_names.h"
 #include "link_adapter.h"
 #include "simulator.h"
 
 namespace zorbel::app::test_support {
+
+void WindowTest::checkBeforeWrite(bool on) {
+  control<QAction>(names::kCheckBeforeWriteAction)->setChecked(on);
+}
 
 void WindowTest::type(const QString& name, const QString& value) {
   QLineEdit* e = edit(name);

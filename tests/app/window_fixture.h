@@ -29,6 +29,11 @@ class WindowTest : public ::testing::Test {
   ScriptedDialogs dialogs;
   std::unique_ptr<Windows> windows = std::make_unique<Windows>(dialogs);
 
+  // The warnings before a write are off, so that a test writes the settings
+  // it means to; the tests of that dialog turn them on.
+  WindowTest() { checkBeforeWrite(false); }
+  void checkBeforeWrite(bool on);
+
   MainWindow& mainWindow() { return *windows->mainWindow; }
 
   template <class W>
