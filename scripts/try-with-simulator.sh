@@ -16,4 +16,5 @@ trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' 
 # The simulator's first line is its terminal; it names its link on its own
 # standard error, which this script leaves alone so the two lines never mix.
 read -r -t 10 _terminal <&"${SIM[0]}"
-"$build_dir/src/app/zorbel-configurator" "$@"
+# Its link is preselected in the port box.
+"$build_dir/src/app/zorbel-configurator" --port "${XDG_RUNTIME_DIR:-/tmp}/zorbel-sim" "$@"

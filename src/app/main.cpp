@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 
+#include "main_window.h"
 #include "quit_on_signals.h"
 #include "splash_screen.h"
 #include "user_dialogs.h"
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
   options.addOption({"screenshots",
                      "Test aid: write a PNG of every page and window to <folder>, then exit.",
                      "folder"});
+  options.addOption(
+      {"port", "Preselect <port> in the port box (the simulator's link, say).", "port"});
   options.addHelpOption();
   options.process(app);
   const QString screenshots = options.value("screenshots");
@@ -74,6 +77,7 @@ int main(int argc, char** argv) {
       return error.isEmpty() ? 0 : 1;
     }
     const zorbel::app::QuitOnStopSignals quitOnSignals(*windows.mainWindow);
+    if (options.isSet("port")) windows.mainWindow->selectPort(options.value("port"));
     windows.mainWindow->show();
     return QApplication::exec();
   } catch (const std::exception& e) {

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -28,6 +29,7 @@
 #include "common/version.h"
 #include "keyboard_access.h"
 #include "latin1.h"
+#include "link/port_watch.h"
 #include "link_adapter.h"
 #include "object_names.h"
 #include "settings/catalog.h"
@@ -49,6 +51,8 @@ QSettings& programSettings() {
   return settings;
 }
 constexpr const char* kVerifyAfterWriteKey = "device/verifyAfterWrite";
+// The /dev/serial/by-id name of the last port opened, preselected when it is there.
+constexpr const char* kLastPortKey = "device/lastPort";
 
 // Set on an edit box while its rule refuses its text.
 constexpr const char* kRefusedProperty = "refused";
@@ -77,6 +81,13 @@ class PortComboBox : public QComboBox {
  public:
   PortComboBox() {
     setObjectName(names::kPortBox);
+    // An adapter plugged in or out changes the list while the window is open.
+    if (watch_.fd() >= 0) {
+      auto* notifier = new QSocketNotifier(watch_.fd(), QSocketNotifier::Read, this);
+      connect(notifier, &QSocketNotifier::activated, this, [this] {
+        if (watch_.portsChanged()) refresh();
+      });
+    }
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     refresh();
@@ -103,23 +114,35 @@ class PortComboBox : public QComboBox {
     QComboBox::keyPressEvent(event);
   }
 
- private:
+ public:
   void refresh() {
     const QString text = currentText();
     const int selected = currentIndex();
     const QString selectedPort = selected >= 0 ? itemData(selected).toString() : QString();
+    const std::vector<link::PortInfo> found = link::DeviceLink::offeredPorts();
     QStringList ports;
-    for (const std::string& name : link::DeviceLink::portNames())
-      ports << QString::fromLocal8Bit(name);
-    if (ports == items()) return;
+    QStringList texts;
+    QStringList tooltips;
+    const QString simulator = QString::fromLocal8Bit(link::DeviceLink::simulatorLinkPath());
+    for (const link::PortInfo& info : found) {
+      const QString port = QString::fromLocal8Bit(info.path);
+      const QString state = QString::fromLocal8Bit(info.state());
+      // The simulator's link says what it is, a port that will not open why not;
+      // every item names its device, what it is and its state in its tooltip.
+      QString text = port == simulator ? port + kSimulatorMark : port;
+      if (info.access != link::PortAccess::Ready) text += " [" + state + "]";
+      ports << port;
+      texts << text;
+      const QString what = QString::fromLocal8Bit(info.description());
+      tooltips << portDescription(port) + (what.isEmpty() ? QString() : "\n" + what) + "\n" + state;
+    }
+    if (ports == items() && texts == itemTexts()) return;
     const QSignalBlocker quiet(this);
     clear();
-    const QString simulator = QString::fromLocal8Bit(link::DeviceLink::simulatorLinkPath());
     int widest = 0;
-    for (const QString& port : ports) {
-      // The simulator's link says what it is; every item names its device in its tooltip.
-      addItem(port == simulator ? port + kSimulatorMark : port, port);
-      setItemData(count() - 1, portDescription(port), Qt::ToolTipRole);
+    for (int i = 0; i < ports.size(); ++i) {
+      addItem(texts[i], ports[i]);
+      setItemData(count() - 1, tooltips[i], Qt::ToolTipRole);
       widest = std::max(widest, view()->fontMetrics().horizontalAdvance(itemText(count() - 1)));
     }
     // The list is wide enough for the longest name.
@@ -128,9 +151,17 @@ class PortComboBox : public QComboBox {
     setEditText(text);
   }
 
+ private:
+  link::PortWatch watch_;
+
   QStringList items() const {
     QStringList list;
     for (int i = 0; i < count(); ++i) list << itemData(i).toString();
+    return list;
+  }
+  QStringList itemTexts() const {
+    QStringList list;
+    for (int i = 0; i < count(); ++i) list << itemText(i);
     return list;
   }
 };
@@ -303,6 +334,22 @@ QString MainWindow::portName() const {
   return portBox_->currentText().trimmed();
 }
 
+void MainWindow::rememberPort() {
+  const link::PortInfo port = link::describePort(link::SystemView::current(),
+                                                 link::DeviceLink::devicePath(toBytes(portName())));
+  if (!port.byId.empty())
+    programSettings().setValue(kLastPortKey, QString::fromLocal8Bit(port.byId));
+}
+
+void MainWindow::selectPort(const QString& port) {
+  static_cast<PortComboBox*>(portBox_)->refresh();  // a port just found is in the list
+  const int item = portBox_->findData(port);
+  if (item >= 0)
+    portBox_->setCurrentIndex(item);
+  else
+    portBox_->setEditText(port);
+}
+
 QWidget* MainWindow::buildConnectionGroup() {
   auto* box = new QGroupBox("Connection:");
   auto* row = new QHBoxLayout(box);
@@ -316,6 +363,8 @@ QWidget* MainWindow::buildConnectionGroup() {
   };
   connect(portBox_, &QComboBox::currentTextChanged, this, describe);
   describe(portBox_->currentText());
+  const QString lastPort = programSettings().value(kLastPortKey).toString();
+  if (!lastPort.isEmpty() && portBox_->findData(lastPort) >= 0) selectPort(lastPort);
   label->setBuddy(portBox_);
   row->addWidget(label);
   row->addWidget(portBox_);
@@ -364,6 +413,15 @@ void MainWindow::buildMenus() {
   device->setObjectName(names::kDeviceMenu);
   addAction(device, names::kCompareWithDeviceAction,
             QString::fromUtf8("&Compare with device\u2026"));
+  QAction* find = addAction(device, names::kFindDeviceAction, "&Find device");
+  const QString findHelp =
+      "Sends a configuration read request to every ready serial port, also ports you did not "
+      "choose, and selects the port where the device answers. A port another program has "
+      "locked is left alone.";
+  find->setToolTip(findHelp);
+  find->setStatusTip(findHelp);
+  find->setWhatsThis(findHelp);
+  device->setToolTipsVisible(true);
   QAction* verify = addAction(device, names::kVerifyAfterWriteAction, "&Verify after write");
   verify->setCheckable(true);
   verify->setChecked(programSettings().value(kVerifyAfterWriteKey, false).toBool());
@@ -406,6 +464,7 @@ void MainWindow::connectCommands() {
   }
   const std::pair<const char*, void (MainWindow::*)()> menus[] = {
       {names::kCompareWithDeviceAction, &MainWindow::compareWithDevice},
+      {names::kFindDeviceAction, &MainWindow::findDevice},
       {names::kSaveToFileAction, &MainWindow::saveToFile},
       {names::kReadFromFileAction, &MainWindow::readFromFile},
       {names::kRemoteUpdateHelpAction, &MainWindow::showRemoteUpdateHelp},

@@ -64,10 +64,16 @@ class MainWindow : public QMainWindow {
   LinkAdapter& link() { return *link_; }
   // The port "Open port" opens: the selected item, or with none the typed text.
   QString portName() const;
+  // Shows `port` in the port box: its item when the list has one, else as typed text.
+  void selectPort(const QString& port);
+  // Keeps the open port's /dev/serial/by-id name for the next start.
+  void rememberPort();
 
   // The commands, each run on the GUI thread.
   void openPort();
   void closePort();
+  // Device > Find device: tries every ready port and selects the one that answers.
+  void findDevice();
   void uploadFirmware();
   void readConfiguration();
   void writeConfiguration();

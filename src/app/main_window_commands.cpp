@@ -2,6 +2,7 @@
 // controls into the settings model first and shows the model again after it
 // has set settings.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -22,6 +23,7 @@
 #include "compare_dialog.h"
 #include "keyboard_access.h"
 #include "latin1.h"
+#include "link/device_finder.h"
 #include "link_adapter.h"
 #include "main_window.h"
 #include "object_names.h"
@@ -128,6 +130,7 @@ void MainWindow::openPort() {
   const Result<void> result = link_->device().open(toBytes(portName()));
   if (result.ok()) {
     portClosedByUser_ = false;
+    rememberPort();
     information(kInformation, QString::fromStdString(link::kOpenedMessage));
     return;
   }
@@ -140,6 +143,26 @@ void MainWindow::openPort() {
   QMetaObject::invokeMethod(
       this, [this, reason] { setStatus(reason); }, Qt::QueuedConnection);
   information(kInformation, QString::fromStdString(result.error().message), details);
+}
+
+void MainWindow::findDevice() {
+  const link::SystemView view = link::SystemView::current();
+  const std::vector<std::string> ports = link::portsToSearch();
+  std::vector<std::string> found;
+  {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    found = link::findDevice(view, ports);
+    QApplication::restoreOverrideCursor();
+  }
+  if (found.empty()) {
+    QString tried;
+    for (const std::string& port : ports)
+      tried += (tried.isEmpty() ? "" : ", ") + QString::fromLocal8Bit(port);
+    information(kInformation,
+                "No device answered on: " + (tried.isEmpty() ? "(no ready port)" : tried));
+    return;
+  }
+  selectPort(QString::fromLocal8Bit(found.front()));
 }
 
 void MainWindow::closePort() {

@@ -52,6 +52,7 @@ inline constexpr const char* kRemoteUpdateHelpAction = "remoteUpdateHelpAction";
 inline constexpr const char* kBuildRemoteUpdateFileAction = "buildRemoteUpdateFileAction";
 inline constexpr const char* kDeviceMenu = "deviceMenu";
 inline constexpr const char* kCompareWithDeviceAction = "compareWithDeviceAction";
+inline constexpr const char* kFindDeviceAction = "findDeviceAction";
 inline constexpr const char* kVerifyAfterWriteAction = "verifyAfterWriteAction";
 // The comparison's dialog and its table.
 inline constexpr const char* kCompareDialog = "compareDialog";

@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "common/result.h"
+#include "port_survey.h"
 #include "settings/image.h"
 
 namespace zorbel::link {
@@ -201,10 +202,12 @@ class DeviceLink {
   // The device a port name stands for: "COM1".."COM9" are /dev/ttyS0../dev/ttyS8;
   // anything else is taken as a device path.
   static std::string devicePath(const std::string& portName);
-  // The names a port box offers: "COM1".."COM9", then the USB serial devices
-  // present (/dev/ttyUSB*, /dev/ttyACM*, each by its /dev/serial/by-id name
-  // where it has one), then the device simulator's link while a living simulator
-  // holds it (simulator_link.h).
+  // The ports a port box offers, each with what it is and its state: the
+  // serial ports present (port_survey.h; /dev/ttyS0..8 as "COM1".."COM9", a USB
+  // port by its /dev/serial/by-id name where it has one), then the device
+  // simulator's link while a living simulator holds it (simulator_link.h).
+  static std::vector<PortInfo> offeredPorts();
+  // Their names.
   static std::vector<std::string> portNames();
   // Where zorbel-sim puts its link by default: ${XDG_RUNTIME_DIR:-/tmp}/zorbel-sim.
   static std::string simulatorLinkPath();

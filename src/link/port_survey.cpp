@@ -158,6 +158,14 @@ std::vector<PortInfo> presentPorts(const SystemView& view) {
   return ports;
 }
 
+std::string offeredName(const PortInfo& port) {
+  const std::string serial = "/dev/ttyS";
+  if (port.device.size() == serial.size() + 1 && port.device.rfind(serial, 0) == 0 &&
+      port.device.back() >= '0' && port.device.back() <= '8')
+    return "COM" + std::string(1, static_cast<char>(port.device.back() + 1));
+  return port.byId.empty() ? port.path : port.byId;
+}
+
 std::string PortInfo::description() const {
   std::string text = driver;
   auto add = [&text](const std::string& part) {

@@ -41,6 +41,10 @@ struct LockFile {
 };
 std::vector<LockFile> lockFilesFor(const SystemView& view, const std::string& device);
 
+// The name the port box offers for a present port: COM1..COM9 for
+// /dev/ttyS0../dev/ttyS8, a USB port's /dev/serial/by-id name, else its path.
+std::string offeredName(const PortInfo& port);
+
 // Whether the user may open a node of this owner and mode, root aside.
 bool mayOpen(const SystemView& view, uid_t owner, gid_t group, unsigned mode);
 

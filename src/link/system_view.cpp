@@ -44,7 +44,7 @@ std::string printable(const std::string& text) {
   std::string out;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
+    if (byte < 0x20 || (byte >= 0x7F && byte <= 0x9F)) {
       out += "\\x";
       out += kHex[byte >> 4];
       out += kHex[byte & 0x0F];

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -482,9 +483,12 @@ TEST(PortNames, ComItemsStandForTheSerialPorts) {
   EXPECT_EQ(DeviceLink::devicePath("COM9"), "/dev/ttyS8");
   EXPECT_EQ(DeviceLink::devicePath("COM10"), "COM10");
   EXPECT_EQ(DeviceLink::devicePath("/dev/ttyUSB0"), "/dev/ttyUSB0");
-  const auto names = DeviceLink::portNames();
-  ASSERT_GE(names.size(), 9u);
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(names[i], "COM" + std::to_string(i + 1));
+  // A COM name is offered only for a serial port that is there.
+  for (const std::string& name : DeviceLink::portNames()) {
+    if (name.rfind("COM", 0) == 0) {
+      EXPECT_TRUE(std::filesystem::exists(DeviceLink::devicePath(name))) << name;
+    }
+  }
 }
 
 bool offered(const std::string& name) {

@@ -10,6 +10,7 @@
 
 #include "link/port_doctor.h"
 #include "link/port_survey.h"
+#include "link/port_watch.h"
 #include "support/temp_dir.h"
 
 namespace zorbel::link {
@@ -83,6 +84,11 @@ TEST_F(FakeSystem, ListsUsbAndAcmPortsAndOnlyTheSerialPortsWithAUart) {
   std::string listed;
   for (const PortInfo& port : presentPorts(view)) listed += port.path + " ";
   EXPECT_EQ(listed, "/dev/ttyACM0 /dev/ttyS0 /dev/ttyUSB2 /dev/ttyUSB10 ");
+  std::string offered;
+  for (const PortInfo& port : presentPorts(view)) offered += offeredName(port) + " ";
+  EXPECT_EQ(offered,
+            "/dev/serial/by-id/usb-2341_ttyACM0 COM1 /dev/serial/by-id/usb-1a86_ttyUSB2 "
+            "/dev/serial/by-id/usb-0403_ttyUSB10 ");
 
   const PortInfo ftdi = describePort(view, "/dev/serial/by-id/usb-0403_ttyUSB10");
   EXPECT_EQ(ftdi.device, "/dev/ttyUSB10");
@@ -153,6 +159,19 @@ TEST_F(FakeSystem, ModemManagerOnAnAcmPortGivesTheUdevRuleForItsVendorAndProduct
             std::string::npos)
       << text;
   EXPECT_EQ(diagnose("/dev/ttyUSB0", ENOENT).find("ModemManager"), std::string::npos);
+}
+
+TEST_F(FakeSystem, HotPlugWatchNotesTerminalsComingAndGoingOnly) {
+  fs::create_directories(dir.path() + "/dev");
+  PortWatch watch(dir.path() + "/dev");
+  ASSERT_GE(watch.fd(), 0);
+  put("/dev/sda1", "");
+  EXPECT_FALSE(watch.portsChanged());
+  put("/dev/ttyUSB0", "");
+  EXPECT_TRUE(watch.portsChanged());
+  EXPECT_FALSE(watch.portsChanged());
+  fs::remove(dir.path() + "/dev/ttyUSB0");
+  EXPECT_TRUE(watch.portsChanged());
 }
 
 }  // namespace

@@ -69,6 +69,7 @@ int cmdCompare(Context& ctx, const Args& args);
 int cmdCheck(Context& ctx, const Args& args);
 int cmdBeacons(Context& ctx, const Args& args);
 int cmdPorts(Context& ctx, const Args& args);
+int cmdFind(Context& ctx, const Args& args);
 int cmdHistory(Context& ctx, const Args& args);
 
 // Keeps an image read from the device as a backup and logs "Backup: FILE" on

@@ -64,6 +64,11 @@ Commands:
   history                 list the backups, newest first:
                           TIME<TAB>STATION<TAB>FILE<TAB>N settings differ from
                           the one before
+  find [PORT]...          look for the device on every ready port (or the ports
+                          given) and print each port where it answers. This
+                          sends a configuration read request to ports you did
+                          not choose; a port another program has locked is
+                          left alone. Exit 5: "No device answered on: ..."
 
 Backups: write first reads the device's configuration and keeps it (a read
 that fails sends nothing); read and compare keep what they read. A backup is
@@ -165,10 +170,13 @@ int main(int argc, char** argv) {
   };
   constexpr std::size_t kAnyArity = SIZE_MAX;
   const std::map<std::string, Command> commands{
-      {"show", {cmdShow, 0}},       {"encode", {cmdEncode, 1}},       {"save", {cmdSave, 1}},
-      {"ruf", {cmdRuf, 2}},         {"write", {cmdWrite, 1}},         {"read", {cmdRead, 1}},
-      {"upload", {cmdUpload, 2}},   {"compare", {cmdCompare, 1}},     {"check", {cmdCheck, 0}},
-      {"beacons", {cmdBeacons, 0}}, {"ports", {cmdPorts, kAnyArity}}, {"history", {cmdHistory, 0}},
+      {"show", {cmdShow, 0}},           {"encode", {cmdEncode, 1}},
+      {"save", {cmdSave, 1}},           {"ruf", {cmdRuf, 2}},
+      {"write", {cmdWrite, 1}},         {"read", {cmdRead, 1}},
+      {"upload", {cmdUpload, 2}},       {"compare", {cmdCompare, 1}},
+      {"check", {cmdCheck, 0}},         {"beacons", {cmdBeacons, 0}},
+      {"ports", {cmdPorts, kAnyArity}}, {"history", {cmdHistory, 0}},
+      {"find", {cmdFind, kAnyArity}},
   };
   auto it = commands.find(command);
   if (it == commands.end()) return usage("unknown command " + command);

@@ -1,9 +1,12 @@
 // ports: the serial ports present, or the given ones, and their state.
+// find: the ports where the device answers.
 #include <iostream>
 
 #include "ctl.h"
+#include "link/device_finder.h"
 #include "link/device_link.h"
 #include "link/port_survey.h"
+#include "link/simulator_link.h"
 #include "link/system_view.h"
 
 namespace zorbel::ctl {
@@ -21,14 +24,31 @@ int cmdPorts(Context& /*ctx*/, const Args& args) {
   const link::SystemView view = link::SystemView::current();
   if (args.empty()) {
     for (const link::PortInfo& port : link::presentPorts(view)) printPort(port);
-    const link::PortInfo sim = link::describePort(view, link::DeviceLink::simulatorLinkPath());
-    if (sim.access != link::PortAccess::Missing) printPort(sim);
+    const std::string simLink = link::DeviceLink::simulatorLinkPath();
+    if (link::SimulatorLink::held(simLink)) printPort(link::describePort(view, simLink));
   }
   for (const std::string& name : args) {
     link::PortInfo port = link::describePort(view, link::DeviceLink::devicePath(name));
     port.path = name;
     printPort(port);
   }
+  std::cout.flush();
+  return std::cout ? kExitOk : kExitFile;
+}
+
+int cmdFind(Context& /*ctx*/, const Args& args) {
+  const link::SystemView view = link::SystemView::current();
+  const std::vector<std::string> ports = args.empty() ? link::portsToSearch() : args;
+  const std::vector<std::string> found = link::findDevice(view, ports);
+  if (found.empty()) {
+    std::string tried;
+    for (const std::string& port : ports) tried += (tried.empty() ? "" : ", ") + port;
+    std::cerr << "No device answered on: "
+              << link::printable(tried.empty() ? "(no ready port)" : tried) << "\n";
+    return kExitNoAnswer;
+  }
+  for (const std::string& port : found)
+    std::cout << link::printable(link::DeviceLink::devicePath(port)) << '\n';
   std::cout.flush();
   return std::cout ? kExitOk : kExitFile;
 }
