@@ -46,12 +46,12 @@ void readUsbFacts(const SystemView& view, PortInfo& info) {
   std::error_code ec;
   const fs::path device = fs::canonical(view.at("/sys/class/tty/" + name + "/device"), ec);
   if (ec) return;
-  // The driver is the nearest one above the port that is more than the
-  // kernel's generic "port"; the USB device is the nearest folder with an idVendor.
+  // The driver is the nearest one above the port that is more than the kernel's
+  // serial core ("port", "ctrl"); the USB device is the nearest folder with an idVendor.
   for (fs::path dir = device; dir.has_relative_path() && dir != dir.parent_path();
        dir = dir.parent_path()) {
     const std::string d = withoutRoot(view, dir.string());
-    if (info.driver.empty() || info.driver == "port") {
+    if (info.driver.empty() || info.driver == "port" || info.driver == "ctrl") {
       std::error_code dec;
       const fs::path driver = fs::read_symlink(dir / "driver", dec);
       if (!dec) info.driver = printable(driver.filename().string());
