@@ -9,6 +9,8 @@
 #include <iterator>
 #include <map>
 
+#include "common/terminal_text.h"
+
 namespace zorbel::link {
 
 namespace fs = std::filesystem;
@@ -54,13 +56,13 @@ void readUsbFacts(const SystemView& view, PortInfo& info) {
     if (info.driver.empty() || info.driver == "port" || info.driver == "ctrl") {
       std::error_code dec;
       const fs::path driver = fs::read_symlink(dir / "driver", dec);
-      if (!dec) info.driver = printable(driver.filename().string());
+      if (!dec) info.driver = escapedForTerminal(driver.filename().string());
     }
     if (const auto vendor = view.firstLine(d + "/idVendor")) {
-      info.vendorId = printable(*vendor);
-      info.productId = printable(view.firstLine(d + "/idProduct").value_or(""));
-      info.serial = printable(view.firstLine(d + "/serial").value_or(""));
-      info.product = printable(view.firstLine(d + "/product").value_or(""));
+      info.vendorId = escapedForTerminal(*vendor);
+      info.productId = escapedForTerminal(view.firstLine(d + "/idProduct").value_or(""));
+      info.serial = escapedForTerminal(view.firstLine(d + "/serial").value_or(""));
+      info.product = escapedForTerminal(view.firstLine(d + "/product").value_or(""));
       return;
     }
   }
@@ -72,7 +74,7 @@ std::string findById(const SystemView& view, const std::string& device) {
     std::error_code cec;
     const fs::path target = fs::canonical(entry.path(), cec);
     if (!cec && withoutRoot(view, target.string()) == device)
-      return printable(withoutRoot(view, entry.path().string()));
+      return escapedForTerminal(withoutRoot(view, entry.path().string()));
   }
   return {};
 }

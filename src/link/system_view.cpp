@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/terminal_text.h"
+
 namespace zorbel::link {
 
 namespace fs = std::filesystem;
@@ -37,22 +39,6 @@ std::optional<std::string> SystemView::firstLine(const std::string& path) const 
   std::string line;
   if (!in || !std::getline(in, line)) return std::nullopt;
   return line;
-}
-
-std::string printable(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || (byte >= 0x7F && byte <= 0x9F)) {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    } else {
-      out += c;
-    }
-  }
-  return out;
 }
 
 namespace {
@@ -113,7 +99,7 @@ bool processLives(const SystemView& view, int pid) {
 }
 
 std::string programOf(const SystemView& view, int pid) {
-  return printable(view.firstLine("/proc/" + std::to_string(pid) + "/comm").value_or("?"));
+  return escapedForTerminal(view.firstLine("/proc/" + std::to_string(pid) + "/comm").value_or("?"));
 }
 
 std::vector<Process> processesHolding(const SystemView& view, const std::string& devicePath) {
@@ -151,7 +137,7 @@ std::optional<GroupEntry> groupById(const SystemView& view, gid_t gid) {
   while (std::getline(in, line)) {
     const auto f = fields(line);
     if (f.size() < 4 || !allDigits(f[2]) || std::stoul(f[2]) != gid) continue;
-    GroupEntry entry{printable(f[0]), gid, {}};
+    GroupEntry entry{escapedForTerminal(f[0]), gid, {}};
     std::stringstream members(f[3]);
     std::string member;
     while (std::getline(members, member, ','))

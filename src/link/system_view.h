@@ -50,7 +50,4 @@ std::optional<GroupEntry> groupById(const SystemView& view, gid_t gid);
 // The primary group of `user` in /etc/passwd under the root.
 std::optional<gid_t> primaryGroupOf(const SystemView& view, const std::string& user);
 
-// Text read from the system, shown safely: control bytes (0x00-0x1F, 0x7F-0x9F) become \xNN.
-std::string printable(const std::string& text);
-
 }  // namespace zorbel::link

@@ -4,11 +4,11 @@
 #include <iostream>
 #include <sstream>
 
+#include "common/terminal_text.h"
 #include "ctl.h"
 #include "settings/beacon_preview.h"
 #include "settings/position_text.h"
 #include "settings/prewrite_check.h"
-#include "terminal_text.h"
 
 namespace zorbel::ctl {
 

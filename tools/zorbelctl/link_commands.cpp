@@ -25,6 +25,7 @@
 #include <optional>
 #include <thread>
 
+#include "common/terminal_text.h"
 #include "ctl.h"
 #include "link/device_link.h"
 #include "session_output.h"
@@ -33,7 +34,6 @@
 #include "settings/compare.h"
 #include "settings/field_capacity.h"
 #include "signal_catcher.h"
-#include "terminal_text.h"
 #include "trace_file.h"
 #include "update/firmware.h"
 

@@ -2,6 +2,7 @@
 // find: the ports where the device answers.
 #include <iostream>
 
+#include "common/terminal_text.h"
 #include "ctl.h"
 #include "link/device_finder.h"
 #include "link/device_link.h"
@@ -14,7 +15,7 @@ namespace zorbel::ctl {
 namespace {
 
 void printPort(const link::PortInfo& port) {
-  std::cout << link::printable(port.path) << '\t' << port.description() << '\t' << port.state()
+  std::cout << escapedForTerminal(port.path) << '\t' << port.description() << '\t' << port.state()
             << '\n';
 }
 
@@ -44,11 +45,11 @@ int cmdFind(Context& /*ctx*/, const Args& args) {
     std::string tried;
     for (const std::string& port : ports) tried += (tried.empty() ? "" : ", ") + port;
     std::cerr << "No device answered on: "
-              << link::printable(tried.empty() ? "(no ready port)" : tried) << "\n";
+              << escapedForTerminal(tried.empty() ? "(no ready port)" : tried) << "\n";
     return kExitNoAnswer;
   }
   for (const std::string& port : found)
-    std::cout << link::printable(link::DeviceLink::devicePath(port)) << '\n';
+    std::cout << escapedForTerminal(link::DeviceLink::devicePath(port)) << '\n';
   std::cout.flush();
   return std::cout ? kExitOk : kExitFile;
 }

@@ -7,12 +7,12 @@
 
 #include <unistd.h>
 
+#include "common/terminal_text.h"
 #include "common/whole_file.h"
 #include "ctl.h"
 #include "settings/catalog.h"
 #include "settings/codec.h"
 #include "settings/integer_text.h"
-#include "terminal_text.h"
 
 namespace zorbel::ctl {
 

@@ -1,6 +1,6 @@
 #include "terminal_text.h"
 
-namespace zorbel::ctl {
+namespace zorbel {
 
 std::string escapedForTerminal(std::string_view bytes) {
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -21,4 +21,4 @@ std::string escapedForTerminal(std::string_view bytes) {
   return out;
 }
 
-}  // namespace zorbel::ctl
+}  // namespace zorbel

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace zorbel::ctl {
+namespace zorbel {
 
 // Every C0 and C1 control byte (0x00-0x1F, 0x7F-0x9F) becomes \xHH (upper-case
 // hex) and a backslash becomes \\; every other byte stays as it is. No text can
@@ -11,4 +11,4 @@ namespace zorbel::ctl {
 // original bytes can always be told back from what was printed.
 std::string escapedForTerminal(std::string_view bytes);
 
-}  // namespace zorbel::ctl
+}  // namespace zorbel
