@@ -35,15 +35,8 @@ std::string describe(const ProgramRun& run) {
          std::to_string(static_cast<int>(run.ms)) + " ms";
 }
 
-class CtlFaults : public ::testing::Test {
+class CtlFaults : public SimulatorTest {
  protected:
-  void startSim(sim::SimOptions options = {}) {
-    sim = std::make_unique<sim::Simulator>(options);
-    std::string error;
-    ASSERT_TRUE(sim->start(error)) << error;
-  }
-  const std::string& port() const { return sim->slavePath(); }
-
   // A clean write, read and upload on the simulator now serving.
   void cleanTransfersComplete(const std::string& fault) {
     ProgramRun run =
@@ -63,9 +56,6 @@ class CtlFaults : public ::testing::Test {
     EXPECT_EQ(run.out, joined(firmwareSequence(3))) << fault;
     EXPECT_TRUE(holdsUpload(*sim, firmware)) << fault;
   }
-
-  TempDir dir;
-  std::unique_ptr<sim::Simulator> sim;
 };
 
 TEST_F(CtlFaults, NoiseBurstsChangeNothingInWhatTheCommandsDo) {

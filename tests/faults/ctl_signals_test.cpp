@@ -12,18 +12,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class CtlSignals : public ::testing::Test {
- protected:
-  void startSim(sim::SimOptions options = {}) {
-    sim = std::make_unique<sim::Simulator>(options);
-    std::string error;
-    ASSERT_TRUE(sim->start(error)) << error;
-  }
-  const std::string& port() const { return sim->slavePath(); }
-
-  TempDir dir;
-  std::unique_ptr<sim::Simulator> sim;
-};
+using CtlSignals = SimulatorTest;
 
 // `zorbelctl upload PORT FW | less`, with nobody reading, then SIGTERM.
 TEST_F(CtlSignals, SigtermEndsAnUploadWhoseOutputNobodyReads) {
