@@ -16,13 +16,8 @@ using link::TransferEnd;
 using link::TransferKind;
 using namespace std::chrono_literals;
 
-class LinkFaults : public ::testing::Test {
+class LinkFaults : public SimulatorTest {
  protected:
-  void startSim(sim::SimOptions options = {}) {
-    sim = std::make_unique<sim::Simulator>(options);
-    std::string error;
-    ASSERT_TRUE(sim->start(error)) << error;
-  }
   void openLink() {
     if (!link) link = std::make_unique<link::DeviceLink>(rec.callbacks());
     const auto result = link->open(sim->slavePath());
@@ -65,8 +60,7 @@ class LinkFaults : public ::testing::Test {
 
   // Declared so that the link goes first, then the simulator, then the recorder.
   Recorder rec;
-  std::unique_ptr<sim::Simulator> sim;
-  std::unique_ptr<link::DeviceLink> link;
+  std::unique_ptr<link::DeviceLink> link;  // stopped before the simulator goes
 };
 
 // --- noise
