@@ -53,7 +53,7 @@ edit port-box-return-ignored src/app/main_window.cpp \
   '      onReturn();' '      (void)0;' "${app[@]}"
 edit stale-simulator-link-offered src/link/port_names.cpp \
   '&& SimulatorLink::held(sim)' '' link_tests tests/link/link_tests 'PortNames.*'
-edit fsync-dropped src/common/whole_file.cpp \
+edit fsync-dropped src/common/whole_file_write.cpp \
   'if (::fsync(fd.get()) != 0 || !fd.reset()' 'if (!fd.reset()' \
   faults_tests tests/faults/faults_tests 'File*' \
   'accepted: only a power cut between the write and the rename shows it'
