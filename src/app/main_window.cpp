@@ -1,14 +1,12 @@
 // The main window's construction: controls, pages, menus and start-up state.
 #include "main_window.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -17,8 +15,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include <QSocketNotifier>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -29,9 +25,10 @@
 #include "common/version.h"
 #include "keyboard_access.h"
 #include "latin1.h"
-#include "link/port_watch.h"
 #include "link_adapter.h"
 #include "object_names.h"
+#include "port_combo_box.h"
+#include "program_settings.h"
 #include "settings/catalog.h"
 #include "settings/setting_check.h"
 #include "settings_pages.h"
@@ -45,126 +42,8 @@ namespace {
 // platform's font needs more room to show every control whole.
 constexpr QSize kClientArea(735, 416);
 
-// The program's own settings: "Verify after write".
-QSettings& programSettings() {
-  static QSettings settings("zorbel", "zorbel-configurator");
-  return settings;
-}
-constexpr const char* kVerifyAfterWriteKey = "device/verifyAfterWrite";
-// The /dev/serial/by-id name of the last port opened, preselected when it is there.
-constexpr const char* kLastPortKey = "device/lastPort";
-
 // Set on an edit box while its rule refuses its text.
 constexpr const char* kRefusedProperty = "refused";
-
-// After the simulator's link in the port list.
-const QString kSimulatorMark = " (simulator)";
-
-// What a port name stands for, for its tooltip: COM1 means /dev/ttyS0; an
-// adapter's /dev/serial/by-id name and its device; the simulator's link.
-QString portDescription(const QString& port) {
-  const QString device =
-      QString::fromLocal8Bit(link::DeviceLink::devicePath(port.toLocal8Bit().toStdString()));
-  if (device != port) return port + " means " + device;
-  const QString target = QFileInfo(port).canonicalFilePath();
-  if (port == QString::fromLocal8Bit(link::DeviceLink::simulatorLinkPath())) {
-    return "The device simulator zorbel-sim\n" + port +
-           (target.isEmpty() ? QString() : " \u2192 " + target);
-  }
-  if (port.startsWith("/dev/serial/by-id/") && !target.isEmpty()) return target + "\n" + port;
-  return target.isEmpty() || target == port ? port : port + " \u2192 " + target;
-}
-
-// The port box re-reads the serial devices each time its list opens, so a
-// device plugged in after start-up is offered; the typed text stays.
-class PortComboBox : public QComboBox {
- public:
-  PortComboBox() {
-    setObjectName(names::kPortBox);
-    // An adapter plugged in or out changes the list while the window is open.
-    if (watch_.fd() >= 0) {
-      auto* notifier = new QSocketNotifier(watch_.fd(), QSocketNotifier::Read, this);
-      connect(notifier, &QSocketNotifier::activated, this, [this] {
-        if (watch_.portsChanged()) refresh();
-      });
-    }
-    setEditable(true);
-    setInsertPolicy(QComboBox::NoInsert);
-    refresh();
-    // At start the box shows "COM1" with no item selected.
-    setCurrentIndex(-1);
-    setEditText("COM1");
-  }
-
-  void showPopup() override {
-    refresh();
-    QComboBox::showPopup();
-  }
-
-  // Return in the box runs this once.
-  std::function<void()> onReturn;
-
- protected:
-  // The box has the focus and hands keys on to its edit itself, past any filter.
-  void keyPressEvent(QKeyEvent* event) override {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && onReturn) {
-      onReturn();
-      return;
-    }
-    QComboBox::keyPressEvent(event);
-  }
-
- public:
-  void refresh() {
-    const QString text = currentText();
-    const int selected = currentIndex();
-    const QString selectedPort = selected >= 0 ? itemData(selected).toString() : QString();
-    const std::vector<link::PortInfo> found = link::DeviceLink::offeredPorts();
-    QStringList ports;
-    QStringList texts;
-    QStringList tooltips;
-    const QString simulator = QString::fromLocal8Bit(link::DeviceLink::simulatorLinkPath());
-    for (const link::PortInfo& info : found) {
-      const QString port = QString::fromLocal8Bit(info.path);
-      const QString state = QString::fromLocal8Bit(info.state());
-      // The simulator's link says what it is, a port that will not open why not;
-      // every item names its device, what it is and its state in its tooltip.
-      QString text = port == simulator ? port + kSimulatorMark : port;
-      if (info.access != link::PortAccess::Ready) text += " [" + state + "]";
-      ports << port;
-      texts << text;
-      const QString what = QString::fromLocal8Bit(info.description());
-      tooltips << portDescription(port) + (what.isEmpty() ? QString() : "\n" + what) + "\n" + state;
-    }
-    if (ports == items() && texts == itemTexts()) return;
-    const QSignalBlocker quiet(this);
-    clear();
-    int widest = 0;
-    for (int i = 0; i < ports.size(); ++i) {
-      addItem(texts[i], ports[i]);
-      setItemData(count() - 1, tooltips[i], Qt::ToolTipRole);
-      widest = std::max(widest, view()->fontMetrics().horizontalAdvance(itemText(count() - 1)));
-    }
-    // The list is wide enough for the longest name.
-    view()->setMinimumWidth(widest + view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
-    setCurrentIndex(selected >= 0 ? findData(selectedPort) : -1);
-    setEditText(text);
-  }
-
- private:
-  link::PortWatch watch_;
-
-  QStringList items() const {
-    QStringList list;
-    for (int i = 0; i < count(); ++i) list << itemData(i).toString();
-    return list;
-  }
-  QStringList itemTexts() const {
-    QStringList list;
-    for (int i = 0; i < count(); ++i) list << itemText(i);
-    return list;
-  }
-};
 
 QPushButton* commandButton(const char* name, const QString& caption) {
   auto* button = new QPushButton(caption);
@@ -342,7 +221,7 @@ void MainWindow::rememberPort() {
 }
 
 void MainWindow::selectPort(const QString& port) {
-  static_cast<PortComboBox*>(portBox_)->refresh();  // a port just found is in the list
+  portBox_->refresh();  // a port just found is in the list
   const int item = portBox_->findData(port);
   if (item >= 0)
     portBox_->setCurrentIndex(item);
@@ -394,7 +273,7 @@ void MainWindow::setUpKeyboardAccess() {
   nameControlsByCaptions(this);
   refuseAltText(this);
   // Return in the port box opens the port.
-  static_cast<PortComboBox*>(portBox_)->onReturn = [this] { runCommand([this] { openPort(); }); };
+  portBox_->onReturn = [this] { runCommand([this] { openPort(); }); };
 }
 
 void MainWindow::buildMenus() {

@@ -3,7 +3,9 @@
 // progress bar and the menus. It owns the settings, the encoded configuration
 // image, the loaded firmware and the device link.
 //
-// Construction is in main_window.cpp, the commands in main_window_commands.cpp.
+// Construction is in main_window.cpp, the commands in main_window_commands.cpp,
+// the link's reports in main_window_progress.cpp, reading the device back in
+// main_window_readback.cpp and the APRS aids in main_window_aprs.cpp.
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
@@ -13,6 +15,7 @@
 #include <optional>
 #include <set>
 
+#include "dialog_folder.h"
 #include "settings/image.h"
 #include "settings/model.h"
 #include "settings_binder.h"
@@ -39,8 +42,11 @@ class FirmwarePages;
 namespace zorbel::app {
 
 class LinkAdapter;
+class PortComboBox;
 
 inline constexpr const char* kApplicationTitle = "Zorbel Configurator";
+// The title of the window's information boxes.
+inline constexpr const char* kInformationTitle = "Information";
 
 // A transfer the device has not answered for this long ends, as a zorbelctl
 // command does: a device answers a page within milliseconds, and one that
@@ -109,7 +115,7 @@ class MainWindow : public QMainWindow {
   void checkAsTyped();
   void runCommand(const std::function<void()>& command);
 
-  // main_window_commands.cpp: the link's reports, on the GUI thread
+  // main_window_progress.cpp: the link's reports, on the GUI thread
   void appendLog(const std::string& line);
   void showProgress(link::TransferKind kind, std::uint32_t done, std::uint32_t total);
   void showPortState(link::PortState state, const std::string& text);
@@ -125,20 +131,21 @@ class MainWindow : public QMainWindow {
   void information(const QString& title, const QString& text, const QString& details = {});
   void showError(const QString& text, const QString& details = {});
   void setStatus(const QString& text);
-  // The bar shows one transfer at a time, in its own range: the one the
-  // status line names.
+  // main_window_progress.cpp: the bar shows one transfer at a time, in its
+  // own range: the one the status line names.
   void showTransferOnBar(link::TransferKind kind);
+  void resetProgress();
+  void noticeSilence();
+  // main_window_readback.cpp: the verify after a write and the comparison
   void startVerify();
   void forgetReadBack();
   void useReadBack(const settings::Image& image);
   QString settingCaption(std::size_t settingIndex) const;
+  QString shownValue(std::size_t settingIndex, const std::string& value) const;
   // main_window_aprs.cpp: the warnings before a write, the position and beacon aids
   void addCheckBeforeWriteAction(QMenu* device);
   bool confirmPreWrite();
   void showAprsAids(const settings::SettingsModel& shown);
-  QString shownValue(std::size_t settingIndex, const std::string& value) const;
-  void resetProgress();
-  void noticeSilence();
 
   UserDialogs& dialogs_;
   settings::SettingsModel model_;
@@ -153,7 +160,7 @@ class MainWindow : public QMainWindow {
   QDialog* filterWindow_ = nullptr;
 
   // Widgets the commands use directly; the settings controls are reached by name.
-  QComboBox* portBox_ = nullptr;
+  PortComboBox* portBox_ = nullptr;
   QTabWidget* settingsTabs_ = nullptr;
   QPlainTextEdit* logView_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
@@ -187,13 +194,5 @@ class MainWindow : public QMainWindow {
   // What the status line says once the comparison's read has ended.
   QString comparisonStatus_;
 };
-
-// The folder a file dialog starts in. Run from its build tree, the program's
-// own folder followed by `subfolder`, or the user's home folder when that does
-// not exist. Installed, ${XDG_DATA_HOME:-~/.local/share}/zorbel-configurator/
-// followed by `subfolder`, made on first use.
-QString dialogFolder(const QString& subfolder);
-QString dialogFolder(const QString& subfolder, const QString& programFolder);
-bool runsFromBuildTree(const QString& programFolder);
 
 }  // namespace zorbel::app
