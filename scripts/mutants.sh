@@ -55,7 +55,7 @@ edit stale-simulator-link-offered src/link/port_names.cpp \
   '&& SimulatorLink::held(sim)' '' link_tests tests/link/link_tests 'PortNames.*'
 edit fsync-dropped src/common/whole_file_write.cpp \
   'if (::fsync(fd.get()) != 0 || !fd.reset()' 'if (!fd.reset()' \
-  faults_tests tests/faults/faults_tests 'File*' \
+  cli_tests tests/cli/cli_tests 'File*' \
   'accepted: only a power cut between the write and the rename shows it'
 
 wanted=("$@")

@@ -51,14 +51,6 @@ QByteArray firmwareBytes(int size, int seed) {
 
 class LineFaults : public WindowTest {
  protected:
-  // A simulator with these fault switches, serving on its own pseudo-terminal.
-  sim::Simulator& startSim(sim::SimOptions options = {}) {
-    sims.push_back(std::make_unique<sim::Simulator>(std::move(options)));
-    std::string error;
-    EXPECT_TRUE(sims.back()->start(error)) << error;
-    return *sims.back();
-  }
-
   // The pages of the frames of one type the device accepted, in order.
   static std::vector<int> pages(const sim::Simulator& sim, std::uint8_t type) {
     std::vector<int> out;
@@ -112,7 +104,6 @@ class LineFaults : public WindowTest {
   }
 
   QTemporaryDir dir;
-  std::vector<std::unique_ptr<sim::Simulator>> sims;
 };
 
 // ---- Noise ---------------------------------------------------------------

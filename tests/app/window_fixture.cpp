@@ -7,6 +7,7 @@
 #include "aprs_object_names.h"
 #include "link_adapter.h"
 #include "simulator.h"
+#include "support/simulator_fixture.h"
 
 namespace zorbel::app::test_support {
 
@@ -19,6 +20,12 @@ void WindowTest::type(const QString& name, const QString& value) {
   e->selectAll();
   QTest::keyClick(e, Qt::Key_Delete);
   QTest::keyClicks(e, value);
+}
+
+sim::Simulator& WindowTest::startSim(sim::SimOptions options) {
+  simulators_.push_back(zorbel::test::startSimulator(std::move(options)));
+  sim_ = simulators_.back().get();
+  return *sim_;
 }
 
 void WindowTest::openPort(const sim::Simulator& sim) {

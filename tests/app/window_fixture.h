@@ -12,14 +12,12 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <memory>
+#include <vector>
 
 #include "object_names.h"
 #include "scripted_dialogs.h"
+#include "simulator.h"
 #include "windows.h"
-
-namespace zorbel::sim {
-class Simulator;
-}
 
 namespace zorbel::app::test_support {
 
@@ -60,6 +58,9 @@ class WindowTest : public ::testing::Test {
   void click(const QString& button) { control<QPushButton>(button)->click(); }
   void trigger(const QString& action) { control<QAction>(action)->trigger(); }
 
+  // A simulator with these fault switches on a pseudo-terminal of its own; it
+  // serves until the test ends.
+  sim::Simulator& startSim(sim::SimOptions options = {});
   // Types the simulator's terminal into the port box and presses "Open port".
   void openPort(const sim::Simulator& sim);
   // The log's lines, and waiting for one of them to have shown `count` times.
@@ -72,6 +73,11 @@ class WindowTest : public ::testing::Test {
 
   // Runs queued calls (the link's reports) until `done` holds or `ms` pass.
   static bool waitFor(const std::function<bool()>& done, int ms = 5000);
+
+  sim::Simulator* sim_ = nullptr;  // the simulator started last
+
+ private:
+  std::vector<std::unique_ptr<sim::Simulator>> simulators_;
 };
 
 }  // namespace zorbel::app::test_support

@@ -34,12 +34,6 @@ class Usability : public WindowTest {
   ~Usability() override {
     if (windows) verifyAfterWrite()->setChecked(false);
   }
-  sim::Simulator& startSim(sim::SimOptions options = {}) {
-    sim_ = std::make_unique<sim::Simulator>(std::move(options));
-    std::string error;
-    EXPECT_TRUE(sim_->start(error)) << error;
-    return *sim_;
-  }
   QString writeFile(const QString& name, int size) {
     QFile f(dir.filePath(name));
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
@@ -59,7 +53,6 @@ class Usability : public WindowTest {
   }
   QAction* verifyAfterWrite() { return control<QAction>(names::kVerifyAfterWriteAction); }
 
-  std::unique_ptr<sim::Simulator> sim_;
   QTemporaryDir dir;
 };
 

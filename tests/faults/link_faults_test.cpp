@@ -5,7 +5,7 @@
 // right bytes on the device.
 #include <thread>
 
-#include "fault_support.h"
+#include "support/fault_support.h"
 #include "update/firmware.h"
 
 namespace zorbel::faults {

@@ -17,6 +17,7 @@
 #include "settings/model.h"
 #include "simulator.h"
 #include "support/env_guard.h"
+#include "support/simulator_fixture.h"
 #include "update/firmware.h"
 
 namespace zorbel::link {
@@ -33,13 +34,8 @@ using test::patternBytes;
 using test::restoreSum;
 using test::TempDir;
 
-class LinkTest : public ::testing::Test {
+class LinkTest : public zorbel::test::SimulatorTest {
  protected:
-  void startSim(sim::SimOptions options = {}) {
-    sim = std::make_unique<sim::Simulator>(options);
-    std::string error;
-    ASSERT_TRUE(sim->start(error)) << error;
-  }
   void makeLink(Mode mode = Mode::DoneAtOnce) {
     link = std::make_unique<DeviceLink>(rec.callbacks(mode));
   }
@@ -47,9 +43,9 @@ class LinkTest : public ::testing::Test {
     const auto result = link->open(sim->slavePath());
     ASSERT_TRUE(result.ok()) << result.error().reason;
   }
-  // Declared so that the link goes first, then the simulator, then the recorder.
+  // Declared so that the link goes before the recorder it reports to, and both
+  // before the simulator.
   Recorder rec;
-  std::unique_ptr<sim::Simulator> sim;
   std::unique_ptr<DeviceLink> link;
 };
 
@@ -107,7 +103,6 @@ TEST_F(LinkTest, FirmwareOfThreeHundredBytesSendsPagesZeroToThree) {
   startSim();
   makeLink();
   openSim();
-  TempDir dir;
   const Bytes bytes = patternBytes(300, 7);
   update::FirmwarePages firmware;
   ASSERT_TRUE(firmware.load(dir.file("fw.hash", bytes)).ok());
@@ -438,7 +433,6 @@ TEST_F(LinkTest, ALoadDuringAnUploadNeverMixesPagesIntoIt) {
   startSim();
   makeLink();
   openSim();
-  TempDir dir;
   const Bytes first = patternBytes(40 * 128, 1);
   const Bytes second = patternBytes(40 * 128, 2);
   update::FirmwarePages firmware;

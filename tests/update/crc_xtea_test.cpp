@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "temp_dir.h"
 #include "update/crc32.h"
 #include "update/xtea.h"
 #include "update_key.h"
+#include "update_test_support.h"
 #include "xtea_decipher.h"
 
 namespace zorbel::update {

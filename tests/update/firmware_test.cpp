@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "temp_dir.h"
 #include "update/firmware.h"
+#include "update_test_support.h"
 
 namespace zorbel::update {
 namespace {

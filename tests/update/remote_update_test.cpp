@@ -1,4 +1,4 @@
-// Building a remote update file, in memory, on disk and through zorbelctl.
+// Building a remote update file, in memory and on disk.
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -14,10 +14,9 @@
 
 #include "settings/codec.h"
 #include "settings/model.h"
-#include "support/program_run.h"
-#include "temp_dir.h"
 #include "update/crc32.h"
 #include "update/remote_update.h"
+#include "update_test_support.h"
 #include "xtea_decipher.h"
 
 namespace zorbel::update {
@@ -206,53 +205,6 @@ TEST_F(RemoteUpdateFile, ReadOnlyDestinationIsRefusedButNotAWritableOneInAReadOn
   ::chmod(dir.path().c_str(), 0755);
   EXPECT_TRUE(result.ok());
   EXPECT_NE(readBytes(out), old);
-}
-
-// zorbelctl ruf: the clock and the encoder first, then the builder.
-struct CtlRun {
-  int status;
-  std::string err;
-};
-
-class ZorbelctlRuf : public RemoteUpdateFile {
- protected:
-  CtlRun ctl(const std::string& args) {
-    const zorbel::test::ProgramRun run = zorbel::test::runZorbelctl(zorbel::test::words(args));
-    return {run.status, run.err};
-  }
-};
-
-TEST_F(ZorbelctlRuf, WritesTheFileFromTheSettings) {
-  const std::string firmware = firmwareOf(300);
-  const CtlRun r = ctl("--set Txdelay=300 ruf " + firmware + " " + out);
-  ASSERT_EQ(r.status, 0) << r.err;
-  const auto file = readBytes(out);
-  ASSERT_EQ(file.size(), 2860u);
-  settings::SettingsModel model;
-  ASSERT_TRUE(settings::decodeSettings(decipheredImage(file), model).ok());
-  EXPECT_EQ(model.text("Txdelay"), "300");
-  EXPECT_TRUE(std::equal(file.begin() + 2560, file.end(), pattern(300).begin()));
-}
-
-TEST_F(ZorbelctlRuf, EncoderErrorsWriteNothing) {
-  const std::string firmware = firmwareOf(300);
-  CtlRun r = ctl("--set Txdelay=5 ruf " + firmware + " " + out);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("TX delay - range error (200 - 1000)."), std::string::npos) << r.err;
-  r = ctl("--set Txdelay=abc ruf " + firmware + " " + out);
-  EXPECT_EQ(r.status, 2);
-  EXPECT_FALSE(std::filesystem::exists(out));
-}
-
-TEST_F(ZorbelctlRuf, FileErrorsExitWithFour) {
-  const auto old = previous();
-  CtlRun r = ctl("ruf " + dir.file("absent.hash") + " " + out);
-  EXPECT_EQ(r.status, 4);
-  EXPECT_EQ(r.err.rfind("Could not open firmware file", 0), 0u) << r.err;
-  r = ctl("ruf " + firmwareOf(kRemoteFirmwareLimit + 1) + " " + out);
-  EXPECT_EQ(r.status, 4);
-  EXPECT_EQ(r.err, "Firmware file too long\n");
-  EXPECT_EQ(readBytes(out), old);
 }
 
 }  // namespace

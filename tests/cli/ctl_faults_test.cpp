@@ -9,8 +9,8 @@
 #include <regex>
 #include <sstream>
 
-#include "fault_support.h"
 #include "link/simulator_link.h"
+#include "support/fault_support.h"
 
 namespace zorbel::faults {
 namespace {

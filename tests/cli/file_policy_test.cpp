@@ -8,7 +8,7 @@
 
 #include <fcntl.h>
 
-#include "fault_support.h"
+#include "support/fault_support.h"
 
 namespace zorbel::faults {
 namespace {

@@ -35,6 +35,7 @@
 #include "simulator.h"
 #include "support/link_recorder.h"
 #include "support/program_run.h"
+#include "support/simulator_fixture.h"
 #include "support/temp_dir.h"
 
 namespace zorbel::faults {
@@ -175,18 +176,6 @@ inline std::string joined(const std::vector<std::string>& lines) {
 
 inline std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
-// A test with a simulator of its own on a pseudo-terminal and a scratch folder.
-class SimulatorTest : public ::testing::Test {
- protected:
-  void startSim(sim::SimOptions options = {}) {
-    sim = std::make_unique<sim::Simulator>(options);
-    std::string error;
-    ASSERT_TRUE(sim->start(error)) << error;
-  }
-  const std::string& port() const { return sim->slavePath(); }
-
-  TempDir dir;
-  std::unique_ptr<sim::Simulator> sim;
-};
+using test::SimulatorTest;
 
 }  // namespace zorbel::faults

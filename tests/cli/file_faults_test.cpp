@@ -8,7 +8,7 @@
 
 #include "cfgfile/config_file.h"
 #include "common/whole_file.h"
-#include "fault_support.h"
+#include "support/fault_support.h"
 #include "update/firmware.h"
 #include "update/remote_update.h"
 

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "link_test_support.h"
+#include "link/link_test_support.h"
 #include "settings/codec.h"
 #include "simulator.h"
 #include "support/program_run.h"
+#include "support/simulator_fixture.h"
 
 namespace zorbel::link {
 namespace {
@@ -19,12 +20,11 @@ namespace {
 using test::TempDir;
 using zorbel::test::ProgramRun;
 
-class ZorbelctlBackupTest : public ::testing::Test {
+class ZorbelctlBackupTest : public zorbel::test::SimulatorTest {
  protected:
+  // A simulator that holds `eeprom` before the command runs.
   void startSim(const settings::Image& eeprom, sim::SimOptions options = {}) {
-    sim = std::make_unique<sim::Simulator>(options);
-    std::string error;
-    ASSERT_TRUE(sim->start(error)) << error;
+    SimulatorTest::startSim(std::move(options));
     sim->setEeprom(eeprom);
   }
   ProgramRun zorbelctl(const std::string& args) {
@@ -46,9 +46,7 @@ class ZorbelctlBackupTest : public ::testing::Test {
   }
   static std::string bytesOf(const settings::Image& image) { return {image.begin(), image.end()}; }
 
-  TempDir dir;
   std::string backups = dir.path("backups");
-  std::unique_ptr<sim::Simulator> sim;
 };
 
 TEST_F(ZorbelctlBackupTest, WriteKeepsWhatTheDeviceHeldBeforeSending) {

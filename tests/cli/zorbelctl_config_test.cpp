@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "cfgfile/test_support.h"
 #include "support/program_run.h"
-#include "test_support.h"
 
 namespace zorbel::cfgfile {
 namespace {

@@ -5,9 +5,10 @@
 #include <sstream>
 #include <string>
 
-#include "link_test_support.h"
+#include "link/link_test_support.h"
 #include "simulator.h"
 #include "support/program_run.h"
+#include "support/simulator_fixture.h"
 
 namespace zorbel::link {
 namespace {
@@ -33,16 +34,7 @@ std::string joined(const std::vector<std::string>& lines) {
   return text;
 }
 
-class ZorbelctlTest : public ::testing::Test {
- protected:
-  void startSim(sim::SimOptions options = {}) {
-    sim = std::make_unique<sim::Simulator>(options);
-    std::string error;
-    ASSERT_TRUE(sim->start(error)) << error;
-  }
-  TempDir dir;
-  std::unique_ptr<sim::Simulator> sim;
-};
+using ZorbelctlTest = zorbel::test::SimulatorTest;
 
 TEST_F(ZorbelctlTest, WriteReadAndUploadPrintTheLogAndSucceed) {
   startSim();

@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 
-#include "fault_support.h"
+#include "support/fault_support.h"
 #include "support/port_settings.h"
 
 namespace zorbel::faults {

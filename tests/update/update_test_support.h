@@ -1,5 +1,6 @@
 #pragma once
-// A fresh folder per test, whole-file byte reads and writes, and test bytes.
+// What the update tests share: a fresh folder per test, whole-file byte reads
+// and writes, and test bytes.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
