@@ -27,10 +27,13 @@ for exe in "$build_dir"/fuzz/*_fuzz; do
   work=$(mktemp -d)
   seeds=fuzz/corpus/$name
   mkdir -p "$seeds"
+  # Seeds the build makes from the tests' own files (fuzz/CMakeLists.txt).
+  made=()
+  [ -d "$build_dir/fuzz/seeds/$name" ] && made=("$build_dir/fuzz/seeds/$name")
   echo "== fuzz $name: $runs executions"
   start=$(date +%s.%N)
   # New inputs go to the scratch folder (the first one named), never into the seeds.
-  if "$exe" -runs="$runs" -max_len=4096 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/" "$work" "$seeds" \
+  if "$exe" -runs="$runs" -max_len=4096 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/" "$work" "$seeds" "${made[@]}" \
       >"$work.log" 2>&1; then
     done_runs=$(grep -oE 'Done [0-9]+ runs' "$work.log" | tail -n 1 | grep -oE '[0-9]+')
     awk -v n="$name" -v r="$done_runs" -v s="$start" -v e="$(date +%s.%N)" \

@@ -30,7 +30,7 @@ struct ConfigKey {
 inline constexpr std::string_view kHeaderSection = "!WARNING";
 inline constexpr std::string_view kVersionKey = "Version";
 
-// All 331 keys: the three header keys, then the settings section by section.
+// Every key: the three header keys, then the settings section by section.
 std::span<const ConfigKey> configKeys();
 
 }  // namespace zorbel::cfgfile

@@ -36,8 +36,8 @@ std::vector<std::pair<std::string, std::string>> goldenKeys() {
 }
 
 TEST(ConfigKeys, TheTableHoldsTheGoldenFilesKeysInItsOrderEachOnce) {
+  // The golden file says how many keys there are; no count is kept here.
   const auto keys = configKeys();
-  ASSERT_EQ(keys.size(), 331u);
   const auto golden = goldenKeys();
   ASSERT_EQ(golden.size(), keys.size());
   for (std::size_t i = 0; i < keys.size(); ++i) {
