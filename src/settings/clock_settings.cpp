@@ -31,6 +31,7 @@ void addClockSettings(std::vector<Setting>& out) {
   out << Declare::check(rtc, "Uploadpctime", true)
              .caption("Upload PC system time on config write")
              .hint("If selected, the application will send current PC time on config save.")
+             .notStored()
              .notDecoded()
              .file("RTC", "Uploadpctime", 1);
   out << Declare::check(rtc, "Ntp_enable", true)

@@ -59,6 +59,11 @@ class Declare {
     s_.partner = std::move(toCall);
     return *this;
   }
+  // The image keeps no place for this setting (it only steers a command).
+  Declare& notStored() {
+    s_.stored = false;
+    return *this;
+  }
   Declare& notDecoded() {
     s_.decoded = false;
     return *this;

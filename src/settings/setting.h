@@ -13,7 +13,7 @@ namespace zorbel::settings {
 enum class ControlKind : std::uint8_t { Edit, Combo, Check };
 
 enum class Encoding : std::uint8_t {
-  None,             // not stored in the image (Uploadpctime)
+  None,             // not stored in the image: a setting declared .notStored()
   ByteNumber,       // low 8 bits of the integer; read back unsigned
   WordNumber,       // low 16 bits, little-endian; read back signed
   UnsignedWord,     // as WordNumber; read back unsigned
@@ -85,6 +85,7 @@ struct Setting {
   std::string message;          // the range message of its rule
   std::string partner;          // GuardedSsid: the to-call box whose empty text skips this SSID
   bool decoded = true;          // false: a configuration read leaves the control alone
+  bool stored = true;           // false: declared .notStored(), the image keeps no place for it
   std::optional<FileKey> file;  // none: the configuration file does not hold it
 };
 

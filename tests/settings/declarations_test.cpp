@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "settings/catalog.h"
 #include "settings/image.h"
@@ -35,6 +38,37 @@ TEST(Declarations, FieldsLieInsideTheSettingsAreaAndNeverOverlap) {
   }
   // The bytes that always stay zero between fields.
   for (int spare : {21, 51, 67, 549, 1487}) EXPECT_EQ(owner.count(spare), 0u) << spare;
+}
+
+// A declaration without its place in the image passes every other check and
+// never reaches the device; one the image is not meant to hold says so.
+TEST(Declarations, EverySettingIsStoredOrMarkedNotStored) {
+  for (const Setting& s : allSettings()) {
+    EXPECT_EQ(s.encoding != Encoding::None, s.stored)
+        << s.name
+        << (s.stored ? ": no place in the image, and not declared .notStored()"
+                     : ": declared .notStored(), yet given a place in the image");
+  }
+}
+
+// The range a message names, "(200 - 1000)", is the one the encoder checks.
+TEST(Declarations, RangeMessagesNameTheDeclaredLowAndHigh) {
+  const std::set<Rule> ranged{Rule::Range,       Rule::RangeThenStore, Rule::ZeroOrRange,
+                              Rule::PortOrEmpty, Rule::GuardedSsid,    Rule::SsidOrWildcard};
+  const std::regex range(R"(\((-?[0-9]+) - (-?[0-9]+)[,)])");
+  for (const Setting& s : allSettings()) {
+    std::vector<std::pair<long, long>> named;
+    for (auto it = std::sregex_iterator(s.message.begin(), s.message.end(), range);
+         it != std::sregex_iterator(); ++it)
+      named.emplace_back(std::stol((*it)[1]), std::stol((*it)[2]));
+    if (!ranged.count(s.rule)) {
+      EXPECT_TRUE(named.empty()) << s.name << ": a range in the message of a rule without one";
+      continue;
+    }
+    ASSERT_EQ(named.size(), 1u) << s.name << ": " << s.message;
+    EXPECT_EQ(named.front(), std::make_pair(long{s.low}, long{s.high}))
+        << s.name << ": " << s.message;
+  }
 }
 
 // A box too short for its rule's range keeps the user from typing a value the
