@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "settings/image_map.h"
 #include "support/program_run.h"
 
 namespace fs = std::filesystem;
@@ -47,6 +48,17 @@ TEST_F(Zorbelctl, ShowListsEveryControlInEncoderOrder) {
   EXPECT_NE(r.out.find("\nUploadpctime=1\n"), std::string::npos);
   EXPECT_NE(r.out.find("\nPacket2rf_filter_type12=0\n"), std::string::npos);
   EXPECT_NE(r.out.find("\nWU_rapidfirerate=5\n"), std::string::npos);
+}
+
+// The one way docs/IMAGE_MAP.md is made; a script reads the plain lines.
+TEST_F(Zorbelctl, MapPrintsTheImageMap) {
+  CtlRun r = zorbelctl("map --markdown");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, zorbel::settings::imageMapMarkdown());
+  r = zorbelctl("map");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, zorbel::settings::imageMapText());
+  EXPECT_EQ(zorbelctl("map --html").status, 64);
 }
 
 TEST_F(Zorbelctl, EncodeThenImageShowRoundTrips) {

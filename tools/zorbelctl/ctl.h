@@ -71,6 +71,11 @@ int cmdBeacons(Context& ctx, const Args& args);
 int cmdPorts(Context& ctx, const Args& args);
 int cmdFind(Context& ctx, const Args& args);
 int cmdHistory(Context& ctx, const Args& args);
+int cmdMap(Context& ctx, const Args& args);
+
+// Writes `bytes` to standard output; kExitOk, or kExitFile with the reason on
+// standard error when they cannot all be written.
+int writeStandardOutput(std::string_view bytes);
 
 // Keeps an image read from the device as a backup and logs "Backup: FILE" on
 // `log`; returns why it could not (empty when kept).

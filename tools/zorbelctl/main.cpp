@@ -69,6 +69,9 @@ Commands:
                           sends a configuration read request to ports you did
                           not choose; a port another program has locked is
                           left alone. Exit 5: "No device answered on: ..."
+  map [--markdown]        print the map of the configuration image, one range
+                          of bytes a line: OFFSET<TAB>WIDTH<TAB>ENCODING<TAB>
+                          SETTING<TAB>TAB (--markdown: docs/IMAGE_MAP.md)
 
 Backups: write first reads the device's configuration and keeps it (a read
 that fails sends nothing); read and compare keep what they read. A backup is
@@ -176,7 +179,7 @@ int main(int argc, char** argv) {
       {"upload", {cmdUpload, 2}},       {"compare", {cmdCompare, 1}},
       {"check", {cmdCheck, 0}},         {"beacons", {cmdBeacons, 0}},
       {"ports", {cmdPorts, kAnyArity}}, {"history", {cmdHistory, 0}},
-      {"find", {cmdFind, kAnyArity}},
+      {"find", {cmdFind, kAnyArity}},   {"map", {cmdMap, kAnyArity}},
   };
   auto it = commands.find(command);
   if (it == commands.end()) return usage("unknown command " + command);

@@ -123,9 +123,12 @@ void printSettings(const settings::SettingsModel& model, std::ostream& out) {
 int cmdShow(Context& ctx, const Args&) {
   std::ostringstream text;
   printSettings(ctx.model, text);
+  return writeStandardOutput(text.str());
+}
+
+int writeStandardOutput(std::string_view bytes) {
   // Written straight to the descriptor, so a full disk or a closed pipe is
   // seen here with its reason rather than lost in a stream's buffer.
-  const std::string bytes = text.str();
   for (std::size_t done = 0; done < bytes.size();) {
     const ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
