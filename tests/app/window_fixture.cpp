@@ -11,6 +11,12 @@
 
 namespace zorbel::app::test_support {
 
+QByteArray firmwareBytes(int size, int seed) {
+  QByteArray bytes(size, '\0');
+  for (int i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 31 + seed);
+  return bytes;
+}
+
 void WindowTest::checkBeforeWrite(bool on) {
   control<QAction>(names::kCheckBeforeWriteAction)->setChecked(on);
 }

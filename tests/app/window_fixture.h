@@ -21,6 +21,9 @@
 
 namespace zorbel::app::test_support {
 
+// The bytes of a firmware file of `size` bytes; another `seed` gives other bytes.
+QByteArray firmwareBytes(int size, int seed);
+
 class WindowTest : public ::testing::Test {
  protected:
   // Declared first, so it outlives the windows and then reports unmet expectations.
