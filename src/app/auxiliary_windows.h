@@ -2,6 +2,12 @@
 // The three auxiliary windows. Each is created once at start-up and shown
 // modally by a command of the main window; none has handlers of its own.
 #include <QDialog>
+#include <QString>
+#include <utility>
+#include <vector>
+
+class QComboBox;
+class QLineEdit;
 
 namespace zorbel::app {
 
@@ -23,11 +29,20 @@ class RemoteUpdateHelpWindow : public QDialog {
 
 // The twelve APRS-IS to RF filter entries. Its controls are settings: they are
 // made from their declarations, kept by the binder and keep what was typed
-// between showings (there is no cancel).
+// between showings. OK keeps the edits; Cancel, Escape and the close button
+// put back what the entries held when the window opened.
 class FilterWindow : public QDialog {
   Q_OBJECT
  public:
   FilterWindow(SettingsBinder& binder, QWidget* parent = nullptr);
+  void reject() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  std::vector<std::pair<QLineEdit*, QString>> openedTexts_;
+  std::vector<std::pair<QComboBox*, int>> openedItems_;
 };
 
 // A fixed-size window: the designed client area, larger only where the

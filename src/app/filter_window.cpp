@@ -1,9 +1,12 @@
-#include <QDialogButtonBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "auxiliary_windows.h"
+#include "combo_labels.h"
 #include "keyboard_access.h"
 #include "object_names.h"
 #include "settings_binder.h"
@@ -26,10 +29,14 @@ FilterWindow::FilterWindow(SettingsBinder& binder, QWidget* parent)
   ok->setObjectName(names::kFilterOkButton);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  auto* okRow = new QHBoxLayout;
-  okRow->addStretch();
-  okRow->addWidget(ok);
-  layout->addLayout(okRow);
+  auto* cancel = new QPushButton("Cancel");
+  cancel->setObjectName(names::kFilterCancelButton);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
 
   for (const char* text :
        {"Order of entries is important, if you deny/allow something in previous field, it will "
@@ -41,7 +48,24 @@ FilterWindow::FilterWindow(SettingsBinder& binder, QWidget* parent)
   }
   assignMnemonics(this, QString());
   refuseAltText(this);
+  labelCombosForScreenReaders(this);
   fixWindowSize(*this, QSize(433, 271));
+}
+
+void FilterWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (event->spontaneous()) return;  // shown again by the window system, not opened
+  openedTexts_.clear();
+  openedItems_.clear();
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) openedTexts_.emplace_back(edit, edit->text());
+  for (QComboBox* combo : findChildren<QComboBox*>())
+    openedItems_.emplace_back(combo, combo->currentIndex());
+}
+
+void FilterWindow::reject() {
+  for (const auto& [edit, text] : openedTexts_) edit->setText(text);
+  for (const auto& [combo, index] : openedItems_) combo->setCurrentIndex(index);
+  QDialog::reject();
 }
 
 }  // namespace zorbel::app

@@ -13,6 +13,7 @@ inline constexpr const char* kSpecialStringsWindow = "specialStringsWindow";
 inline constexpr const char* kRemoteUpdateHelpWindow = "remoteUpdateHelpWindow";
 inline constexpr const char* kFilterWindow = "filterWindow";
 inline constexpr const char* kFilterOkButton = "filterOkButton";
+inline constexpr const char* kFilterCancelButton = "filterCancelButton";
 inline constexpr const char* kSplashScreen = "splashScreen";
 
 // The connection group

@@ -100,7 +100,7 @@ class PageBuilder {
         if (s != nullptr && s->caption == "-") grid->addWidget(new QLabel("-"), row, column++);
         QWidget* w = s != nullptr || extras_.count(t) != 0 ? widget(t)
                                                            : new QLabel(QString::fromStdString(t));
-        if (s == nullptr && extras_.count(t) == 0)
+        if (s == nullptr && extras_.count(t) == 0 && t != "-")
           rowName = spokenCaption(QString::fromStdString(t));
         // In a table the header carries a check box's caption.
         if (auto* box = qobject_cast<QCheckBox*>(w)) box->setText(QString());

@@ -127,6 +127,7 @@ TEST_F(Commands, FilterWindowKeepsItsEntriesAndWriteConfigEncodesThem) {
     QTest::keyClicks(ssid, "7");
     w.findChild<QComboBox*>("Packet2rf_filter_type01")->setCurrentIndex(2);
     QTest::keyClicks(w.findChild<QLineEdit*>("Packet2rf_filter_callsign12"), "ab1cde");
+    w.findChild<QPushButton*>(names::kFilterOkButton)->click();
   });
   click(names::kFilterSetupButton);
   EXPECT_FALSE(windows->filterWindow->isVisible());
