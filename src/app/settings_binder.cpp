@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPointer>
 #include <QSignalBlocker>
 
 #include "control_factory.h"
@@ -24,6 +23,7 @@ void SettingsBinder::createControls(const std::function<bool(std::string_view)>&
     if (widgets_[i] != nullptr || !onPage(settings[i].page)) continue;
     widgets_[i] = makeControl(settings[i]);
     showState(i);
+    follow(i);
   }
 }
 
@@ -32,29 +32,51 @@ QWidget* SettingsBinder::widget(std::string_view name) const {
   return i ? widgets_[*i] : nullptr;
 }
 
+// Every change of the widget, by the user or by a program, reaches the model
+// here; the binder's own showing blocks these signals.
+void SettingsBinder::follow(std::size_t i) {
+  QWidget* w = widgets_[i];
+  const auto changed = [this, i] { takeFromWidget(i); };
+  switch (allSettings()[i].kind) {
+    case ControlKind::Edit:
+      connect(static_cast<QLineEdit*>(w), &QLineEdit::textChanged, this, changed);
+      break;
+    case ControlKind::Combo:
+      connect(static_cast<QComboBox*>(w), &QComboBox::currentIndexChanged, this, changed);
+      break;
+    case ControlKind::Check:
+      connect(static_cast<QCheckBox*>(w), &QCheckBox::toggled, this, changed);
+      break;
+  }
+}
+
+void SettingsBinder::takeFromWidget(std::size_t i) {
+  const settings::ControlState before = model_.at(i);
+  readWidget(i, model_);
+  const settings::ControlState& after = model_.at(i);
+  if (after != before) emit settingEdited(i, before, after);
+}
+
 void SettingsBinder::toModel() { readInto(model_); }
 
 void SettingsBinder::readInto(settings::SettingsModel& into) const {
-  const auto settings = allSettings();
-  for (std::size_t i = 0; i < settings.size(); ++i) {
-    QWidget* w = widgets_[i];
-    if (w == nullptr) continue;
-    const std::string& name = settings[i].name;
-    // The name is the declaration's own, so the model always knows it and
-    // every set succeeds.
-    Result<void> set;
-    switch (settings[i].kind) {
-      case ControlKind::Edit:
-        set = into.setText(name, toBytes(static_cast<QLineEdit*>(w)->text()));
-        break;
-      case ControlKind::Combo:
-        set = into.setIndex(name, static_cast<QComboBox*>(w)->currentIndex());
-        break;
-      case ControlKind::Check:
-        set = into.setChecked(name, static_cast<QCheckBox*>(w)->isChecked());
-        break;
-    }
-    if (!set) continue;
+  for (std::size_t i = 0; i < widgets_.size(); ++i) {
+    if (widgets_[i] != nullptr) readWidget(i, into);
+  }
+}
+
+void SettingsBinder::readWidget(std::size_t i, settings::SettingsModel& into) const {
+  QWidget* w = widgets_[i];
+  switch (allSettings()[i].kind) {
+    case ControlKind::Edit:
+      into.setTextAt(i, toBytes(static_cast<QLineEdit*>(w)->text()));
+      break;
+    case ControlKind::Combo:
+      into.setIndexAt(i, static_cast<QComboBox*>(w)->currentIndex());
+      break;
+    case ControlKind::Check:
+      into.setCheckedAt(i, static_cast<QCheckBox*>(w)->isChecked());
+      break;
   }
 }
 
@@ -64,6 +86,12 @@ void SettingsBinder::toWidgets() {
   }
   // The boxes changed with their signals blocked: whoever watches them hears it here.
   if (shown) shown();
+  emit modelShown();
+}
+
+void SettingsBinder::showModel(const settings::SettingsModel& state) {
+  model_ = state;
+  toWidgets();
 }
 
 void SettingsBinder::showState(std::size_t i) {

@@ -58,23 +58,33 @@ ControlState& SettingsModel::own(std::string_view name) {
 Result<void> SettingsModel::setText(std::string_view name, std::string text) {
   const Result<std::size_t> i = find(name);
   if (!i) return i.error();
-  states_[i.value()].text = std::move(text);
+  setTextAt(i.value(), std::move(text));
   return {};
 }
 
 Result<void> SettingsModel::setIndex(std::string_view name, int index) {
   const Result<std::size_t> i = find(name);
   if (!i) return i.error();
-  states_[i.value()].index = isItem(allSettings()[i.value()], index) ? index : -1;
+  setIndexAt(i.value(), index);
   return {};
 }
 
 Result<void> SettingsModel::setChecked(std::string_view name, bool checked) {
   const Result<std::size_t> i = find(name);
   if (!i) return i.error();
-  states_[i.value()].checked = checked;
+  setCheckedAt(i.value(), checked);
   return {};
 }
+
+void SettingsModel::setTextAt(std::size_t i, std::string text) {
+  states_.at(i).text = std::move(text);
+}
+
+void SettingsModel::setIndexAt(std::size_t i, int index) {
+  states_.at(i).index = isItem(allSettings()[i], index) ? index : -1;
+}
+
+void SettingsModel::setCheckedAt(std::size_t i, bool checked) { states_.at(i).checked = checked; }
 
 Result<void> SettingsModel::click(std::string_view name, bool checked) {
   if (Result<void> set = setChecked(name, checked); !set) return set;

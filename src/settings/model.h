@@ -39,6 +39,10 @@ class SettingsModel {
 
   // By position in allSettings().
   const ControlState& at(std::size_t i) const { return states_.at(i); }
+  // Setters by position in allSettings(), under the same rules as those by name.
+  void setTextAt(std::size_t i, std::string text);
+  void setIndexAt(std::size_t i, int index);
+  void setCheckedAt(std::size_t i, bool checked);
 
   // The setters change nothing and give an UnknownSetting error for a name no
   // setting has.
