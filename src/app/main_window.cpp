@@ -130,7 +130,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   connectCommands();
   setUpKeyboardAccess();
 
-  binder_.shown = [this] { checkAsTyped(); };
+  connect(&binder_, &SettingsBinder::modelShown, this, [this] { checkAsTyped(); });
   watchEdits();
   // The settings model already holds the start-up state: the clock edits
   // filled from the PC clock as UTC, every combo default, the analog and
@@ -183,10 +183,9 @@ void MainWindow::watchEdits() {
 }
 
 // A box whose text its rule refuses gets a red frame and the rule's message
-// as its tooltip; the settings model is left as it is.
+// as its tooltip; the settings model keeps the text as typed.
 void MainWindow::checkAsTyped() {
-  settings::SettingsModel shown = model_;
-  binder_.readInto(shown);
+  const settings::SettingsModel& shown = model_;
   const auto all = settings::allSettings();
   for (std::size_t i = 0; i < all.size(); ++i) {
     auto* edit = binder_.control<QLineEdit>(all[i].name);

@@ -138,19 +138,16 @@ void MainWindow::showFilterSetup() { dialogs_.showModal(*filterWindow_); }
 void MainWindow::showRemoteUpdateHelp() { dialogs_.showModal(*remoteUpdateHelpWindow_); }
 
 void MainWindow::uploadPcTimeClicked() {
-  binder_.toModel();
   model_.uploadPcTimeClick();
   binder_.toWidgets();
 }
 
 void MainWindow::restoreAnalogDefaults(int channel) {
-  binder_.toModel();
   model_.analogChannelDefaults(channel);
   binder_.toWidgets();
 }
 
 void MainWindow::restoreDigitalDefaults(int channel) {
-  binder_.toModel();
   model_.digitalChannelDefaults(channel);
   binder_.toWidgets();
 }
@@ -168,7 +165,6 @@ void MainWindow::saveToFile() {
           QFileInfo(*path).fileName() + " already exists.\nDo you want to replace it?", this)) {
     return;
   }
-  binder_.toModel();
   const Result<void> saved = cfgfile::saveConfigFile(model_, localPath(*path));
   if (!saved)
     showError(fromBytes(saved.error().message), QString::fromLocal8Bit(saved.error().reason));
@@ -182,7 +178,6 @@ void MainWindow::readFromFile() {
     showError("Unable to read from " + *path, "No such file or directory");
     return;
   }
-  binder_.toModel();
   const Result<cfgfile::ImportReport> imported =
       cfgfile::importConfigFile(model_, localPath(*path));
   if (!imported) {
@@ -247,7 +242,6 @@ void MainWindow::clearLog() { logView_->clear(); }
 // "Write config" and "Build remote update file": the PC clock first when
 // Uploadpctime is checked, then the encoder into the window's image.
 bool MainWindow::encodeForDevice() {
-  binder_.toModel();
   const Result<void> result = settings::encodeForDevice(model_, image_);
   binder_.toWidgets();
   if (!result) showEncodeFailure(result.error());

@@ -39,7 +39,6 @@ void MainWindow::forgetReadBack() {
 void MainWindow::compareWithDevice() {
   // A text its field would cut compares equal to the cut text a device holds:
   // refused, as Write config refuses it.
-  binder_.toModel();
   if (const Result<void> fits = settings::checkAllFit(model_); !fits) {
     showEncodeFailure(fits.error());
     return;
@@ -142,7 +141,6 @@ QString MainWindow::shownValue(std::size_t settingIndex, const std::string& valu
 
 // The end of a good configuration read: the worker waits until the decoder has run.
 void MainWindow::decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>& hand) {
-  binder_.toModel();
   // A read for a comparison leaves the controls as they are.
   if (hand->purpose() == link::ReadPurpose::Comparison) {
     useReadBack(hand->image());

@@ -52,30 +52,22 @@ void SettingsBinder::follow(std::size_t i) {
 
 void SettingsBinder::takeFromWidget(std::size_t i) {
   const settings::ControlState before = model_.at(i);
-  readWidget(i, model_);
+  readWidget(i);
   const settings::ControlState& after = model_.at(i);
   if (after != before) emit settingEdited(i, before, after);
 }
 
-void SettingsBinder::toModel() { readInto(model_); }
-
-void SettingsBinder::readInto(settings::SettingsModel& into) const {
-  for (std::size_t i = 0; i < widgets_.size(); ++i) {
-    if (widgets_[i] != nullptr) readWidget(i, into);
-  }
-}
-
-void SettingsBinder::readWidget(std::size_t i, settings::SettingsModel& into) const {
+void SettingsBinder::readWidget(std::size_t i) {
   QWidget* w = widgets_[i];
   switch (allSettings()[i].kind) {
     case ControlKind::Edit:
-      into.setTextAt(i, toBytes(static_cast<QLineEdit*>(w)->text()));
+      model_.setTextAt(i, toBytes(static_cast<QLineEdit*>(w)->text()));
       break;
     case ControlKind::Combo:
-      into.setIndexAt(i, static_cast<QComboBox*>(w)->currentIndex());
+      model_.setIndexAt(i, static_cast<QComboBox*>(w)->currentIndex());
       break;
     case ControlKind::Check:
-      into.setCheckedAt(i, static_cast<QCheckBox*>(w)->isChecked());
+      model_.setCheckedAt(i, static_cast<QCheckBox*>(w)->isChecked());
       break;
   }
 }
@@ -85,7 +77,6 @@ void SettingsBinder::toWidgets() {
     if (widgets_[i] != nullptr) showState(i);
   }
   // The boxes changed with their signals blocked: whoever watches them hears it here.
-  if (shown) shown();
   emit modelShown();
 }
 

@@ -38,13 +38,6 @@ class SettingsBinder : public QObject {
   // The whole model replaced by `state` and shown: a load or an undo, not an edit.
   void showModel(const settings::SettingsModel& state);
 
-  // The widgets already are in the model; kept until the window's commands drop their calls.
-  void toModel();
-  // The widgets' state copied into another model (the settings model stays as it is).
-  void readInto(settings::SettingsModel& into) const;
-  // Runs after each toWidgets(), as modelShown does.
-  std::function<void()> shown;
-
   settings::SettingsModel& model() { return model_; }
   const settings::SettingsModel& model() const { return model_; }
 
@@ -61,7 +54,7 @@ class SettingsBinder : public QObject {
  private:
   void follow(std::size_t i);
   void takeFromWidget(std::size_t i);
-  void readWidget(std::size_t i, settings::SettingsModel& into) const;
+  void readWidget(std::size_t i);
   void showState(std::size_t i);
   settings::SettingsModel& model_;
   std::vector<QWidget*> widgets_;  // by position in allSettings(); nullptr until made
