@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Checks the house habits over src/ and tools/: clang-format's layout
-# (.clang-format) and clang-tidy's bug checks (.clang-tidy). Fails on a finding.
+# Checks the house habits: clang-format's layout (.clang-format) over src/,
+# tools/, tests/, bench/ and fuzz/, and clang-tidy's checks (.clang-tidy) over
+# src/ and tools/. Fails on a finding.
 # Needs a configured build tree for its compile commands (scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
-mapfile -t sources < <(git ls-files 'src/*.cpp' 'src/*.h' 'tools/*.cpp' 'tools/*.h')
+mapfile -t sources < <(git ls-files '*.cpp' '*.h' | grep -E '^(src|tools|tests|bench|fuzz)/')
 
 echo "== clang-format: ${#sources[@]} files"
 clang-format --dry-run --Werror "${sources[@]}"
