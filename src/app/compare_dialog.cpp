@@ -31,6 +31,14 @@ CompareDialog::CompareDialog(const std::vector<ComparedSetting>& differences, QW
     table->setItem(row, 1, new QTableWidgetItem(d.window));
     table->setItem(row, 2, new QTableWidgetItem(d.device));
   }
+  table->setToolTip("Double-click a setting to go to it.");
+  const auto goTo = [this, differences](const QModelIndex& index) {
+    if (chosen_ || !index.isValid()) return;
+    chosen_ = differences[static_cast<std::size_t>(index.row())].setting;
+    accept();
+  };
+  connect(table, &QAbstractItemView::doubleClicked, this, goTo);
+  connect(table, &QAbstractItemView::activated, this, goTo);
   table->resizeColumnsToContents();
   table->horizontalHeader()->setStretchLastSection(true);
   layout->addWidget(table);

@@ -3,14 +3,17 @@
 // and the device, one row each.
 #include <QDialog>
 #include <QString>
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace zorbel::app {
 
 struct ComparedSetting {
-  QString caption;  // as the window names the control ("Callsign", "3 Dest")
-  QString window;   // the value the window holds
-  QString device;   // the value the device holds
+  std::size_t setting;  // position in allSettings(): a double-click goes there
+  QString caption;      // where the window shows it and its name ("Beacons › 3 Dest")
+  QString window;       // the value the window holds
+  QString device;       // the value the device holds
 };
 
 class CompareDialog : public QDialog {
@@ -18,6 +21,13 @@ class CompareDialog : public QDialog {
 
  public:
   CompareDialog(const std::vector<ComparedSetting>& differences, QWidget* parent);
+
+  // The setting whose row the user double-clicked (or pressed Return on) to go
+  // to it; the dialog closes then.
+  std::optional<std::size_t> chosen() const { return chosen_; }
+
+ private:
+  std::optional<std::size_t> chosen_;
 };
 
 }  // namespace zorbel::app

@@ -32,6 +32,7 @@
 #include "settings/catalog.h"
 #include "settings/setting_check.h"
 #include "settings_pages.h"
+#include "tab_mnemonics.h"
 #include "update/firmware.h"
 
 namespace zorbel::app {
@@ -129,6 +130,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   buildMenus();
   connectCommands();
   setUpKeyboardAccess();
+  setUpFinding();
 
   connect(&binder_, &SettingsBinder::modelShown, this, [this] { checkAsTyped(); });
   watchEdits();
@@ -269,6 +271,10 @@ void MainWindow::setUpKeyboardAccess() {
       orderTabsByRows(leaf);
     }
   }
+  // The tabs take the letters that the window and every page leave free.
+  const QString taken = kWindowMnemonics + mnemonicLetters(settingsTabs_);
+  const QString tabs = assignTabMnemonics(settingsTabs_, taken);
+  assignTabMnemonics(findChild<QTabWidget*>("telemetryTabs"), taken + tabs);
   nameControlsByCaptions(this);
   refuseAltText(this);
   // Return in the port box opens the port.

@@ -5,7 +5,8 @@
 //
 // Construction is in main_window.cpp, the commands in main_window_commands.cpp,
 // the link's reports in main_window_progress.cpp, reading the device back in
-// main_window_readback.cpp and the APRS aids in main_window_aprs.cpp.
+// main_window_readback.cpp, the APRS aids in main_window_aprs.cpp and the
+// search and keyboard aids in main_window_find.cpp.
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
@@ -142,6 +143,12 @@ class MainWindow : public QMainWindow {
   void useReadBack(const settings::Image& image);
   QString settingCaption(std::size_t settingIndex) const;
   QString shownValue(std::size_t settingIndex, const std::string& value) const;
+  // main_window_find.cpp: the search field, going to a setting, the keyboard aids
+  void setUpFinding();
+  // Brings the setting's page (or window) to the front, focuses it and flashes it.
+  void goToSetting(std::size_t settingIndex);
+  // "Beacons › 3 Path": the tabs in front of it and its caption.
+  QString placedSettingCaption(std::size_t settingIndex) const;
   // main_window_aprs.cpp: the warnings before a write, the position and beacon aids
   void addCheckBeforeWriteAction(QMenu* device);
   bool confirmPreWrite();

@@ -92,7 +92,7 @@ void MainWindow::useReadBack(const settings::Image& image) {
   std::vector<ComparedSetting> rows;
   for (const settings::SettingDifference& d : settings::compareSettings(model_, device)) {
     const std::size_t i = *settings::findSetting(d.name);
-    rows.push_back({settingCaption(i), shownValue(i, d.ours), shownValue(i, d.device)});
+    rows.push_back({i, placedSettingCaption(i), shownValue(i, d.ours), shownValue(i, d.device)});
   }
   comparisonStatus_ =
       rows.empty()       ? QString("Compare with device: the device holds the window's settings")
@@ -108,6 +108,7 @@ void MainWindow::useReadBack(const settings::Image& image) {
         }
         CompareDialog dialog(rows, this);
         dialogs_.showModal(dialog);
+        if (dialog.chosen()) goToSetting(*dialog.chosen());
       },
       Qt::QueuedConnection);
 }

@@ -26,6 +26,9 @@ inline constexpr const char* kUploadFirmwareButton = "uploadFirmwareButton";
 
 // The body of the main window
 inline constexpr const char* kSettingsTabs = "settingsTabs";
+// The tool bar and its search field ("Search settings", Ctrl+F).
+inline constexpr const char* kToolBar = "toolBar";
+inline constexpr const char* kSettingsSearch = "settingsSearch";
 inline constexpr const char* kLogView = "logView";
 inline constexpr const char* kStatusLine = "statusLine";
 inline constexpr const char* kProgressBar = "progressBar";

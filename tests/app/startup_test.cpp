@@ -25,7 +25,7 @@ QStringList tabCaptions(QTabWidget* tabs, bool visibleOnly) {
   QStringList captions;
   for (int i = 0; i < tabs->count(); ++i) {
     if (!visibleOnly || tabs->isTabVisible(i))
-      captions << tabs->widget(i)->objectName() + "=" + tabs->tabText(i);
+      captions << tabs->widget(i)->objectName() + "=" + tabs->tabText(i).remove('&');  // Alt+letter
   }
   return captions;
 }

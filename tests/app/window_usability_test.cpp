@@ -206,11 +206,11 @@ TEST_F(Usability, ReturnInThePortBoxOpensThePortAndItsErrorShowsTheNameAsTyped) 
   mainWindow().activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow()));
   portBox()->setFocus();
-  QWidget* focused = QApplication::focusWidget();
-  ASSERT_NE(focused, nullptr);
+  // Typed the way the window gets the keys: into the box, which hands them to its edit.
+  ASSERT_EQ(QApplication::focusWidget(), portBox());
   const QString port = dir.filePath("<b>no-such-port</b>");
-  QTest::keyClick(focused, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClicks(focused, port);
+  QTest::keyClick(portBox(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(portBox(), port);
   ASSERT_EQ(portBox()->currentText(), port);
   QString details;
   dialogs.expectRealBox(
@@ -220,7 +220,7 @@ TEST_F(Usability, ReturnInThePortBoxOpensThePortAndItsErrorShowsTheNameAsTyped) 
           details = shownText(*label);
         pressReturn();
       });
-  QTest::keyClick(focused, Qt::Key_Return);
+  QTest::keyClick(portBox(), Qt::Key_Return);
   EXPECT_TRUE(dialogs.done()) << "Return opened no port";
   EXPECT_TRUE(details.startsWith(port + ": No such file or directory")) << details.toStdString();
 }
@@ -471,7 +471,7 @@ TEST_F(Usability, VerifyAfterWriteIsRememberedOnDiskBetweenRuns) {
 }
 
 TEST_F(Usability, CompareDialogListsCaptionWindowAndDeviceValues) {
-  CompareDialog dialog({{"Callsign", "SP1ABC", "NOCALL"}, {"3 Dest", "APRS", "BEACON"}},
+  CompareDialog dialog({{0, "Callsign", "SP1ABC", "NOCALL"}, {1, "3 Dest", "APRS", "BEACON"}},
                        &mainWindow());
   EXPECT_EQ(dialog.windowTitle(), "Compare with device");
   auto* table = dialog.findChild<QTableWidget*>(names::kComparedSettings);
@@ -486,6 +486,7 @@ TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite
   sim::Simulator& sim = startSim();
   settings::SettingsModel other;
   ASSERT_TRUE(other.setText("Callsign", "SP1ABC"));
+  ASSERT_TRUE(other.setText("Beacon3_path_string", "RELAY"));
   settings::Image image{};
   ASSERT_TRUE(settings::encodeSettings(other, image).ok());
   sim.setEeprom(image);
@@ -497,10 +498,18 @@ TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite
       rows << table->item(r, 0)->text() + "|" + table->item(r, 1)->text() + "|" +
                   table->item(r, 2)->text();
     }
+    // Going to a setting: a double-click, or Return on its row.
+    table->setFocus();
+    table->setCurrentCell(1, 0);
+    QTest::keyClick(table, Qt::Key_Return);
   });
   trigger(names::kCompareWithDeviceAction);
   ASSERT_TRUE(waitFor([&] { return dialogs.done(); }, 10000));
-  EXPECT_EQ(rows, QStringList({"Callsign|NOCALL|SP1ABC"}));
+  ASSERT_EQ(rows.size(), 2);
+  EXPECT_EQ(rows[0], "Radio \u203a Callsign|NOCALL|SP1ABC");
+  EXPECT_TRUE(rows[1].startsWith("Beacons \u203a 3 Path|")) << rows[1].toStdString();
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "beaconsPage");
+  EXPECT_EQ(mainWindow().focusWidget(), edit("Beacon3_path_string"));
   EXPECT_EQ(text("Callsign"), "NOCALL") << "a comparison changes no control";
 
   verifyAfterWrite()->setChecked(true);
