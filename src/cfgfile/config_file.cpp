@@ -11,6 +11,7 @@
 #include "common/whole_file.h"
 #include "config_keys.h"
 #include "ini_document.h"
+#include "settings/catalog.h"
 #include "settings/image.h"
 #include "settings/integer_text.h"
 
@@ -40,23 +41,26 @@ Result<void> convertValues(const SettingsModel& model, std::vector<std::string>&
   values.reserve(keys.size());
   for (const ConfigKey& k : keys) {
     switch (k.form) {
-      case ValueForm::Fixed:
+      case FileForm::Fixed:
         values.push_back(*k.loadDefault);
         break;
-      case ValueForm::Text:
+      case FileForm::Text:
         values.push_back(model.text(k.control));
         break;
-      case ValueForm::Integer: {
+      case FileForm::Integer: {
         const std::string& text = model.text(k.control);
         const auto n = settings::parseInteger(text);
-        if (!n) return makeError(ErrorKind::Conversion, settings::conversionErrorMessage(text));
+        if (!n)
+          return settings::failedAt(
+              makeError(ErrorKind::Conversion, settings::conversionErrorMessage(text)),
+              settings::settingIndex(k.control));
         values.push_back(std::to_string(*n));
         break;
       }
-      case ValueForm::ItemIndex:
+      case FileForm::ItemIndex:
         values.push_back(std::to_string(model.index(k.control)));
         break;
-      case ValueForm::Flag:
+      case FileForm::Flag:
         values.push_back(model.checked(k.control) ? "1" : "0");
         break;
     }
@@ -81,9 +85,9 @@ Error readError(const std::string& path, std::string reason) {
 
 // Sets one key's control from the file, or from its load default.
 Result<void> importKey(SettingsModel& model, const IniDocument& doc, const ConfigKey& k) {
-  if (k.form == ValueForm::Fixed) return {};
+  if (k.form == FileForm::Fixed) return {};
   const std::optional<std::string> stored = doc.get(k.section, k.key);
-  if (k.form == ValueForm::Text) {
+  if (k.form == FileForm::Text) {
     if (stored) return model.setText(k.control, *stored);
     if (k.loadDefault) return model.setText(k.control, *k.loadDefault);
     return {};
@@ -93,22 +97,24 @@ Result<void> importKey(SettingsModel& model, const IniDocument& doc, const Confi
   if (!n && k.loadDefault) n = settings::parseInteger(*k.loadDefault);
   if (!n) return {};
   switch (k.form) {
-    case ValueForm::Integer:
+    case FileForm::Integer:
       return model.setText(k.control, std::to_string(*n));
-    case ValueForm::ItemIndex:
+    case FileForm::ItemIndex:
       return model.setIndex(k.control, *n);
-    case ValueForm::Flag:
+    case FileForm::Flag:
       // As with a check box set by program: the click behaviour runs when the state changes.
       if (model.checked(k.control) != (*n != 0)) return model.click(k.control, *n != 0);
       return {};
-    default:
-      return {};
+    case FileForm::Fixed:
+    case FileForm::Text:
+      return {};  // handled above
   }
+  return {};
 }
 
 }  // namespace
 
-std::string versionMismatchMessage() {
+std::string fileVersionMismatchMessage() {
   return "Imported configuration file version is different than your current application version. "
          "\n"
          "Please double-check configuration fields after import. \n"
@@ -140,7 +146,7 @@ Result<ImportReport> importConfigBytes(SettingsModel& model, std::string_view by
   const IniDocument doc = IniDocument::over(bytes);
   ImportReport report;
   if (doc.get(kHeaderSection, kVersionKey).value_or("unknown") != settings::kConfigVersion) {
-    report.versionMessage = versionMismatchMessage();
+    report.versionMessage = fileVersionMismatchMessage();
   }
 
   for (const ConfigKey& k : configKeys()) {

@@ -51,7 +51,7 @@ Result<ImportReport> importConfigFile(settings::SettingsModel& model, const std:
 // The same import from a file's bytes held in memory.
 Result<ImportReport> importConfigBytes(settings::SettingsModel& model, std::string_view bytes);
 
-// The version mismatch message, lines separated by "\n".
-std::string versionMismatchMessage();
+// The message for a file of another configuration version, lines separated by "\n".
+std::string fileVersionMismatchMessage();
 
 }  // namespace zorbel::cfgfile

@@ -3,31 +3,16 @@
 #include "config_keys.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
+#include "common/programming_error.h"
 #include "settings/catalog.h"
 #include "settings/image.h"
 
 namespace zorbel::cfgfile {
 namespace {
 
-using settings::FileForm;
 using settings::Setting;
-
-ValueForm valueForm(FileForm form) {
-  switch (form) {
-    case FileForm::Text:
-      return ValueForm::Text;
-    case FileForm::Integer:
-      return ValueForm::Integer;
-    case FileForm::ItemIndex:
-      return ValueForm::ItemIndex;
-    case FileForm::Flag:
-      return ValueForm::Flag;
-  }
-  return ValueForm::Text;
-}
 
 // The settings in file order: sections in the order their first setting is
 // declared, each section's keys in declaration order, then every key that
@@ -51,8 +36,8 @@ std::vector<const Setting*> settingsInFileOrder() {
     order.erase(std::find(order.begin(), order.end(), &s));
     const auto anchor = std::find_if(order.begin(), order.end(),
                                      [&](const Setting* o) { return o->name == s.file->after; });
-    // A declaration that names a control without a file key is a programming error.
-    if (anchor == order.end()) std::abort();
+    if (anchor == order.end())
+      programmingError(s.name + " follows " + s.file->after + ", which has no file key");
     order.insert(anchor + 1, &s);
   }
   return order;
@@ -61,16 +46,16 @@ std::vector<const Setting*> settingsInFileOrder() {
 std::vector<ConfigKey> buildKeys() {
   const std::string header(kHeaderSection);
   std::vector<ConfigKey> keys{
-      {header, "WARNING", "", ValueForm::Fixed,
+      {header, "WARNING", "", FileForm::Fixed,
        "Please do not try to modify this file. It should be managed with Zorbel configurator "
        "program."},
-      {header, "Application", "", ValueForm::Fixed, "ZORBEL Configurator"},
-      {header, std::string(kVersionKey), "", ValueForm::Fixed,
+      {header, "Application", "", FileForm::Fixed, "ZORBEL Configurator"},
+      {header, std::string(kVersionKey), "", FileForm::Fixed,
        std::string(settings::kConfigVersion)},
   };
   for (const Setting* s : settingsInFileOrder()) {
     const settings::FileKey& f = *s->file;
-    keys.push_back(ConfigKey{f.section, f.key, s->name, valueForm(f.form), f.loadDefault});
+    keys.push_back(ConfigKey{f.section, f.key, s->name, f.form, f.loadDefault});
   }
   return keys;
 }

@@ -5,22 +5,19 @@
 #include <string>
 #include <string_view>
 
+#include "settings/setting.h"
+
 namespace zorbel::cfgfile {
 
-// How a key's value is written and read back.
-enum class ValueForm : unsigned char {
-  Fixed,      // header key: a fixed text, written only (Version is read for the version check)
-  Text,       // the edit box's text, verbatim
-  Integer,    // the edit box's text as a strict integer, written in decimal
-  ItemIndex,  // the combo box's selected item, -1 for none
-  Flag,       // the check box: "1" set, "0" clear
-};
+// Fixed for the header keys (Version is read for the version check), else the
+// setting's own form.
+using settings::FileForm;
 
 struct ConfigKey {
   std::string section;
   std::string key;      // spelled exactly as the file holds it
   std::string control;  // the setting's control name; empty for the header keys
-  ValueForm form = ValueForm::Text;
+  FileForm form = FileForm::Text;
   // Fixed: the text written. Otherwise the value an import uses when the key
   // is missing or does not convert (integer forms as decimal text); nullopt
   // for the keys an import restores only when they are present and convert.

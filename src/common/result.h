@@ -1,9 +1,12 @@
 #pragma once
 // The one result type of the core libraries: success with a value, or an
 // Error that says what failed, the system's own message and the operating
-// system's reason. The core never chooses a message box title or an exit
+// system's reason, and the facts a front end acts on (the failing setting,
+// the device's version, a hint) as fields of their own, so nobody reads them
+// back out of a message. The core never chooses a message box title or an exit
 // status; the windows and zorbelctl map an Error's kind to those.
 #include <cassert>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,9 +31,17 @@ enum class ErrorKind {
 };
 
 struct Error {
-  ErrorKind kind;
-  std::string message;  // what the user is shown, the system's own text
-  std::string reason;   // the operating system's reason, for a detail line; may be empty
+  ErrorKind kind{};
+  std::string message{};  // what the user is shown, the system's own text
+  std::string reason{};   // the operating system's reason, for a detail line; may be empty
+  std::string hint{};     // what usually fixes it, for a line of its own; may be empty
+  int systemError = 0;    // the errno behind `reason`; 0 when none
+  // Range, Conversion, TooLong from the encoder or a setting's check: the
+  // failing setting's position in settings::allSettings().
+  std::optional<std::size_t> setting{};
+  // Version from the decoder: the device's configuration version as the
+  // message names it, its bytes as the device sent them.
+  std::string deviceVersion{};
 };
 
 // Success with a T, or an Error. Result<void> carries no value.
@@ -78,7 +89,7 @@ class [[nodiscard]] Result<void> {
 };
 
 inline Error makeError(ErrorKind kind, std::string message, std::string reason = {}) {
-  return Error{kind, std::move(message), std::move(reason)};
+  return Error{.kind = kind, .message = std::move(message), .reason = std::move(reason)};
 }
 
 }  // namespace zorbel

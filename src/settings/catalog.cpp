@@ -1,6 +1,9 @@
 #include "catalog.h"
 
+#include <string>
 #include <unordered_map>
+
+#include "common/programming_error.h"
 
 namespace zorbel::settings {
 namespace {
@@ -37,6 +40,17 @@ std::optional<std::size_t> findSetting(std::string_view name) {
   auto it = map.find(name);
   if (it == map.end()) return std::nullopt;
   return it->second;
+}
+
+std::size_t settingIndex(std::string_view name) {
+  const std::optional<std::size_t> index = findSetting(name);
+  if (!index) programmingError("no setting is named \"" + std::string(name) + "\"");
+  return *index;
+}
+
+Error failedAt(Error error, std::size_t index) {
+  error.setting = index;
+  return error;
 }
 
 }  // namespace zorbel::settings

@@ -13,8 +13,9 @@ namespace zorbel::settings {
 // Validates every setting in the fixed order and fills `image`. Stops at the
 // first invalid setting with a Range error (its range message), a Conversion
 // error ("'%s' is not a valid integer value") or a TooLong error for a text
-// its field would cut ("NAME: at most N characters"); `image` then holds what
-// was stored up to it. `now` seeds the write stamp.
+// its field would cut ("NAME: at most N characters"), naming that setting in
+// Error::setting; `image` then holds what was stored up to it. `now` seeds
+// the write stamp.
 Result<void> encodeSettings(const SettingsModel& model, Image& image,
                             std::time_t now = std::time(nullptr));
 
@@ -25,7 +26,8 @@ Result<void> encodeForDevice(SettingsModel& model, Image& image,
 
 // Sets every decoded setting from `image`, after checking its configuration
 // version. On a mismatch no setting changes: a Version error whose message is
-// the mismatch message, lines separated by '\n'.
+// deviceVersionMismatchMessage() and whose deviceVersion is
+// deviceConfigVersion(image).
 Result<void> decodeSettings(const Image& image, SettingsModel& model);
 
 // The device's configuration version as the mismatch message names it: the
@@ -33,7 +35,8 @@ Result<void> decodeSettings(const Image& image, SettingsModel& model);
 // device's own bytes, unescaped.
 std::string deviceConfigVersion(const Image& image);
 
-// The mismatch message naming `deviceVersion`, lines separated by '\n'.
-std::string versionMismatchMessage(std::string_view deviceVersion);
+// The message for an image of another configuration version, naming
+// `deviceVersion`, lines separated by '\n'.
+std::string deviceVersionMismatchMessage(std::string_view deviceVersion);
 
 }  // namespace zorbel::settings

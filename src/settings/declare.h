@@ -120,9 +120,17 @@ class Declare {
         return 9;
       case Encoding::Longitude:
         return 10;
-      default:
+      case Encoding::None:
+      case Encoding::ByteNumber:
+      case Encoding::ItemIndex:
+      case Encoding::FlagByte:
+      case Encoding::SsidCharacter:
+      case Encoding::StationSsid:
+      case Encoding::Text:
+      case Encoding::UpperText:
         return 1;
     }
+    return 1;
   }
   Setting s_;
 };

@@ -60,14 +60,19 @@ std::string deviceConfigVersion(const Image& image) {
              : std::string("unknown, config version control started in v1.21b");
 }
 
-std::string versionMismatchMessage(std::string_view deviceVersion) {
+std::string deviceVersionMismatchMessage(std::string_view deviceVersion) {
   return "Uncompatible configuration version:\nDevice: " + std::string(deviceVersion) +
          "\nConfigurator: " + std::string(kConfigVersion);
 }
 
 Result<void> decodeSettings(const Image& image, SettingsModel& model) {
-  if (std::memcmp(image.data() + kVersionOffset, kConfigVersion.data(), kConfigVersion.size()) != 0)
-    return makeError(ErrorKind::Version, versionMismatchMessage(deviceConfigVersion(image)));
+  if (std::memcmp(image.data() + kVersionOffset, kConfigVersion.data(), kConfigVersion.size()) !=
+      0) {
+    Error mismatch = makeError(ErrorKind::Version, "");
+    mismatch.deviceVersion = deviceConfigVersion(image);
+    mismatch.message = deviceVersionMismatchMessage(mismatch.deviceVersion);
+    return mismatch;
+  }
   for (const Setting& s : allSettings()) {
     if (!s.decoded) continue;
     if (Result<void> set = decodeOne(s, image, model); !set) return set;

@@ -123,9 +123,14 @@ class Encoder {
       case Encoding::UpperText:
         putText(s.offset, s.width, text, true);
         return {};
-      default:
+      case Encoding::None:  // an edit box the image does not hold
+      case Encoding::ItemIndex:
+      case Encoding::FlagByte:
+      case Encoding::SsidCharacter:
+      case Encoding::StationSsid:
         return {};
     }
+    return {};
   }
 
   void storeNumber(const Setting& s, std::int32_t v) {
@@ -138,7 +143,15 @@ class Encoder {
       case Encoding::StationSsid:
       case Encoding::SsidCharacter:
         return putByte(s.offset, '0' + v);
-      default:
+      case Encoding::None:
+      case Encoding::ItemIndex:
+      case Encoding::FlagByte:
+      case Encoding::PaddedCallsign:
+      case Encoding::StationCallsign:
+      case Encoding::Text:
+      case Encoding::UpperText:
+      case Encoding::Latitude:
+      case Encoding::Longitude:
         return;
     }
   }
@@ -195,7 +208,8 @@ Result<void> encodeSettings(const SettingsModel& model, Image& image, std::time_
   Encoder encoder(model, image);
   const auto settings = allSettings();
   for (std::size_t i = 0; i < settings.size(); ++i) {
-    if (Result<void> stored = encoder.encode(settings[i], model.at(i)); !stored) return stored;
+    if (Result<void> stored = encoder.encode(settings[i], model.at(i)); !stored)
+      return failedAt(stored.error(), i);
   }
 
   std::memcpy(image.data() + kEndMarkerOffset, "END", 3);

@@ -13,9 +13,19 @@ std::optional<std::size_t> fieldCapacity(const Setting& s) {
     case Encoding::Text:
     case Encoding::UpperText:
       return static_cast<std::size_t>(s.width - 1);
-    default:
+    case Encoding::None:
+    case Encoding::ByteNumber:
+    case Encoding::WordNumber:
+    case Encoding::UnsignedWord:
+    case Encoding::ItemIndex:
+    case Encoding::FlagByte:
+    case Encoding::SsidCharacter:
+    case Encoding::StationSsid:
+    case Encoding::Latitude:
+    case Encoding::Longitude:
       return std::nullopt;
   }
+  return std::nullopt;
 }
 
 Result<void> checkFits(const Setting& s, const std::string& text) {
@@ -28,7 +38,8 @@ Result<void> checkFits(const Setting& s, const std::string& text) {
 Result<void> checkAllFit(const SettingsModel& model) {
   const auto all = allSettings();
   for (std::size_t i = 0; i < all.size(); ++i) {
-    if (Result<void> fits = checkFits(all[i], model.at(i).text); !fits) return fits;
+    if (Result<void> fits = checkFits(all[i], model.at(i).text); !fits)
+      return failedAt(fits.error(), i);
   }
   return {};
 }

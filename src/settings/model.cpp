@@ -7,7 +7,6 @@ namespace zorbel::settings {
 
 namespace {
 constexpr const char* kClockEdits[] = {"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin"};
-const ControlState kNoControl{};
 }  // namespace
 
 bool isItem(const Setting& setting, int index) {
@@ -47,13 +46,10 @@ Result<std::size_t> SettingsModel::find(std::string_view name) {
 }
 
 const ControlState& SettingsModel::state(std::string_view name) const {
-  const auto i = findSetting(name);
-  return i ? states_[*i] : kNoControl;
+  return states_[settingIndex(name)];
 }
 
-ControlState& SettingsModel::own(std::string_view name) {
-  return states_[findSetting(name).value()];
-}
+ControlState& SettingsModel::own(std::string_view name) { return states_[settingIndex(name)]; }
 
 Result<void> SettingsModel::setText(std::string_view name, std::string text) {
   const Result<std::size_t> i = find(name);

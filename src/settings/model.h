@@ -29,8 +29,9 @@ class SettingsModel {
   // UnknownSetting error for a name no setting has.
   static Result<std::size_t> find(std::string_view name);
 
-  // Lookups by control name. A name no setting has reads as an empty edit box,
-  // a list without selection and a clear box; find() tells such a name apart.
+  // Lookups by a control name the program itself spells. A name no setting
+  // has is a programming error that ends the program (programming_error.h);
+  // find() checks a name that came from a user or a file.
   const ControlState& state(std::string_view name) const;
   const std::string& text(std::string_view name) const { return state(name).text; }
   int index(std::string_view name) const { return state(name).index; }
@@ -44,8 +45,8 @@ class SettingsModel {
   void setIndexAt(std::size_t i, int index);
   void setCheckedAt(std::size_t i, bool checked);
 
-  // The setters change nothing and give an UnknownSetting error for a name no
-  // setting has.
+  // The setters take a name from a user or a file too: they change nothing
+  // and give an UnknownSetting error for a name no setting has.
   // A text set by program is taken whole, whatever the edit box's limit; the
   // encoder refuses one its field would cut (field_capacity.h).
   Result<void> setText(std::string_view name, std::string text);
@@ -53,7 +54,8 @@ class SettingsModel {
   Result<void> setIndex(std::string_view name, int index);
   // Sets the box only; click() also runs its click behaviour.
   Result<void> setChecked(std::string_view name, bool checked);
-  // What a user's click to this state does: Uploadpctime and Ntp_enable run UploadpctimeClick.
+  // What a user's click to this state does: Uploadpctime and Ntp_enable also
+  // run uploadPcTimeClick().
   Result<void> click(std::string_view name, bool checked);
 
   // Writes the PC clock, as UTC, into the five clock edits.
@@ -67,7 +69,7 @@ class SettingsModel {
   bool operator==(const SettingsModel& other) const;
 
  private:
-  // The state of a control the model itself names; those names are declared.
+  // The state of a control the model itself names.
   ControlState& own(std::string_view name);
   std::vector<ControlState> states_;
 };

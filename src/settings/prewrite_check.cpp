@@ -11,7 +11,7 @@ namespace zorbel::settings {
 namespace {
 
 const std::string& startUpText(const std::string& name) {
-  return allSettings()[findSetting(name).value()].defaultText;
+  return allSettings()[settingIndex(name)].defaultText;
 }
 
 // Upper-cased, without the spaces a read keeps after a short callsign.
@@ -130,7 +130,7 @@ std::vector<PreWriteWarning> preWriteWarnings(const SettingsModel& model) {
   }
   // In the order the settings stand, so a list reads tab by tab.
   std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) {
-    return findSetting(a.setting).value() < findSetting(b.setting).value();
+    return settingIndex(a.setting) < settingIndex(b.setting);
   });
   return out;
 }

@@ -44,8 +44,9 @@ enum class Rule : std::uint8_t {
   LongitudeShape,  // DDDMM.mm then E or W
 };
 
-// How a setting's value is written to the configuration file and read back.
+// How a configuration file key's value is written and read back.
 enum class FileForm : std::uint8_t {
+  Fixed,      // a header key: a fixed text, written only (no setting has this form)
   Text,       // the edit box's text, verbatim
   Integer,    // the edit box's text as a strict integer, written in decimal
   ItemIndex,  // the combo box's selected item, -1 for none

@@ -18,9 +18,7 @@ Error notInteger(const std::string& text) {
 }
 Result<void> rangeCheck(bool ok, const Setting& s) { return ok ? Result<void>{} : refused(s); }
 
-}  // namespace
-
-Result<void> checkSetting(const SettingsModel& model, std::size_t settingIndex) {
+Result<void> check(const SettingsModel& model, std::size_t settingIndex) {
   const Setting& s = allSettings()[settingIndex];
   if (s.kind != ControlKind::Edit) return {};
   const std::string& text = model.at(settingIndex).text;
@@ -62,6 +60,14 @@ Result<void> checkSetting(const SettingsModel& model, std::size_t settingIndex) 
       return rangeCheck(shapes::position(text, 3, 'E', 'W'), s);
   }
   return {};
+}
+
+}  // namespace
+
+Result<void> checkSetting(const SettingsModel& model, std::size_t settingIndex) {
+  Result<void> checked = check(model, settingIndex);
+  if (!checked) return failedAt(checked.error(), settingIndex);
+  return checked;
 }
 
 }  // namespace zorbel::settings

@@ -33,23 +33,23 @@ constexpr std::time_t kClock = 1700000000;
 // file without them must give.
 void expectLoadDefaults(const SettingsModel& model) {
   for (const ConfigKey& k : configKeys()) {
-    if (k.form == ValueForm::Fixed || !k.loadDefault) continue;
+    if (k.form == FileForm::Fixed || !k.loadDefault) continue;
     const std::string& d = *k.loadDefault;
     switch (k.form) {
-      case ValueForm::Text:
-      case ValueForm::Integer:
+      case FileForm::Text:
+      case FileForm::Integer:
         EXPECT_EQ(model.text(k.control), d) << k.key;
         break;
-      case ValueForm::ItemIndex: {
+      case FileForm::ItemIndex: {
         const auto& s = settings::allSettings()[*settings::findSetting(k.control)];
         EXPECT_EQ(model.index(k.control), settings::isItem(s, std::stoi(d)) ? std::stoi(d) : -1)
             << k.key;
         break;
       }
-      case ValueForm::Flag:
+      case FileForm::Flag:
         EXPECT_EQ(model.checked(k.control), d == "1") << k.key;
         break;
-      case ValueForm::Fixed:
+      case FileForm::Fixed:
         break;
     }
   }
@@ -532,22 +532,22 @@ TEST(ConfigFileRoundTrip, RandomSettingsSaveImportSaveIsByteIdentical) {
     SettingsModel m(kClock);
     for (const ConfigKey& k : configKeys()) {
       switch (k.form) {
-        case ValueForm::Fixed:
+        case FileForm::Fixed:
           break;
-        case ValueForm::Text:
+        case FileForm::Text:
           EXPECT_TRUE(m.setText(k.control, randomText(rng)));
           break;
-        case ValueForm::Integer:
+        case FileForm::Integer:
           EXPECT_TRUE(m.setText(k.control, randomInteger(rng)));
           break;
-        case ValueForm::ItemIndex: {
+        case FileForm::ItemIndex: {
           const auto items = static_cast<int>(
               settings::allSettings()[*settings::findSetting(k.control)].items.size());
           EXPECT_TRUE(
               m.setIndex(k.control, std::uniform_int_distribution<int>(-1, items - 1)(rng)));
           break;
         }
-        case ValueForm::Flag:
+        case FileForm::Flag:
           EXPECT_TRUE(m.click(k.control, rng() % 2 == 0));
           break;
       }
@@ -557,7 +557,7 @@ TEST(ConfigFileRoundTrip, RandomSettingsSaveImportSaveIsByteIdentical) {
     EXPECT_TRUE(importConfigBytes(back, first));
     ASSERT_EQ(saveToString(back), first) << "round " << round;
     for (const ConfigKey& k : configKeys()) {
-      if (k.form == ValueForm::Text) {
+      if (k.form == FileForm::Text) {
         ASSERT_EQ(back.text(k.control), m.text(k.control)) << k.key;
       }
     }

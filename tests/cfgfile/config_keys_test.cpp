@@ -57,7 +57,7 @@ TEST(ConfigKeys, EveryKeyIsOfItsControlsFormAndLoadDefaultsConvert) {
   std::set<std::string> controls;
   std::set<std::string> withoutLoadDefault;
   for (const ConfigKey& k : configKeys()) {
-    if (k.form == ValueForm::Fixed) {
+    if (k.form == FileForm::Fixed) {
       EXPECT_TRUE(k.control.empty());
       continue;
     }
@@ -66,22 +66,22 @@ TEST(ConfigKeys, EveryKeyIsOfItsControlsFormAndLoadDefaultsConvert) {
     controls.insert(k.control);
     const ControlKind kind = settings::allSettings()[*index].kind;
     switch (k.form) {
-      case ValueForm::Text:
-      case ValueForm::Integer:
+      case FileForm::Text:
+      case FileForm::Integer:
         EXPECT_EQ(kind, ControlKind::Edit) << k.key;
         break;
-      case ValueForm::ItemIndex:
+      case FileForm::ItemIndex:
         EXPECT_EQ(kind, ControlKind::Combo) << k.key;
         break;
-      case ValueForm::Flag:
+      case FileForm::Flag:
         EXPECT_EQ(kind, ControlKind::Check) << k.key;
         break;
-      case ValueForm::Fixed:
+      case FileForm::Fixed:
         break;
     }
     if (!k.loadDefault) {
       withoutLoadDefault.insert(k.key);
-    } else if (k.form != ValueForm::Text) {
+    } else if (k.form != FileForm::Text) {
       EXPECT_TRUE(settings::parseInteger(*k.loadDefault)) << k.key;
     }
   }

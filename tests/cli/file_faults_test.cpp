@@ -234,7 +234,7 @@ TEST(FileFaults, AFileThatReportsSizeZeroIsReadToItsEnd) {
   settings::SettingsModel model(kNow);
   const auto imported = cfgfile::importConfigFile(model, "/proc/self/status");
   ASSERT_TRUE(imported.ok());
-  EXPECT_EQ(imported.value().versionMessage, cfgfile::versionMismatchMessage());
+  EXPECT_EQ(imported.value().versionMessage, cfgfile::fileVersionMismatchMessage());
   outcome("a /proc file (size 0) as a configuration file or an input",
           "read to its end; imported with the version message");
 }
@@ -252,7 +252,7 @@ TEST(FileFaults, AConfigurationFileOfBinaryGarbageGivesTheLoadDefaultsAndIsKeptO
   settings::SettingsModel imported = modelWith("DL9XYZ");
   const auto result = cfgfile::importConfigFile(imported, path);
   ASSERT_TRUE(result.ok());
-  EXPECT_EQ(result.value().versionMessage, cfgfile::versionMismatchMessage());
+  EXPECT_EQ(result.value().versionMessage, cfgfile::fileVersionMismatchMessage());
   settings::SettingsModel defaults = modelWith("DL9XYZ");
   EXPECT_TRUE(cfgfile::importConfigBytes(defaults, {}));
   EXPECT_TRUE(imported == defaults);

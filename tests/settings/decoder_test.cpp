@@ -31,6 +31,7 @@ TEST(Decode, VersionMismatchChangesNothing) {
   EXPECT_EQ(r.error().kind, zorbel::ErrorKind::Version);
   EXPECT_EQ(r.error().message,
             "Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32");
+  EXPECT_EQ(r.error().deviceVersion, "v1.31");
   EXPECT_TRUE(model == before);
 
   std::memcpy(image.data() + 6, "v9.99xyz", 8);

@@ -194,6 +194,15 @@ TEST_F(Encode, FirstInvalidSettingInEncoderOrderWins) {
   EXPECT_EQ(message(), "Callsign filter 3 - SSID range error (0 - 15, or wildcard '*').");
 }
 
+TEST_F(Encode, TheErrorNamesTheSettingThatStoppedIt) {
+  // Four boxes share this message: the error says which one it was.
+  EXPECT_TRUE(model.setText("Ipaddr2", "256"));
+  Image image{};
+  const auto refused = encodeSettings(model, image, kNow);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.error().setting, settingIndex("Ipaddr2"));
+}
+
 TEST_F(Encode, GuardedSsidsGiveTheirOwnMessage) {
   EXPECT_EQ(messageWith("Beacon1_dest_ssid", "a"),
             "Beacon 1 destination - SSID range error (0 - 15).");

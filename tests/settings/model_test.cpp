@@ -107,7 +107,11 @@ TEST(Model, AnUnknownNameIsAnErrorAndChangesNothing) {
   EXPECT_TRUE(m == before);
   EXPECT_FALSE(SettingsModel::find("txdelay").ok());
   EXPECT_TRUE(SettingsModel::find("Txdelay").ok());
-  // Reading one is no error of its own: an empty state.
-  EXPECT_EQ(m.text("NoSuchControl"), "");
-  EXPECT_EQ(m.index("NoSuchControl"), -1);
+}
+
+TEST(ModelDeathTest, ReadingByANameNoSettingHasEndsTheProgramNamingIt) {
+  const SettingsModel m(kMarch5);
+  // A misspelt name in the program's own code, never an empty value read on.
+  EXPECT_DEATH((void)m.text("NoSuchControl"),
+               "programming error: no setting is named \"NoSuchControl\"");
 }

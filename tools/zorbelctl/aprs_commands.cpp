@@ -35,7 +35,7 @@ int cmdCheck(Context& ctx, const Args&) {
   std::ostringstream text;
   for (const auto& w : warnings) text << w.setting << '\t' << escapedForTerminal(w.text) << '\n';
   std::cout << text.str() << std::flush;
-  if (!std::cout) return kExitFile;
+  if (!std::cout) return exitStatus(ErrorKind::WriteFailed);
   return warnings.empty() ? kExitOk : kExitWarnings;
 }
 
@@ -46,7 +46,7 @@ int cmdBeacons(Context& ctx, const Args&) {
          << escapedForTerminal(b.packet) << '\n';
   }
   std::cout << text.str() << std::flush;
-  return std::cout ? kExitOk : kExitFile;
+  return std::cout ? kExitOk : exitStatus(ErrorKind::WriteFailed);
 }
 
 }  // namespace zorbel::ctl

@@ -50,7 +50,7 @@ int cmdHistory(Context& ctx, const Args&) {
   if (!entries) {
     std::cerr << "zorbelctl: cannot read " << store.folder() << ": " << entries.error().reason
               << "\n";
-    return kExitFile;
+    return exitStatus(entries.error());
   }
   using Against = backup::HistoryEntry::Against;
   for (const auto& e : entries.value()) {
@@ -69,7 +69,7 @@ int cmdHistory(Context& ctx, const Args&) {
     }
   }
   std::cout.flush();
-  return std::cout ? kExitOk : kExitFile;
+  return std::cout ? kExitOk : exitStatus(ErrorKind::WriteFailed);
 }
 
 }  // namespace zorbel::ctl

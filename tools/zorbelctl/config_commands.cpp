@@ -15,12 +15,12 @@ int applyConfig(Context& ctx, const std::string& path) {
   if (const auto readable = checkReadable(path); !readable) {
     std::cerr << "zorbelctl: Unable to read from " << path << ": " << readable.error().reason
               << "\n";
-    return kExitFile;
+    return exitStatus(readable.error());
   }
   const Result<cfgfile::ImportReport> result = cfgfile::importConfigFile(ctx.model, path);
   if (!result) {
     std::cerr << "zorbelctl: " << result.error().message << ": " << result.error().reason << "\n";
-    return kExitFile;
+    return exitStatus(result.error());
   }
   // The window shows these in a box and goes on; so does the command line.
   const cfgfile::ImportReport& report = result.value();
@@ -31,12 +31,11 @@ int applyConfig(Context& ctx, const std::string& path) {
 int cmdSave(Context& ctx, const Args& args) {
   const Result<void> result = cfgfile::saveConfigFile(ctx.model, args[0]);
   if (result) return kExitOk;
-  if (result.error().kind == ErrorKind::Conversion) {
+  if (result.error().kind == ErrorKind::Conversion)
     std::cerr << result.error().message << "\n";
-    return kExitConversion;
-  }
-  std::cerr << "zorbelctl: " << result.error().message << ": " << result.error().reason << "\n";
-  return kExitFile;
+  else
+    std::cerr << "zorbelctl: " << result.error().message << ": " << result.error().reason << "\n";
+  return exitStatus(result.error());
 }
 
 }  // namespace zorbel::ctl

@@ -12,6 +12,8 @@
 
 namespace zorbel::ctl {
 
+// The exit statuses. A failure's comes from exitStatus(), the one table from
+// an ErrorKind to its status.
 enum Exit : int {
   kExitOk = 0,
   kExitRange = 1,       // a range message from the encoder
@@ -24,6 +26,11 @@ enum Exit : int {
   kExitWarnings = 8,    // check: at least one warning holds
   kExitUsage = 64,
 };
+
+// The status a failure of this kind exits with (TooLong: a text its field would cut).
+int exitStatus(ErrorKind kind);
+// The status `error` exits with: its kind's, but a file too long is a file error.
+int exitStatus(const Error& error);
 
 struct Options {
   // Time without progress (an accepted ack or page) that ends a link command.
@@ -96,13 +103,14 @@ void printWarnings(const settings::SettingsModel& model, std::ostream& out);
 // each value escaped for the terminal (terminal_text.h).
 void printSettings(const settings::SettingsModel& model, std::ostream& out);
 
-// Why `image` could not be decoded, for standard error: the version message
+// Why an image could not be decoded, for standard error: the version message
 // names the device's version with its bytes escaped.
-std::string decodeFailureText(const settings::Image& image, const Error& error);
+std::string decodeFailureText(const Error& error);
 
-// "What Write config does before sending": the PC clock when Uploadpctime is
-// checked, then the encoder. Prints the encoder's message to stderr on failure.
-int encodeForWrite(Context& ctx, settings::Image& image);
+// What Write config does before sending (the PC clock when Uploadpctime is
+// checked, then the encoder) into `image`. Returns the exit status, and on a
+// failure prints the encoder's message on stderr.
+int encodeAndReport(Context& ctx, settings::Image& image);
 
 // A setting's error on standard error, and its exit status: a range message
 // 1, a text that is not an integer 2, a text its field would cut 64.

@@ -121,7 +121,7 @@ class Session {
       // A full disk or a failing device: the user never saw the outcome.
       std::cerr << "zorbelctl: cannot write to standard output: " << std::strerror(outputError_)
                 << "\n";
-      if (status == kExitOk) status = kExitFile;
+      if (status == kExitOk) status = exitStatus(ErrorKind::WriteFailed);
     }
     return status;
   }
@@ -135,7 +135,7 @@ class Session {
       const std::string refused = TraceFile::refusal(options_.traceFile, options_.inputs);
       if (!refused.empty()) {
         std::cerr << "zorbelctl: cannot write " << options_.traceFile << ": " << refused << "\n";
-        return kExitFile;
+        return exitStatus(ErrorKind::CannotWrite);
       }
     }
     SessionOutput output;
@@ -159,13 +159,13 @@ class Session {
     const auto opened = device.open(port);
     if (!opened.ok()) {
       std::cerr << opened.error().message << "\n" << opened.error().reason << "\n";
-      return kExitFile;
+      return exitStatus(opened.error());
     }
     if (!options_.traceFile.empty() && !trace.open(options_.traceFile, options_.inputs)) {
       std::cerr << "zorbelctl: cannot write " << options_.traceFile << ": " << trace.failure()
                 << "\n";
       finish(device);
-      return kExitFile;
+      return exitStatus(ErrorKind::CannotWrite);
     }
     madeProgress();
     start_ = &start;
@@ -180,7 +180,7 @@ class Session {
     const std::string failure = trace.failure();
     if (!options_.traceFile.empty() && !failure.empty()) {
       std::cerr << "zorbelctl: cannot write " << trace.path() << ": " << failure << "\n";
-      if (status == kExitOk) status = kExitFile;
+      if (status == kExitOk) status = exitStatus(ErrorKind::WriteFailed);
     }
     return status;
   }
@@ -229,9 +229,9 @@ class Session {
       if (!cv_.wait_until(lock, deadline(), [this] { return !events_.empty(); })) {
         if (Clock::now() < deadline()) continue;
         std::cout.flush();
-        if (backingUp_) return notBackedUp("No answer from the device.", kExitNoAnswer);
+        if (backingUp_) return notBackedUp("No answer from the device.", ErrorKind::NoAnswer);
         std::cerr << "No answer from the device.\n";
-        return kExitNoAnswer;
+        return exitStatus(ErrorKind::NoAnswer);
       }
       Event event = std::move(events_.front());
       events_.pop_front();
@@ -263,8 +263,8 @@ class Session {
         *logOut_ << escapedForTerminal(event.line) << std::endl;
         return -1;
       case Event::Lost:
-        if (backingUp_) return notBackedUp("Serial port lost.", kExitFile);
-        return kExitFile;  // the link has logged why
+        if (backingUp_) return notBackedUp("Serial port lost.", ErrorKind::CannotRead);
+        return exitStatus(ErrorKind::CannotRead);  // the link has logged why
       case Event::Signal:
         return 128 + event.signal;
       case Event::HandOver: {
@@ -289,10 +289,10 @@ class Session {
           case TransferEnd::PageChecksumError:
           case TransferEnd::ImageChecksumError:
           case TransferEnd::PageNumberError:
-            if (backingUp_) return notBackedUp(backupReadFailure(event.end), kExitChecksum);
-            return kExitChecksum;
+            if (backingUp_) return notBackedUp(backupReadFailure(event.end), ErrorKind::Checksum);
+            return exitStatus(ErrorKind::Checksum);
           case TransferEnd::NoAnswer:  // our own time-out ends the command first
-            return kExitNoAnswer;
+            return exitStatus(ErrorKind::NoAnswer);
         }
     }
     return -1;
@@ -302,17 +302,18 @@ class Session {
   int backedUp(DeviceLink& device, link::ImageHandOver& hand) {
     const std::string failure = keep_(hand.image());
     hand.done();
-    if (!failure.empty()) return notBackedUp(failure, kExitFile);
+    if (!failure.empty()) return notBackedUp(failure, ErrorKind::CannotWrite);
     backingUp_ = false;
     madeProgress();  // the time the backup took was no silence of the device
     (*start_)(device);
     return -1;
   }
 
-  int notBackedUp(const std::string& reason, int status) {
+  // The transfer was never started: the backup read ended with `why`.
+  int notBackedUp(const std::string& reason, ErrorKind why) {
     std::cout.flush();
     std::cerr << backupFailureMessage(reason) << "\n";
-    return status;
+    return exitStatus(why);
   }
 
   const Options& options_;
@@ -333,22 +334,24 @@ class Session {
   int outputError_ = 0;         // standard output's first failure; owner thread only
 };
 
-// A read's image decoded over `model`; false (the message printed) for another version.
-bool decodeInto(const settings::Image& image, settings::SettingsModel& model) {
+// A read's image decoded over `model`: kExitOk, or (the message printed) the
+// exit status of another version.
+int decodeInto(const settings::Image& image, settings::SettingsModel& model) {
   const Result<void> result = settings::decodeSettings(image, model);
-  if (!result) std::cerr << decodeFailureText(image, result.error()) << "\n";
-  return result.ok();
+  if (result) return kExitOk;
+  std::cerr << decodeFailureText(result.error()) << "\n";
+  return exitStatus(result.error());
 }
 
 }  // namespace
 
 int cmdWrite(Context& ctx, const Args& args) {
   settings::Image image{};
-  if (int status = encodeForWrite(ctx, image); status != kExitOk) return status;
+  if (int status = encodeAndReport(ctx, image); status != kExitOk) return status;
   printWarnings(ctx.model, std::cerr);
   const auto verified = [&](const settings::Image& back) {
     settings::SettingsModel scratch = ctx.model;
-    if (!decodeInto(back, scratch)) return static_cast<int>(kExitVersion);
+    if (const int status = decodeInto(back, scratch); status != kExitOk) return status;
     const auto difference = link::compareImages(image, back);
     if (difference.count == 0) {
       std::cout << "Verify OK." << std::endl;
@@ -356,7 +359,7 @@ int cmdWrite(Context& ctx, const Args& args) {
     }
     std::cout << "Verify failed: " << difference.count << " bytes differ, the first at offset "
               << difference.firstOffset << "." << std::endl;
-    return static_cast<int>(kExitMismatch);
+    return exitStatus(ErrorKind::Mismatch);
   };
   Session session(ctx.options);
   if (ctx.options.backup) session.backUpFirst(backupKeeper(ctx.options, std::cout));
@@ -373,9 +376,9 @@ int cmdRead(Context& ctx, const Args& args) {
       [](DeviceLink& device) { device.readConfiguration(); },
       [&](const settings::Image& image) {
         const bool kept = keepRead(ctx.options, image, std::cout);
-        if (!decodeInto(image, ctx.model)) return static_cast<int>(kExitVersion);
+        if (const int status = decodeInto(image, ctx.model); status != kExitOk) return status;
         printSettings(ctx.model, std::cout);
-        return static_cast<int>(kept ? kExitOk : kExitFile);
+        return kept ? static_cast<int>(kExitOk) : exitStatus(ErrorKind::CannotWrite);
       });
 }
 
@@ -393,15 +396,15 @@ int cmdCompare(Context& ctx, const Args& args) {
       [&](const settings::Image& image) {
         const bool kept = keepRead(ctx.options, image, std::cerr);
         settings::SettingsModel device = ctx.model;
-        if (!decodeInto(image, device)) return static_cast<int>(kExitVersion);
+        if (const int status = decodeInto(image, device); status != kExitOk) return status;
         const auto differences = settings::compareSettings(ctx.model, device);
         for (const auto& d : differences)
           // Escaped, a value holds no TAB or line end: no row can be forged.
           std::cout << d.name << '\t' << escapedForTerminal(d.ours) << '\t'
                     << escapedForTerminal(d.device) << '\n';
         std::cout.flush();
-        if (!differences.empty()) return static_cast<int>(kExitMismatch);
-        return static_cast<int>(kept ? kExitOk : kExitFile);
+        if (!differences.empty()) return exitStatus(ErrorKind::Mismatch);
+        return kept ? static_cast<int>(kExitOk) : exitStatus(ErrorKind::CannotWrite);
       });
 }
 
@@ -413,7 +416,7 @@ int cmdUpload(Context& ctx, const Args& args) {
     if (!loaded.error().reason.empty())
       std::cerr << " (" << args[1] << ": " << loaded.error().reason << ")";
     std::cerr << "\n";
-    return kExitFile;
+    return exitStatus(loaded.error());
   }
   ctx.options.inputs.push_back(args[1]);
   Session session(ctx.options);

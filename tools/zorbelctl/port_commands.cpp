@@ -34,7 +34,7 @@ int cmdPorts(Context& /*ctx*/, const Args& args) {
     printPort(port);
   }
   std::cout.flush();
-  return std::cout ? kExitOk : kExitFile;
+  return std::cout ? kExitOk : exitStatus(ErrorKind::WriteFailed);
 }
 
 int cmdFind(Context& /*ctx*/, const Args& args) {
@@ -46,12 +46,12 @@ int cmdFind(Context& /*ctx*/, const Args& args) {
     for (const std::string& port : ports) tried += (tried.empty() ? "" : ", ") + port;
     std::cerr << "No device answered on: "
               << escapedForTerminal(tried.empty() ? "(no ready port)" : tried) << "\n";
-    return kExitNoAnswer;
+    return exitStatus(ErrorKind::NoAnswer);
   }
   for (const std::string& port : found)
     std::cout << escapedForTerminal(link::DeviceLink::devicePath(port)) << '\n';
   std::cout.flush();
-  return std::cout ? kExitOk : kExitFile;
+  return std::cout ? kExitOk : exitStatus(ErrorKind::WriteFailed);
 }
 
 }  // namespace zorbel::ctl

@@ -23,7 +23,7 @@ int cmdRuf(Context& ctx, const Args& args) {
   // The clock and the encoder first, exactly as the window's menu command:
   // an invalid setting stops here with nothing written.
   settings::Image image{};
-  if (int status = encodeForWrite(ctx, image); status != kExitOk) return status;
+  if (int status = encodeAndReport(ctx, image); status != kExitOk) return status;
 
   // A remote update file given as the firmware means the arguments are the
   // wrong way round: the output named second would be the user's firmware.
@@ -31,7 +31,7 @@ int cmdRuf(Context& ctx, const Args& args) {
       first && looksBuilt(first.value())) {
     std::cerr << "zorbelctl: " << args[0]
               << " is a remote update file, not a firmware hash file (ruf FIRMWARE OUT)\n";
-    return kExitFile;
+    return exitStatus(ErrorKind::CannotWrite);
   }
 
   const auto result = update::buildRemoteUpdateFile(image, args[0], args[1]);
@@ -39,7 +39,7 @@ int cmdRuf(Context& ctx, const Args& args) {
     std::cerr << result.error().message;
     if (!result.error().reason.empty()) std::cerr << " (" << result.error().reason << ")";
     std::cerr << "\n";
-    return kExitFile;
+    return exitStatus(result.error());
   }
   return kExitOk;
 }

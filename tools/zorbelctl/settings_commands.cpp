@@ -73,28 +73,27 @@ int applyImage(Context& ctx, const std::string& path) {
       std::cerr << "zorbelctl: " << path << " holds more than 2048 bytes, not a 2048-byte image\n";
     else
       std::cerr << "zorbelctl: cannot open " << path << ": " << read.error().reason << "\n";
-    return kExitFile;
+    return exitStatus(ErrorKind::CannotRead);
   }
   const std::vector<unsigned char>& bytes = read.value();
   settings::Image image{};
   if (bytes.size() != image.size()) {
     std::cerr << "zorbelctl: " << path << " holds " << bytes.size()
               << " bytes, not a 2048-byte image\n";
-    return kExitFile;
+    return exitStatus(ErrorKind::CannotRead);
   }
   std::memcpy(image.data(), bytes.data(), image.size());
   const Result<void> result = settings::decodeSettings(image, ctx.model);
   if (!result) {
-    std::cerr << decodeFailureText(image, result.error()) << "\n";
-    return kExitVersion;
+    std::cerr << decodeFailureText(result.error()) << "\n";
+    return exitStatus(result.error());
   }
   return kExitOk;
 }
 
-std::string decodeFailureText(const settings::Image& image, const Error& error) {
+std::string decodeFailureText(const Error& error) {
   if (error.kind == ErrorKind::Version)
-    return settings::versionMismatchMessage(
-        escapedForTerminal(settings::deviceConfigVersion(image)));
+    return settings::deviceVersionMismatchMessage(escapedForTerminal(error.deviceVersion));
   return escapedForTerminal(error.message);
 }
 
@@ -135,7 +134,7 @@ int writeStandardOutput(std::string_view bytes) {
     if (n <= 0) {
       std::cerr << "zorbelctl: cannot write to standard output: "
                 << std::strerror(n < 0 ? errno : EIO) << "\n";
-      return kExitFile;
+      return exitStatus(ErrorKind::WriteFailed);
     }
     done += static_cast<std::size_t>(n);
   }
@@ -143,33 +142,29 @@ int writeStandardOutput(std::string_view bytes) {
 }
 
 int reportSettingError(const Error& error) {
-  switch (error.kind) {
-    case ErrorKind::Range:
-      std::cerr << error.message << "\n";
-      return kExitRange;
-    case ErrorKind::TooLong:  // "NAME: at most N characters"
-      std::cerr << "zorbelctl: " << error.message << "\n";
-      return kExitUsage;
-    default:  // "'%s' is not a valid integer value", the text maybe from a file
-      std::cerr << escapedForTerminal(error.message) << "\n";
-      return kExitConversion;
-  }
+  if (error.kind == ErrorKind::Range)
+    std::cerr << error.message << "\n";
+  else if (error.kind == ErrorKind::TooLong)  // "NAME: at most N characters"
+    std::cerr << "zorbelctl: " << error.message << "\n";
+  else  // "'%s' is not a valid integer value", the text maybe from a file
+    std::cerr << escapedForTerminal(error.message) << "\n";
+  return exitStatus(error);
 }
 
-int encodeForWrite(Context& ctx, settings::Image& image) {
+int encodeAndReport(Context& ctx, settings::Image& image) {
   const Result<void> result = settings::encodeForDevice(ctx.model, image);
   return result ? kExitOk : reportSettingError(result.error());
 }
 
 int cmdEncode(Context& ctx, const Args& args) {
   settings::Image image{};
-  if (int status = encodeForWrite(ctx, image); status != kExitOk) return status;
+  if (int status = encodeAndReport(ctx, image); status != kExitOk) return status;
   const auto written = writeFile(
       args[0], std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
   if (!written) {
     std::cerr << "zorbelctl: Unable to write to " << args[0] << ": " << written.error().reason
               << "\n";
-    return kExitFile;
+    return exitStatus(written.error());
   }
   return kExitOk;
 }
