@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "link/simulator_link.h"
@@ -77,12 +78,79 @@ std::string defaultLink() {
   return std::string(runtime && *runtime ? runtime : "/tmp") + "/zorbel-sim";
 }
 
-}  // namespace
+using zorbel::sim::SimOptions;
 
-int main(int argc, char** argv) {
-  zorbel::sim::SimOptions options;
-  std::string link = defaultLink();
+struct CommandLine {
+  SimOptions options;
+  std::string link = defaultLink();  // empty: no link
   bool verbose = false;
+};
+
+// The counts and numbers behind the options that take one.
+unsigned* countOption(const std::string& arg, SimOptions& options) {
+  if (arg == "--baud") return &options.baud;
+  if (arg == "--drop-answer") return &options.dropAnswerTo;
+  if (arg == "--corrupt-page") return &options.corruptPage;
+  if (arg == "--bad-header") return &options.badHeaderPage;
+  if (arg == "--noise") return &options.noiseBytes;
+  if (arg == "--hang-up-after") return &options.hangUpAfter;
+  if (arg == "--split") return &options.splitAnswers;
+  return nullptr;
+}
+
+bool setFlood(const std::string& value, SimOptions& options) {
+  using Flood = SimOptions::Flood;
+  if (value == "noise")
+    options.flood = Flood::Noise;
+  else if (value == "start")
+    options.flood = Flood::StartBytes;
+  else if (value == "ack")
+    options.flood = Flood::Acks;
+  else
+    return false;
+  return true;
+}
+
+bool setWrongPage(const std::string& value, SimOptions& options) {
+  const auto colon = value.find(':');
+  unsigned page = 0;
+  if (colon == std::string::npos || !number(value.substr(0, colon), options.wrongPageAnswer) ||
+      !number(value.substr(colon + 1), page) || page > 0xFFFF)
+    return false;
+  options.wrongPageNumber = static_cast<std::uint16_t>(page);
+  return true;
+}
+
+// Sets an option that takes a value; false when the value does not fit it.
+bool setValue(const std::string& arg, const std::string& value, CommandLine& line) {
+  SimOptions& options = line.options;
+  if (unsigned* count = countOption(arg, options)) return number(value, *count);
+  if (arg == "--link") {
+    line.link = value;
+  } else if (arg == "--eeprom") {
+    options.eepromFile = value;
+  } else if (arg == "--firmware-out") {
+    options.firmwareOut = value;
+  } else if (arg == "--misstore") {
+    unsigned offset = 0;
+    if (!number(value, offset) || offset >= 2048) return false;
+    options.misstoreOffset = static_cast<int>(offset);
+  } else if (arg == "--flood") {
+    return setFlood(value, options);
+  } else if (arg == "--wrong-page") {
+    return setWrongPage(value, options);
+  }
+  return true;
+}
+
+int refusedValue(const std::string& arg) {
+  if (arg == "--flood") return usage("--flood takes noise, start or ack");
+  if (arg == "--misstore") return usage("--misstore takes an offset from 0 to 2047");
+  return usage(arg + " takes a number" + (arg == "--wrong-page" ? " pair N:P" : ""));
+}
+
+// Reads the command line into `line`: nothing to go on, or the status to exit with.
+std::optional<int> parseArguments(int argc, char** argv, CommandLine& line) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -90,103 +158,74 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (arg == "--no-link") {
-      link.clear();
-      continue;
-    }
-    if (arg == "--verbose") {
-      verbose = true;
-      continue;
-    }
-    if (arg == "--flood-headers") {
-      options.flood = zorbel::sim::SimOptions::Flood::BadHeaders;
-      continue;
-    }
-    if (!takesValue(arg)) return usage("unknown option " + arg);
-    if (i + 1 >= argc) return usage("option " + arg + " needs a value");
-    const std::string value = argv[++i];
-    unsigned n = 0;
-    auto count = [&](unsigned& field) {
-      if (!number(value, n)) return false;
-      field = n;
-      return true;
-    };
-    bool ok = true;
-    if (arg == "--link")
-      link = value;
-    else if (arg == "--eeprom")
-      options.eepromFile = value;
-    else if (arg == "--firmware-out")
-      options.firmwareOut = value;
-    else if (arg == "--baud")
-      ok = count(options.baud);
-    else if (arg == "--drop-answer")
-      ok = count(options.dropAnswerTo);
-    else if (arg == "--corrupt-page")
-      ok = count(options.corruptPage);
-    else if (arg == "--bad-header")
-      ok = count(options.badHeaderPage);
-    else if (arg == "--noise")
-      ok = count(options.noiseBytes);
-    else if (arg == "--hang-up-after")
-      ok = count(options.hangUpAfter);
-    else if (arg == "--split")
-      ok = count(options.splitAnswers);
-    else if (arg == "--misstore") {
-      ok = number(value, n) && n < 2048;
-      options.misstoreOffset = static_cast<int>(n);
-    } else if (arg == "--flood") {
-      using Flood = zorbel::sim::SimOptions::Flood;
-      ok = value == "noise" || value == "start" || value == "ack";
-      options.flood = value == "noise"   ? Flood::Noise
-                      : value == "start" ? Flood::StartBytes
-                                         : Flood::Acks;
-    } else if (arg == "--wrong-page") {
-      const auto colon = value.find(':');
-      unsigned page = 0;
-      ok = colon != std::string::npos && number(value.substr(0, colon), options.wrongPageAnswer) &&
-           number(value.substr(colon + 1), page) && page <= 0xFFFF;
-      options.wrongPageNumber = static_cast<std::uint16_t>(page);
-    } else {
+      line.link.clear();
+    } else if (arg == "--verbose") {
+      line.verbose = true;
+    } else if (arg == "--flood-headers") {
+      line.options.flood = SimOptions::Flood::BadHeaders;
+    } else if (!takesValue(arg)) {
       return usage("unknown option " + arg);
+    } else if (i + 1 >= argc) {
+      return usage("option " + arg + " needs a value");
+    } else if (!setValue(arg, argv[++i], line)) {
+      return refusedValue(arg);
     }
-    if (!ok && arg == "--flood") return usage("--flood takes noise, start or ack");
-    if (!ok && arg == "--misstore") return usage("--misstore takes an offset from 0 to 2047");
-    if (!ok) return usage(arg + " takes a number" + (arg == "--wrong-page" ? " pair N:P" : ""));
   }
+  return std::nullopt;
+}
 
-  // Signals are taken by sigtimedwait below; the serving thread inherits the mask.
+// The signals that stop the simulator, blocked here and in the serving thread
+// (which inherits the mask), to be taken by sigtimedwait().
+sigset_t blockStopSignals() {
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
   sigaddset(&signals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  return signals;
+}
 
-  zorbel::sim::Simulator sim(options);
-  sim.setVerbose(verbose);
+// Makes `link` name `terminal`; nothing, with the reason on stderr, when it cannot.
+std::unique_ptr<zorbel::link::SimulatorLink> publishLink(const std::string& link,
+                                                         const std::string& terminal) {
+  if (link.empty()) return nullptr;
   std::string error;
-  if (!sim.start(error)) {
+  auto published = zorbel::link::SimulatorLink::publish(link, terminal, error);
+  if (published)
+    std::cerr << "zorbel-sim: " << link << " -> " << terminal << "\n";
+  else
     std::cerr << "zorbel-sim: " << error << "\n";
-    return 1;
-  }
-  std::unique_ptr<zorbel::link::SimulatorLink> published;
-  if (!link.empty()) {
-    published = zorbel::link::SimulatorLink::publish(link, sim.slavePath(), error);
-    if (published)
-      std::cerr << "zorbel-sim: " << link << " -> " << sim.slavePath() << "\n";
-    else
-      std::cerr << "zorbel-sim: " << error << "\n";
-  }
-  // Printed once the link is there, so that a script that reads it may use either.
-  std::cout << sim.slavePath() << std::endl;
+  return published;
+}
 
+// Serves until a stop signal comes or the line is hung up.
+void serveUntilStopped(zorbel::sim::Simulator& sim, const sigset_t& signals) {
   const timespec tick{0, 100'000'000};
   while (!sim.hungUp()) {
     if (sigtimedwait(&signals, nullptr, &tick) > 0) break;
   }
   if (sim.hungUp()) std::cerr << "zorbel-sim: line hung up\n";
   sim.stop();
+}
 
-  published.reset();  // before the exit: the link goes with the simulator
-  return 0;
+}  // namespace
+
+int main(int argc, char** argv) {
+  CommandLine line;
+  if (const std::optional<int> status = parseArguments(argc, argv, line)) return *status;
+
+  const sigset_t signals = blockStopSignals();
+  zorbel::sim::Simulator sim(line.options);
+  sim.setVerbose(line.verbose);
+  std::string error;
+  if (!sim.start(error)) {
+    std::cerr << "zorbel-sim: " << error << "\n";
+    return 1;
+  }
+  const auto published = publishLink(line.link, sim.slavePath());
+  // Printed once the link is there, so that a script that reads it may use either.
+  std::cout << sim.slavePath() << std::endl;
+  serveUntilStopped(sim, signals);
+  return 0;  // the link goes with the simulator, before the exit
 }
