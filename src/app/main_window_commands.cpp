@@ -61,8 +61,10 @@ void MainWindow::openPort() {
   }
   resetProgress();
   // The reason, then on a line of its own the hint when there is one.
-  const QString details = QString::fromLocal8Bit(result.error().reason);
-  const QString reason = details.section('\n', 0, 0);
+  const QString reason = QString::fromLocal8Bit(result.error().reason);
+  const QString details = result.error().hint.empty()
+                              ? reason
+                              : reason + '\n' + QString::fromLocal8Bit(result.error().hint);
   // The port this open let go reports its closing through the queue; the
   // reason goes through it too, after that report, so that it stays in view.
   QMetaObject::invokeMethod(
@@ -126,7 +128,8 @@ void MainWindow::uploadFirmware() {
   TransferProgress& upload = transfers_[link::TransferKind::Firmware];
   upload = {0, std::max<int>(1, static_cast<int>(firmware_->pageCount())), false, clock_.elapsed()};
   showTransferOnBar(link::TransferKind::Firmware);
-  link_->device().uploadFirmware(firmware_->pages());
+  // The load refused a file longer than the link takes.
+  (void)link_->device().uploadFirmware(firmware_->pages());
   setStatus(link_->device().workerRunning() ? "Waiting for the device"
                                             : "Upload firmware starts when a port is open");
 }

@@ -32,8 +32,7 @@ bool lockedByLivingProcess(const SystemView& view, const std::string& device) {
 
 bool deviceAnswers(SerialPort& port, std::chrono::milliseconds wait) {
   const Frame request = makeFrame(kPageReadRequest, 0, 0);
-  std::string reason;
-  if (!port.write(request.data(), request.size(), reason)) return false;
+  if (!port.write(request.data(), request.size())) return false;
   settings::Image received{};
   FrameParser parser(received);
   ReceiveRing ring;
@@ -44,8 +43,8 @@ bool deviceAnswers(SerialPort& port, std::chrono::milliseconds wait) {
        now = std::chrono::steady_clock::now()) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
     const auto got = port.read(buffer, sizeof buffer, -1, static_cast<int>(left.count()) + 1);
-    if (got.lost) return false;
-    ring.store(buffer, got.count);
+    if (!got) return false;
+    ring.store(buffer, got.value());
     parser.parse(ring, watch);
   }
   return watch.answered;
@@ -66,11 +65,10 @@ std::vector<std::string> findDevice(const SystemView& view, const std::vector<st
   for (const std::string& name : ports) {
     const std::string path = DeviceLink::devicePath(name);
     if (lockedByLivingProcess(view, describePort(view, path).device)) continue;
-    PortError error;
-    auto port = SerialPort::openPort(path, error);  // exclusive: fails on a port held so
+    auto port = SerialPort::openPort(path);  // exclusive: fails on a port held so
     if (!port) continue;
-    const bool answered = deviceAnswers(*port, wait);
-    port->close();  // the settings and latency as found
+    const bool answered = deviceAnswers(port.value(), wait);
+    port.value().close();  // the settings and latency as found
     if (answered) found.push_back(name);
   }
   return found;

@@ -218,14 +218,14 @@ class SerialWorker final : public FrameEvents {
           std::chrono::ceil<std::chrono::milliseconds>(*heldUntil_ - Clock::now()).count();
       timeout = static_cast<int>(std::clamp<long long>(left, 0, SerialPort::kIdleReadMs));
     }
-    const auto result = port_.read(buffer.data(), buffer.size(), s_.wakeFd, timeout);
-    if (result.lost) {
-      portLost(result.reason);
+    const Result<std::size_t> read = port_.read(buffer.data(), buffer.size(), s_.wakeFd, timeout);
+    if (!read) {
+      portLost(read.error().reason);
       return;
     }
-    if (result.count > 0) {
-      trace(TraceDirection::Received, buffer.data(), result.count);
-      s_.ring.store(buffer.data(), result.count);
+    if (read.value() > 0) {
+      trace(TraceDirection::Received, buffer.data(), read.value());
+      s_.ring.store(buffer.data(), read.value());
     }
     s_.parser.parse(s_.ring, *this);
   }
@@ -315,8 +315,8 @@ class SerialWorker final : public FrameEvents {
   void send(const std::uint8_t* bytes, std::size_t count) {
     if (lost_) return;
     trace(TraceDirection::Sent, bytes, count);
-    std::string reason;
-    if (!port_.write(bytes, count, reason)) portLost(reason);
+    if (const Result<void> written = port_.write(bytes, count); !written)
+      portLost(written.error().reason);
   }
 
   // --- what the parser found: one handler for every answer
@@ -471,18 +471,19 @@ DeviceLink::~DeviceLink() { stopAndJoin(); }
 
 Result<void> DeviceLink::open(const std::string& portName) {
   stopAndJoin();
-  PortError error;
-  auto port = SerialPort::openPort(devicePath(portName), error);
+  Result<SerialPort> port = SerialPort::openPort(devicePath(portName));
   if (!port) {
+    const Error& why = port.error();
+    if (state_->callbacks.log)
+      state_->callbacks.log("Serial port open error: " + why.reason +
+                            (why.hint.empty() ? "" : ". " + why.hint));
+    Error failed = makeError(ErrorKind::CannotRead, kOpenErrorMessage, why.reason);
+    failed.systemError = why.systemError;
     // What the system shows about the port says more than the error's usual cause.
     const std::string diagnosis =
-        diagnosePort(SystemView::current(), devicePath(portName), error.error);
-    const std::string advice = diagnosis.empty() ? error.hint : diagnosis;
-    if (state_->callbacks.log)
-      state_->callbacks.log("Serial port open error: " + error.reason +
-                            (error.hint.empty() ? "" : ". " + error.hint));
-    return makeError(ErrorKind::CannotRead, kOpenErrorMessage,
-                     error.reason + (advice.empty() ? "" : "\n" + advice));
+        diagnosePort(SystemView::current(), devicePath(portName), why.systemError);
+    failed.hint = diagnosis.empty() ? why.hint : diagnosis;
+    return failed;
   }
   // A new port is a new byte stream: nothing half-parsed from the last one carries over.
   state_->ring.clear();
@@ -490,7 +491,7 @@ Result<void> DeviceLink::open(const std::string& portName) {
   for (Transfer& t : state_->transfers) t.awaiting = false;  // nothing sent on this port yet
   state_->stop.store(false);
   state_->running.store(true);
-  state_->thread = std::thread([s = state_.get(), p = std::move(*port)]() mutable {
+  state_->thread = std::thread([s = state_.get(), p = std::move(port.value())]() mutable {
     SerialWorker worker(*s, std::move(p));
     worker.run();
   });
@@ -550,14 +551,15 @@ void DeviceLink::readConfiguration(ReadPurpose purpose) {
   post(*state_, TransferKind::ConfigurationRead, std::move(request));
 }
 
-bool DeviceLink::uploadFirmware(std::span<const std::uint8_t> fileBytes) {
-  if (fileBytes.size() > kFirmwareMaxBytes) return false;
+Result<void> DeviceLink::uploadFirmware(std::span<const std::uint8_t> fileBytes) {
+  if (fileBytes.size() > kFirmwareMaxBytes)
+    return makeError(ErrorKind::TooLong, "Firmware file too long.");
   Request request;
   request.pages = std::make_shared<const Bytes>(fileBytes.begin(), fileBytes.end());
   // Pages 0..N for a file of N pages: the last one lies wholly past the file.
   request.lastPage = static_cast<std::uint32_t>((fileBytes.size() + kPageSize - 1) / kPageSize);
   post(*state_, TransferKind::Firmware, std::move(request));
-  return true;
+  return {};
 }
 
 }  // namespace zorbel::link

@@ -153,9 +153,8 @@ class DeviceLink {
   // closed, and a log line with the reason is produced (on the owner's
   // thread). On success the message box says kOpenedMessage; a failure is an
   // Error of kind CannotRead with message kOpenErrorMessage (the message box's
-  // text) and as reason the operating system's ("/dev/ttyUSB0: Permission
-  // denied"), followed on a line of its own by what usually fixes it on Linux
-  // when there is a hint.
+  // text), as reason the operating system's ("/dev/ttyUSB0: Permission
+  // denied"), and as hint what usually fixes it on Linux when there is one.
   Result<void> open(const std::string& portName);
 
   // "Close port": asks the worker to stop and returns at once; the worker
@@ -189,8 +188,9 @@ class DeviceLink {
   // "Upload firmware": sends pages 0..N of a copy of these bytes, taken now (a
   // later load never mixes pages into this upload), N = the bytes' length in
   // pages, rounded up; page N and the tail of a short last page are zeros.
-  // At most kFirmwareMaxBytes: returns false and posts nothing when longer.
-  bool uploadFirmware(std::span<const std::uint8_t> fileBytes);
+  // At most kFirmwareMaxBytes: a TooLong error ("Firmware file too long.")
+  // and nothing posted when longer.
+  Result<void> uploadFirmware(std::span<const std::uint8_t> fileBytes);
   // Each request is carried out by the worker's next pass, at once when a
   // worker runs, else on the first pass of the next one. One request of each
   // kind is held; a newer one of the same kind replaces it, and a transfer of

@@ -39,8 +39,16 @@ std::string hintFor(int error) {
   }
 }
 
-PortError makeError(const std::string& path, int error, const char* text = nullptr) {
-  return PortError{error, path + ": " + (text ? text : std::strerror(error)), hintFor(error)};
+Error openError(const std::string& path, int error, const char* text = nullptr) {
+  const std::string reason = path + ": " + (text ? text : std::strerror(error));
+  Error e = makeError(ErrorKind::CannotRead, reason, reason);
+  e.hint = hintFor(error);
+  e.systemError = error;
+  return e;
+}
+
+Error lostError(const std::string& path, const char* why) {
+  return makeError(ErrorKind::CannotRead, "Serial port lost", path + ": " + why);
 }
 
 // The latency timer of a USB serial adapter that has one (FTDI), in sysfs.
@@ -94,40 +102,34 @@ SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
   return *this;
 }
 
-std::optional<SerialPort> SerialPort::openPort(const std::string& devicePath, PortError& error) {
+Result<SerialPort> SerialPort::openPort(const std::string& devicePath) {
   if (devicePath.empty()) {
-    error = makeError("(no port)", ENOENT);
-    return std::nullopt;
+    return openError("(no port)", ENOENT);
   }
   SerialPort port;
   port.path_ = devicePath;
   port.fd_ = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (port.fd_ < 0) {
-    error = makeError(devicePath, errno);
-    return std::nullopt;
+    return openError(devicePath, errno);
   }
   // Only a terminal device may be opened: a typed path to anything else is refused.
   if (!::isatty(port.fd_)) {
-    error = makeError(devicePath, ENOTTY, "Not a serial port");
-    return std::nullopt;
+    return openError(devicePath, ENOTTY, "Not a serial port");
   }
   // Exclusive use: TIOCEXCL stops other opens, flock catches programs that
   // opened the port before us or run with the rights to ignore TIOCEXCL.
   if (::flock(port.fd_, LOCK_EX | LOCK_NB) != 0) {
     const int e = errno;
-    error = makeError(devicePath, e == EWOULDBLOCK ? EBUSY : e);
-    return std::nullopt;
+    return openError(devicePath, e == EWOULDBLOCK ? EBUSY : e);
   }
   if (::ioctl(port.fd_, TIOCEXCL) != 0) {
-    error = makeError(devicePath, errno);
-    return std::nullopt;
+    return openError(devicePath, errno);
   }
   port.exclusive_ = true;
 
   termios tio{};
   if (::tcgetattr(port.fd_, &tio) != 0) {
-    error = makeError(devicePath, errno);
-    return std::nullopt;
+    return openError(devicePath, errno);
   }
   port.saved_ = tio;
   ::cfmakeraw(&tio);
@@ -138,8 +140,7 @@ std::optional<SerialPort> SerialPort::openPort(const std::string& devicePath, Po
   tio.c_cc[VTIME] = 0;
   if (::cfsetispeed(&tio, B115200) != 0 || ::cfsetospeed(&tio, B115200) != 0 ||
       ::tcsetattr(port.fd_, TCSANOW, &tio) != 0) {
-    error = makeError(devicePath, errno);
-    return std::nullopt;
+    return openError(devicePath, errno);
   }
   // DTR and RTS held off. A pseudo-terminal has no modem lines and refuses
   // this, which must not stop the open.
@@ -151,49 +152,35 @@ std::optional<SerialPort> SerialPort::openPort(const std::string& devicePath, Po
   return port;
 }
 
-SerialPort::ReadResult SerialPort::read(std::uint8_t* buffer, std::size_t size, int wakeFd,
-                                        int timeoutMs) {
-  ReadResult result;
+Result<std::size_t> SerialPort::read(std::uint8_t* buffer, std::size_t size, int wakeFd,
+                                     int timeoutMs) {
   pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
   const int n = ::poll(fds, wakeFd >= 0 ? 2 : 1, timeoutMs);
-  if (n < 0) return result;  // EINTR: counts as no bytes
+  if (n < 0) return std::size_t{0};  // EINTR: counts as no bytes
   if (wakeFd >= 0 && (fds[1].revents & POLLIN)) {
     std::uint64_t drained;
     (void)!::read(wakeFd, &drained, sizeof drained);
   }
   const short ev = fds[0].revents;
-  if (ev & POLLNVAL) {
-    result.lost = true;
-    result.reason = path_ + ": " + std::strerror(EBADF);
-    return result;
-  }
+  if (ev & POLLNVAL) return lostError(path_, std::strerror(EBADF));
   if (ev & POLLIN) {
     const ssize_t got = ::read(fd_, buffer, size);
-    if (got > 0) {
-      result.count = static_cast<std::size_t>(got);
-      return result;
-    }
-    if (got == 0 || isPortGone(errno)) {
-      result.lost = true;
-      result.reason = path_ + ": " + (got == 0 ? "the line was hung up" : std::strerror(errno));
-    }
-    return result;
+    if (got > 0) return static_cast<std::size_t>(got);
+    if (got == 0) return lostError(path_, "the line was hung up");
+    if (isPortGone(errno)) return lostError(path_, std::strerror(errno));
+    return std::size_t{0};
   }
   if (ev & (POLLHUP | POLLERR)) {
     // Nothing left to read and the other end is gone; read() tells why.
     const ssize_t got = ::read(fd_, buffer, size);
-    if (got > 0) {
-      result.count = static_cast<std::size_t>(got);
-      return result;
-    }
-    result.lost = true;
-    result.reason =
-        path_ + ": " + (got < 0 && errno != EAGAIN ? std::strerror(errno) : "the line was hung up");
+    if (got > 0) return static_cast<std::size_t>(got);
+    return lostError(path_,
+                     got < 0 && errno != EAGAIN ? std::strerror(errno) : "the line was hung up");
   }
-  return result;
+  return std::size_t{0};
 }
 
-bool SerialPort::write(const std::uint8_t* bytes, std::size_t count, std::string& reason) {
+Result<void> SerialPort::write(const std::uint8_t* bytes, std::size_t count) {
   // We never have more than a page outstanding, which drains in about 12 ms;
   // a line still blocked after a read time-out is not draining at all, and the
   // bytes are given up (so that a stop is never held up for longer).
@@ -208,19 +195,16 @@ bool SerialPort::write(const std::uint8_t* bytes, std::size_t count, std::string
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      if (waited >= kMaxWaitMs) return true;
+      if (waited >= kMaxWaitMs) return {};
       pollfd fd{fd_, POLLOUT, 0};
       ::poll(&fd, 1, 10);
       waited += 10;
       continue;
     }
-    if (n < 0 && isPortGone(errno)) {
-      reason = path_ + ": " + std::strerror(errno);
-      return false;
-    }
-    return true;  // any other failure: not noticed, as the device will not answer
+    if (n < 0 && isPortGone(errno)) return lostError(path_, std::strerror(errno));
+    return {};  // any other failure: not noticed, as the device will not answer
   }
-  return true;
+  return {};
 }
 
 void SerialPort::lowerLatency() {

@@ -8,13 +8,9 @@
 
 #include <termios.h>
 
-namespace zorbel::link {
+#include "common/result.h"
 
-struct PortError {
-  int error = 0;       // errno
-  std::string reason;  // "/dev/ttyUSB0: Permission denied"
-  std::string hint;    // what usually fixes it; may be empty
-};
+namespace zorbel::link {
 
 class SerialPort {
  public:
@@ -35,21 +31,21 @@ class SerialPort {
   // waiting on the line is discarded. The terminal settings found are kept
   // and put back by close(); so is the driver's latency, which is set as low
   // as the driver allows (a driver or pseudo-terminal that refuses is fine).
-  static std::optional<SerialPort> openPort(const std::string& devicePath, PortError& error);
+  // A failure is a CannotRead error whose message and reason are the
+  // system's ("/dev/ttyUSB0: Permission denied"), with the errno and, when
+  // there is one, a hint (what usually fixes it).
+  static Result<SerialPort> openPort(const std::string& devicePath);
 
-  struct ReadResult {
-    std::size_t count = 0;  // bytes read
-    bool lost = false;      // the port failed: unplugged, hung up
-    std::string reason;     // when lost
-  };
   // Waits until bytes are there, `wakeFd` is readable (drained here), or
-  // `timeoutMs` passed; then reads up to `size` bytes without waiting for more.
-  ReadResult read(std::uint8_t* buffer, std::size_t size, int wakeFd, int timeoutMs);
+  // `timeoutMs` passed; then reads up to `size` bytes without waiting for
+  // more. The count read (0 for none), or a CannotRead error whose reason says
+  // why the port failed (unplugged, hung up).
+  Result<std::size_t> read(std::uint8_t* buffer, std::size_t size, int wakeFd, int timeoutMs);
 
-  // Writes all bytes, waiting a little while the output buffer is full.
-  // Returns false with `reason` only when the port is gone; a write that
-  // cannot go out otherwise is dropped, as the device answers nothing then.
-  bool write(const std::uint8_t* bytes, std::size_t count, std::string& reason);
+  // Writes all bytes, waiting a little while the output buffer is full. Fails,
+  // with the reason, only when the port is gone; a write that cannot go out
+  // otherwise is dropped, as the device answers nothing then.
+  Result<void> write(const std::uint8_t* bytes, std::size_t count);
 
   // Drops whatever the line has delivered that nobody has read yet.
   void discardInput();

@@ -325,8 +325,8 @@ TEST_F(LinkFaults, APortHeldByAnotherProgramIsRefusedUntilItLetsGo) {
             "Serial port open error. Try to reconnect the device and reset application.");
   EXPECT_NE(busy.error().reason.find("busy"), std::string::npos) << busy.error().reason;
   // The port doctor names the program that holds it.
-  EXPECT_NE(busy.error().reason.find(" is open in zorbelctl (pid "), std::string::npos)
-      << busy.error().reason;
+  EXPECT_NE(busy.error().hint.find(" is open in zorbelctl (pid "), std::string::npos)
+      << busy.error().hint;
   ASSERT_EQ(rec.lines().size(), 1u);
   EXPECT_EQ(rec.lines().front().rfind("Serial port open error: " + sim->slavePath(), 0), 0u);
   EXPECT_FALSE(link->workerRunning());

@@ -159,6 +159,7 @@ class Session {
     const auto opened = device.open(port);
     if (!opened.ok()) {
       std::cerr << opened.error().message << "\n" << opened.error().reason << "\n";
+      if (!opened.error().hint.empty()) std::cerr << opened.error().hint << "\n";
       return exitStatus(opened.error());
     }
     if (!options_.traceFile.empty() && !trace.open(options_.traceFile, options_.inputs)) {
@@ -422,7 +423,8 @@ int cmdUpload(Context& ctx, const Args& args) {
   Session session(ctx.options);
   return session.run(
       args[0], TransferKind::Firmware,
-      [&](DeviceLink& device) { device.uploadFirmware(firmware->pages()); },
+      // The firmware's load refused a file longer than the link takes.
+      [&](DeviceLink& device) { (void)device.uploadFirmware(firmware->pages()); },
       [](const settings::Image&) { return -1; });
 }
 
