@@ -124,7 +124,7 @@ class MainWindow : public QMainWindow {
   void showTransferEnd(link::TransferKind kind, link::TransferEnd end);
 
   // main_window_commands.cpp: helpers of the commands
-  bool encodeForDevice();
+  bool encodeAndConfirm();
   void showEncodeFailure(const Error& error);
   void showControl(QWidget* control);
   std::optional<QString> chooseFile(const QString& dialog, bool save, const QString& subfolder,

@@ -59,7 +59,7 @@ bool MainWindow::confirmPreWrite() {
   std::vector<QString> captions;
   for (auto& w : settings::preWriteWarnings(model_)) {
     if (dismissed.contains(QString::fromStdString(w.key))) continue;
-    captions.push_back(settingCaption(settings::findSetting(w.setting).value()));
+    captions.push_back(settingCaption(settings::settingIndex(w.setting)));
     shown.push_back(std::move(w));
   }
   if (shown.empty()) return true;
@@ -98,8 +98,7 @@ void MainWindow::showAprsAids(const settings::SettingsModel& shown) {
   for (const char* name : {"Latitude", "Longitude"}) {
     auto* edit = binder_.control<QLineEdit>(name);
     if (edit == nullptr || edit->property("refused").toBool()) continue;
-    const QString hint =
-        fromBytes(settings::allSettings()[settings::findSetting(name).value()].hint);
+    const QString hint = fromBytes(settings::allSettings()[settings::settingIndex(name)].hint);
     edit->setToolTip(where.isEmpty() ? hint : hint + "\nNow: " + where);
   }
   const std::time_t now = std::time(nullptr);

@@ -31,7 +31,6 @@
 #include "settings/codec.h"
 #include "settings/compare.h"
 #include "settings/field_capacity.h"
-#include "settings/setting_check.h"
 #include "update/firmware.h"
 #include "update/remote_update.h"
 
@@ -105,7 +104,7 @@ void MainWindow::readConfiguration() {
 }
 
 void MainWindow::writeConfiguration() {
-  if (!encodeForDevice()) return;
+  if (!encodeAndConfirm()) return;
   lastWritten_ = image_;  // what a verify after this write compares with
   link_->device().writeConfiguration(image_);
   setStatus(link_->device().workerRunning() ? "Waiting for the device"
@@ -141,7 +140,7 @@ void MainWindow::showFilterSetup() { dialogs_.showModal(*filterWindow_); }
 void MainWindow::showRemoteUpdateHelp() { dialogs_.showModal(*remoteUpdateHelpWindow_); }
 
 void MainWindow::uploadPcTimeClicked() {
-  model_.uploadPcTimeClick();
+  model_.enableClockEditsUnlessPcTime();
   binder_.toWidgets();
 }
 
@@ -194,7 +193,7 @@ void MainWindow::readFromFile() {
 }
 
 void MainWindow::buildRemoteUpdateFile() {
-  if (!encodeForDevice()) return;
+  if (!encodeAndConfirm()) return;
   const auto firmware = chooseFile(names::kRemoteFirmwareDialog, false, "remote", kHashFilter);
   if (!firmware) return;
   // A firmware file that cannot be read is reported before the destination is asked for.
@@ -243,9 +242,10 @@ void MainWindow::clearLog() { logView_->clear(); }
 // ---- Helpers ----------------------------------------------------------------
 
 // "Write config" and "Build remote update file": the PC clock first when
-// Uploadpctime is checked, then the encoder into the window's image.
-bool MainWindow::encodeForDevice() {
-  const Result<void> result = settings::encodeForDevice(model_, image_);
+// Uploadpctime is checked, then the encoder into the window's image, then the
+// pre-write warnings; false when either stops the command.
+bool MainWindow::encodeAndConfirm() {
+  const Result<void> result = settings::encodeWithPcClock(model_, image_);
   binder_.toWidgets();
   if (!result) showEncodeFailure(result.error());
   return result.ok() && confirmPreWrite();
@@ -258,16 +258,8 @@ void MainWindow::showEncodeFailure(const Error& error) {
     // A range message, or "NAME: at most N characters" for a text its field would cut.
     information(kInformationTitle, fromBytes(error.message));
   }
-  // The first setting in encoder order that its own check refuses with this
-  // message is the one that stopped the encode: show its page and its box.
-  const auto all = settings::allSettings();
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    const Result<void> check = settings::checkSetting(model_, i);
-    if (!check.ok() && check.error().message == error.message) {
-      showControl(binder_.widget(all[i].name));
-      return;
-    }
-  }
+  // The setting that stopped the encode: show its page and its box.
+  if (error.setting) showControl(binder_.widget(settings::allSettings()[*error.setting].name));
 }
 
 // Brings the pages holding `control` to the front and puts the focus on it.

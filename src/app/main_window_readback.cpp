@@ -15,18 +15,6 @@
 
 namespace zorbel::app {
 
-namespace {
-
-// "Device: v1.31" in the decoder's version message.
-QString deviceVersion(const QString& message) {
-  for (const QString& line : message.split('\n')) {
-    if (line.startsWith("Device: ")) return line.mid(8);
-  }
-  return message;
-}
-
-}  // namespace
-
 // A verify or comparison whose read will never come: a later "Read config"
 // must not be taken for it.
 void MainWindow::forgetReadBack() {
@@ -84,14 +72,15 @@ void MainWindow::useReadBack(const settings::Image& image) {
   const QString title = "Compare with device";
   if (!decoded) {
     const QString message = fromBytes(decoded.error().message);
-    comparisonStatus_ = "Compare with device: refused, version " + deviceVersion(message);
+    comparisonStatus_ =
+        "Compare with device: refused, version " + fromBytes(decoded.error().deviceVersion);
     QMetaObject::invokeMethod(
         this, [this, message] { information(kInformationTitle, message); }, Qt::QueuedConnection);
     return;
   }
   std::vector<ComparedSetting> rows;
   for (const settings::SettingDifference& d : settings::compareSettings(model_, device)) {
-    const std::size_t i = *settings::findSetting(d.name);
+    const std::size_t i = settings::settingIndex(d.name);
     rows.push_back({i, placedSettingCaption(i), shownValue(i, d.ours), shownValue(i, d.device)});
   }
   comparisonStatus_ =
@@ -151,7 +140,7 @@ void MainWindow::decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>&
   }
   const Result<void> decoded = settings::decodeSettings(hand->image(), model_);
   binder_.toWidgets();
-  refusedVersion_ = decoded ? QString() : deviceVersion(fromBytes(decoded.error().message));
+  refusedVersion_ = decoded ? QString() : fromBytes(decoded.error().deviceVersion);
   hand->done();
   if (!decoded) information(kInformationTitle, fromBytes(decoded.error().message));
 }

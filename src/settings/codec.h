@@ -21,8 +21,8 @@ Result<void> encodeSettings(const SettingsModel& model, Image& image,
 
 // "Write config" and "Build remote update file": the clock settings from the
 // PC clock `now` when Uploadpctime is checked, then encodeSettings().
-Result<void> encodeForDevice(SettingsModel& model, Image& image,
-                             std::time_t now = std::time(nullptr));
+Result<void> encodeWithPcClock(SettingsModel& model, Image& image,
+                               std::time_t now = std::time(nullptr));
 
 // Sets every decoded setting from `image`, after checking its configuration
 // version. On a mismatch no setting changes: a Version error whose message is

@@ -222,7 +222,7 @@ Result<void> encodeSettings(const SettingsModel& model, Image& image, std::time_
   return {};
 }
 
-Result<void> encodeForDevice(SettingsModel& model, Image& image, std::time_t now) {
+Result<void> encodeWithPcClock(SettingsModel& model, Image& image, std::time_t now) {
   if (model.checked("Uploadpctime")) model.fillRtcFromPcClock(now);
   return encodeSettings(model, image, now);
 }

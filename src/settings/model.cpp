@@ -36,7 +36,7 @@ SettingsModel::SettingsModel(std::time_t now) {
   // order.
   for (int k = 1; k <= 5; ++k) analogChannelDefaults(k);
   for (int k : {2, 1, 3, 4, 5, 6, 7, 8}) digitalChannelDefaults(k);
-  uploadPcTimeClick();
+  enableClockEditsUnlessPcTime();
 }
 
 Result<std::size_t> SettingsModel::find(std::string_view name) {
@@ -84,7 +84,7 @@ void SettingsModel::setCheckedAt(std::size_t i, bool checked) { states_.at(i).ch
 
 Result<void> SettingsModel::click(std::string_view name, bool checked) {
   if (Result<void> set = setChecked(name, checked); !set) return set;
-  if (name == "Uploadpctime" || name == "Ntp_enable") uploadPcTimeClick();
+  if (name == "Uploadpctime" || name == "Ntp_enable") enableClockEditsUnlessPcTime();
   return {};
 }
 
@@ -98,7 +98,7 @@ void SettingsModel::fillRtcFromPcClock(std::time_t now) {
   own("Rtcmin").text = std::to_string(utc.tm_min);
 }
 
-void SettingsModel::uploadPcTimeClick() {
+void SettingsModel::enableClockEditsUnlessPcTime() {
   // Looks only at Uploadpctime, also when Ntp_enable was the box clicked.
   const bool enable = !checked("Uploadpctime");
   for (const char* edit : kClockEdits) own(edit).enabled = enable;

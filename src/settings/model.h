@@ -55,13 +55,13 @@ class SettingsModel {
   // Sets the box only; click() also runs its click behaviour.
   Result<void> setChecked(std::string_view name, bool checked);
   // What a user's click to this state does: Uploadpctime and Ntp_enable also
-  // run uploadPcTimeClick().
+  // run enableClockEditsUnlessPcTime().
   Result<void> click(std::string_view name, bool checked);
 
   // Writes the PC clock, as UTC, into the five clock edits.
   void fillRtcFromPcClock(std::time_t now = std::time(nullptr));
   // Disables the five clock edits when Uploadpctime is checked, else enables them.
-  void uploadPcTimeClick();
+  void enableClockEditsUnlessPcTime();
   // "Default parameters" of analog channel 1..5 and digital channel 1..8.
   void analogChannelDefaults(int channel);
   void digitalChannelDefaults(int channel);

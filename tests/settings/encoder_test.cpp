@@ -75,13 +75,13 @@ TEST_F(Encode, TwoEncodesDifferOnlyInStampAndSum) {
 
 TEST_F(Encode, ForTheDeviceTheClockComesFromThePcOnlyWhenUploadpctimeIsChecked) {
   constexpr std::time_t kLater = 1783000000;  // 2026-07-02 13:46:40 UTC
-  ASSERT_TRUE(encodeForDevice(model, image, kLater).ok());
+  ASSERT_TRUE(encodeWithPcClock(model, image, kLater).ok());
   EXPECT_EQ(model.text("Rtcmonth"), "7");
   EXPECT_EQ(image[552], 7);
 
   EXPECT_TRUE(model.click("Uploadpctime", false));
   EXPECT_TRUE(model.setText("Rtcmonth", "12"));
-  ASSERT_TRUE(encodeForDevice(model, image, kLater).ok());
+  ASSERT_TRUE(encodeWithPcClock(model, image, kLater).ok());
   EXPECT_EQ(image[552], 12);
 }
 

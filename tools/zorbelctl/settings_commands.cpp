@@ -152,7 +152,7 @@ int reportSettingError(const Error& error) {
 }
 
 int encodeAndReport(Context& ctx, settings::Image& image) {
-  const Result<void> result = settings::encodeForDevice(ctx.model, image);
+  const Result<void> result = settings::encodeWithPcClock(ctx.model, image);
   return result ? kExitOk : reportSettingError(result.error());
 }
 
