@@ -82,9 +82,8 @@ bool runAll(unsigned baud) {
   sim::SimOptions options;
   options.baud = baud;
   sim::Simulator device(options);
-  std::string error;
-  if (!device.start(error)) {
-    std::fprintf(stderr, "transfer: %s\n", error.c_str());
+  if (const Result<void> started = device.start(); !started) {
+    std::fprintf(stderr, "transfer: %s\n", started.error().message.c_str());
     return false;
   }
   settings::SettingsModel model(1700000000);

@@ -13,6 +13,8 @@ namespace zorbel::link {
 
 namespace {
 
+Error refused(std::string why) { return makeError(ErrorKind::CannotWrite, std::move(why)); }
+
 std::string linkTarget(const std::string& path) {
   char target[PATH_MAX];
   const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
@@ -29,20 +31,16 @@ bool lockExclusive(int fd) {
   return false;
 }
 
-// The lock file, opened and locked; -1 with `error` set when it cannot be. A
-// simulator that stops removes its lock file, so a lock won on a file no longer
-// at `lock` is worth nothing: then the file there now is tried.
-int openLocked(const std::string& lock, std::string& error) {
+// The lock file, opened and locked. A simulator that stops removes its lock
+// file, so a lock won on a file no longer at `lock` is worth nothing: then the
+// file there now is tried.
+Result<int> openLocked(const std::string& lock) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0) {
-      error = "cannot make " + lock + ": " + std::strerror(errno);
-      return -1;
-    }
+    if (fd < 0) return refused("cannot make " + lock + ": " + std::strerror(errno));
     if (!lockExclusive(fd)) {
       ::close(fd);
-      error = lock + " is held by another running simulator; not replacing its link";
-      return -1;
+      return refused(lock + " is held by another running simulator; not replacing its link");
     }
     struct stat opened {};
     struct stat there {};
@@ -51,37 +49,34 @@ int openLocked(const std::string& lock, std::string& error) {
       return fd;
     ::close(fd);
   }
-  error = "cannot lock " + lock;
-  return -1;
+  return refused("cannot lock " + lock);
 }
 
 }  // namespace
 
-std::unique_ptr<SimulatorLink> SimulatorLink::publish(const std::string& linkPath,
-                                                      const std::string& terminal,
-                                                      std::string& error) {
+Result<std::unique_ptr<SimulatorLink>> SimulatorLink::publish(const std::string& linkPath,
+                                                              const std::string& terminal) {
   struct stat st {};
-  if (::lstat(linkPath.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-    error = linkPath + " exists and is not a link; not replacing it";
-    return nullptr;
-  }
+  if (::lstat(linkPath.c_str(), &st) == 0 && !S_ISLNK(st.st_mode))
+    return refused(linkPath + " exists and is not a link; not replacing it");
   const std::string lock = lockPath(linkPath);
-  const int fd = openLocked(lock, error);
-  if (fd < 0) return nullptr;
+  const Result<int> locked = openLocked(lock);
+  if (!locked) return locked.error();
+  const int fd = locked.value();
   const std::string pid = std::to_string(::getpid()) + "\n";
   if (::ftruncate(fd, 0) != 0 ||
       ::write(fd, pid.data(), pid.size()) != static_cast<ssize_t>(pid.size())) {
-    error = "cannot write " + lock + ": " + std::strerror(errno);
+    const Error failed = refused("cannot write " + lock + ": " + std::strerror(errno));
     ::unlink(lock.c_str());
     ::close(fd);
-    return nullptr;
+    return failed;
   }
   ::unlink(linkPath.c_str());
   if (::symlink(terminal.c_str(), linkPath.c_str()) != 0) {
-    error = "cannot link " + linkPath + ": " + std::strerror(errno);
+    const Error failed = refused("cannot link " + linkPath + ": " + std::strerror(errno));
     ::unlink(lock.c_str());
     ::close(fd);
-    return nullptr;
+    return failed;
   }
   return std::unique_ptr<SimulatorLink>(new SimulatorLink(linkPath, terminal, fd));
 }

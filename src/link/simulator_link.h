@@ -7,15 +7,18 @@
 #include <memory>
 #include <string>
 
+#include "common/result.h"
+
 namespace zorbel::link {
 
 class SimulatorLink {
  public:
-  // Makes `linkPath` a link to `terminal` and holds its lock. Nothing, with
-  // `error` saying why, when another living simulator holds the link, when
-  // `linkPath` is something other than a link, or when either file cannot be made.
-  static std::unique_ptr<SimulatorLink> publish(const std::string& linkPath,
-                                                const std::string& terminal, std::string& error);
+  // Makes `linkPath` a link to `terminal` and holds its lock. A CannotWrite
+  // error whose message says why when another living simulator holds the
+  // link, when `linkPath` is something other than a link, or when either file
+  // cannot be made.
+  static Result<std::unique_ptr<SimulatorLink>> publish(const std::string& linkPath,
+                                                        const std::string& terminal);
   // Removes the link (when it still names this terminal) and its lock file.
   ~SimulatorLink();
   SimulatorLink(const SimulatorLink&) = delete;

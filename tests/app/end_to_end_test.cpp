@@ -18,8 +18,8 @@ namespace {
 class EndToEnd : public WindowTest {
  protected:
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(sim.start(error)) << error;
+    const auto started = sim.start();
+    ASSERT_TRUE(started) << started.error().message;
   }
 
   sim::Simulator sim;

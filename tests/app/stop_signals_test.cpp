@@ -26,8 +26,8 @@ TEST_F(StopSignals, SigtermCutsAnUploadShortAndLeavesThePortAsFound) {
   sim::SimOptions options;
   options.dropAnswerTo = 5;  // page 4 is never acknowledged: the upload runs on
   sim::Simulator sim(options);
-  std::string error;
-  ASSERT_TRUE(sim.start(error)) << error;
+  const auto started = sim.start();
+  ASSERT_TRUE(started) << started.error().message;
   const int line = test::openWithForeignSettings(sim.slavePath());
   ASSERT_GE(line, 0);
   openPort(sim);

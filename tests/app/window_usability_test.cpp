@@ -280,9 +280,8 @@ TEST_F(Usability, PortListSaysWhatEachNameMeansAndFindsANewDeviceWhenItOpens) {
   const zorbel::test::EnvGuard runtimeDir("XDG_RUNTIME_DIR", runtime.path().toStdString());
   startSim();
   const QString link = runtime.filePath("zorbel-sim");
-  std::string error;
-  const auto published = link::SimulatorLink::publish(link.toStdString(), sim_->slavePath(), error);
-  ASSERT_TRUE(published) << error;
+  const auto published = link::SimulatorLink::publish(link.toStdString(), sim_->slavePath());
+  ASSERT_TRUE(published) << published.error().message;
   mainWindow().show();
   EXPECT_EQ(portBox()->findData(link), -1);
   portBox()->showPopup();

@@ -163,8 +163,8 @@ TEST(FileFaults, AFirmwareFileThatVanishesAfterItWasChosenChangesNothing) {
 
   // Through zorbelctl: the message, and not one byte to the device.
   sim::Simulator sim;
-  std::string error;
-  ASSERT_TRUE(sim.start(error)) << error;
+  const auto started = sim.start();
+  ASSERT_TRUE(started) << started.error().message;
   fs::remove_all(chosen);
   const ProgramRun run = zorbelctl({"upload", sim.slavePath(), chosen}, dir);
   EXPECT_EQ(run.status, 4);
@@ -182,8 +182,8 @@ TEST(FileFaults, InputsThatAreNotPlainFilesAreRefusedNotReadForEver) {
   fs::create_directory(dir.path("folder"));
   const std::string tooLong = dir.write("long.img", std::string(4096, '\0'));
   sim::Simulator sim;
-  std::string error;
-  ASSERT_TRUE(sim.start(error)) << error;
+  const auto started = sim.start();
+  ASSERT_TRUE(started) << started.error().message;
   const std::string out = dir.write("out.ruf", std::string("old"));
   // A named pipe nobody writes to would hold a blocking open for ever.
   const std::string pipe = dir.path("pipe");

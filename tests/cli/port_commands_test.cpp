@@ -16,8 +16,8 @@ namespace {
 
 TEST(PortCommands, PortsReportsAGivenPseudoTerminalAndAMissingPath) {
   sim::Simulator sim;
-  std::string error;
-  ASSERT_TRUE(sim.start(error)) << error;
+  const auto started = sim.start();
+  ASSERT_TRUE(started) << started.error().message;
   const auto run = test::runZorbelctl({"ports", sim.slavePath(), "/dev/ttyUSB-none"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, sim.slavePath() + "\tpseudo-terminal\tready\n/dev/ttyUSB-none\t\tmissing\n");
@@ -27,8 +27,8 @@ TEST(PortCommands, PortsReportsAGivenPseudoTerminalAndAMissingPath) {
 TEST(PortCommands, APortThePermissionsRefuseIsDiagnosedWithTheGroupFix) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to run zorbelctl as an unprivileged user";
   sim::Simulator sim;
-  std::string error;
-  ASSERT_TRUE(sim.start(error)) << error;
+  const auto started = sim.start();
+  ASSERT_TRUE(started) << started.error().message;
   const auto run = test::runProgram({"setpriv", "--reuid=nobody", "--regid=nogroup",
                                      "--clear-groups", ZORBELCTL_PATH, "read", sim.slavePath()});
   EXPECT_EQ(run.status, 4) << run.err;
@@ -68,8 +68,8 @@ class SilentLine {
 TEST(PortCommands, FindNamesThePortWhereTheDeviceAnswers) {
   SilentLine silent;
   sim::Simulator sim;
-  std::string error;
-  ASSERT_TRUE(sim.start(error)) << error;
+  const auto started = sim.start();
+  ASSERT_TRUE(started) << started.error().message;
   const auto run = test::runZorbelctl({"find", silent.path(), sim.slavePath()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, sim.slavePath() + "\n");
@@ -79,8 +79,8 @@ TEST(PortCommands, FindNamesThePortWhereTheDeviceAnswers) {
 TEST(PortCommands, FindLeavesAPortAnotherProgramHoldsAlone) {
   SilentLine silent;
   sim::Simulator sim;
-  std::string error;
-  ASSERT_TRUE(sim.start(error)) << error;
+  const auto started = sim.start();
+  ASSERT_TRUE(started) << started.error().message;
   DeviceLink holder;
   ASSERT_TRUE(holder.open(sim.slavePath()).ok());
   const auto run = test::runZorbelctl({"find", silent.path(), sim.slavePath()});

@@ -334,8 +334,8 @@ TEST_F(LinkTest, ClosePortFreesThePortForAnotherProgram) {
 TEST_F(LinkTest, OpenPortWhileOpenSwitchesToTheNewPort) {
   startSim();
   sim::Simulator second;
-  std::string error;
-  ASSERT_TRUE(second.start(error)) << error;
+  const auto started = second.start();
+  ASSERT_TRUE(started) << started.error().message;
   makeLink();
   openSim();
   ASSERT_TRUE(link->open(second.slavePath()).ok());
@@ -375,8 +375,8 @@ TEST_F(LinkTest, AHangUpMidTransferIsReportedOnceAndTheWorkerEnds) {
   EXPECT_EQ(rec.lines().size(), 10u);
   // The link opens again when there is a device.
   sim::Simulator next;
-  std::string error;
-  ASSERT_TRUE(next.start(error));
+  const auto started = next.start();
+  ASSERT_TRUE(started) << started.error().message;
   EXPECT_TRUE(link->open(next.slavePath()).ok());
 }
 
@@ -498,11 +498,11 @@ TEST(PortNames, TheSimulatorIsOfferedOnlyWhileALivingSimulatorHoldsItsLink) {
   EXPECT_FALSE(offered(simLink));
 
   sim::Simulator sim;
-  std::string error;
-  ASSERT_TRUE(sim.start(error)) << error;
+  const auto started = sim.start();
+  ASSERT_TRUE(started) << started.error().message;
   {
-    auto published = SimulatorLink::publish(simLink, sim.slavePath(), error);
-    ASSERT_TRUE(published) << error;
+    auto published = SimulatorLink::publish(simLink, sim.slavePath());
+    ASSERT_TRUE(published) << published.error().message;
     EXPECT_EQ(DeviceLink::portNames().back(), simLink);
     EXPECT_EQ(zorbel::test::readFile(SimulatorLink::lockPath(simLink)),
               std::to_string(::getpid()) + "\n");
@@ -510,8 +510,10 @@ TEST(PortNames, TheSimulatorIsOfferedOnlyWhileALivingSimulatorHoldsItsLink) {
     EXPECT_TRUE(link.open(simLink).ok());
     link.stopAndJoin();
     // A second simulator does not take over a link a living one holds.
-    EXPECT_FALSE(SimulatorLink::publish(simLink, "/dev/null", error));
-    EXPECT_NE(error.find("held by another running simulator"), std::string::npos) << error;
+    const auto second = SimulatorLink::publish(simLink, "/dev/null");
+    ASSERT_FALSE(second);
+    EXPECT_NE(second.error().message.find("held by another running simulator"), std::string::npos)
+        << second.error().message;
   }
   EXPECT_FALSE(offered(simLink));
 

@@ -15,8 +15,8 @@ namespace zorbel::test {
 // A simulator serving on its own pseudo-terminal; one that cannot start fails the test.
 inline std::unique_ptr<sim::Simulator> startSimulator(sim::SimOptions options = {}) {
   auto simulator = std::make_unique<sim::Simulator>(std::move(options));
-  std::string error;
-  EXPECT_TRUE(simulator->start(error)) << error;
+  const Result<void> started = simulator->start();
+  EXPECT_TRUE(started) << started.error().message;
   return simulator;
 }
 

@@ -190,13 +190,13 @@ sigset_t blockStopSignals() {
 std::unique_ptr<zorbel::link::SimulatorLink> publishLink(const std::string& link,
                                                          const std::string& terminal) {
   if (link.empty()) return nullptr;
-  std::string error;
-  auto published = zorbel::link::SimulatorLink::publish(link, terminal, error);
-  if (published)
-    std::cerr << "zorbel-sim: " << link << " -> " << terminal << "\n";
-  else
-    std::cerr << "zorbel-sim: " << error << "\n";
-  return published;
+  auto published = zorbel::link::SimulatorLink::publish(link, terminal);
+  if (!published) {
+    std::cerr << "zorbel-sim: " << published.error().message << "\n";
+    return nullptr;
+  }
+  std::cerr << "zorbel-sim: " << link << " -> " << terminal << "\n";
+  return std::move(published.value());
 }
 
 // Serves until a stop signal comes or the line is hung up.
@@ -218,9 +218,8 @@ int main(int argc, char** argv) {
   const sigset_t signals = blockStopSignals();
   zorbel::sim::Simulator sim(line.options);
   sim.setVerbose(line.verbose);
-  std::string error;
-  if (!sim.start(error)) {
-    std::cerr << "zorbel-sim: " << error << "\n";
+  if (const zorbel::Result<void> started = sim.start(); !started) {
+    std::cerr << "zorbel-sim: " << started.error().message << "\n";
     return 1;
   }
   const auto published = publishLink(line.link, sim.slavePath());

@@ -154,26 +154,25 @@ Simulator::Simulator(SimOptions options) : impl_(std::make_unique<Impl>(std::mov
 
 Simulator::~Simulator() { stop(); }
 
-bool Simulator::start(std::string& error) {
+Result<void> Simulator::start() {
   Impl& s = *impl_;
   if (s.thread.joinable() || s.hungUp.load()) {
-    error = "the simulator has run already";
-    return false;
+    return makeError(ErrorKind::CannotRead, "the simulator has run already");
   }
   if (!s.options.eepromFile.empty() && ::access(s.options.eepromFile.c_str(), F_OK) == 0) {
     const auto read = readWholeFile(s.options.eepromFile, settings::kImageSize);
     if (!read || read.value().size() != settings::kImageSize) {
-      error = s.options.eepromFile + ": " +
-              (read.ok() || read.error().kind == ErrorKind::TooLong
-                   ? "not a 2048-byte configuration memory"
-                   : read.error().reason);
-      return false;
+      return makeError(ErrorKind::CannotRead,
+                       s.options.eepromFile + ": " +
+                           (read.ok() || read.error().kind == ErrorKind::TooLong
+                                ? "not a 2048-byte configuration memory"
+                                : read.error().reason));
     }
     std::copy(read.value().begin(), read.value().end(), s.eeprom.begin());
   }
   if (::openpty(&s.master, &s.slave, nullptr, nullptr, nullptr) != 0) {
-    error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
-    return false;
+    return makeError(ErrorKind::CannotRead,
+                     std::string("cannot open a pseudo-terminal: ") + std::strerror(errno));
   }
   ::fcntl(s.master, F_SETFD, FD_CLOEXEC);
   ::fcntl(s.slave, F_SETFD, FD_CLOEXEC);
@@ -186,7 +185,7 @@ bool Simulator::start(std::string& error) {
   s.slavePath = ::ptsname(s.master);
   s.stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   s.thread = std::thread([&s] { s.serve(); });
-  return true;
+  return {};
 }
 
 void Simulator::stop() {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "settings/image.h"
 
 namespace zorbel::sim {
@@ -65,8 +66,9 @@ class Simulator {
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;
 
-  // Opens the pseudo-terminal (and loads the eeprom file) and starts serving.
-  bool start(std::string& error);
+  // Opens the pseudo-terminal (and loads the eeprom file) and starts serving;
+  // a CannotRead error whose message says why it could not.
+  Result<void> start();
   // Stops serving, writes the files, closes the pseudo-terminal.
   void stop();
 
