@@ -24,7 +24,7 @@ void errorExit(j_common_ptr info) {
 
 }  // namespace
 
-QImage decodeJpeg(const QByteArray& data, QString* error) {
+Result<QImage> decodeJpeg(const QByteArray& data) {
   // Everything with a destructor is made before setjmp, so the jump skips none.
   QImage image;
   jpeg_decompress_struct info{};
@@ -33,8 +33,7 @@ QImage decodeJpeg(const QByteArray& data, QString* error) {
   err.base.error_exit = errorExit;
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&info);
-    if (error != nullptr) *error = QString::fromLocal8Bit(err.message);
-    return QImage();
+    return makeError(ErrorKind::CannotRead, err.message);
   }
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.constData()),

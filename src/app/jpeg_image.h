@@ -2,11 +2,12 @@
 // JPEG decoding with libjpeg (the splash pictures).
 #include <QByteArray>
 #include <QImage>
-#include <QString>
+
+#include "common/result.h"
 
 namespace zorbel::app {
 
-// The decoded picture, or a null image with `error` set for data libjpeg refuses.
-QImage decodeJpeg(const QByteArray& data, QString* error = nullptr);
+// The decoded picture, or for data libjpeg refuses a CannotRead error with its message.
+Result<QImage> decodeJpeg(const QByteArray& data);
 
 }  // namespace zorbel::app

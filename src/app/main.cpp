@@ -70,11 +70,11 @@ int main(int argc, char** argv) {
     splash.reset();
 
     if (!screenshots.isEmpty()) {
-      QString error;
-      const QStringList files = zorbel::app::writeScreenshots(windows, screenshots, &error);
-      for (const QString& file : files) std::printf("%s\n", qPrintable(file));
-      if (!error.isEmpty()) std::fprintf(stderr, "zorbel-configurator: %s\n", qPrintable(error));
-      return error.isEmpty() ? 0 : 1;
+      const zorbel::Result<void> written = zorbel::app::writeScreenshots(
+          windows, screenshots, [](const QString& file) { std::printf("%s\n", qPrintable(file)); });
+      if (written) return 0;
+      std::fprintf(stderr, "zorbel-configurator: %s\n", written.error().message.c_str());
+      return 1;
     }
     const zorbel::app::QuitOnStopSignals quitOnSignals(*windows.mainWindow);
     if (options.isSet("port")) windows.mainWindow->selectPort(options.value("port"));

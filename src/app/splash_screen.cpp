@@ -13,7 +13,9 @@ SplashScreen::SplashScreen()
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName(names::kSplashScreen);
   QFile file(":/splash/splash.jpg");
-  if (file.open(QIODevice::ReadOnly)) picture_ = decodeJpeg(file.readAll());
+  if (file.open(QIODevice::ReadOnly)) {
+    if (Result<QImage> decoded = decodeJpeg(file.readAll())) picture_ = std::move(decoded.value());
+  }
   setFixedSize(254, 254);
   if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }

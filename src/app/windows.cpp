@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTabWidget>
 
 #include "object_names.h"
@@ -22,60 +23,58 @@ Windows::~Windows() { main_.reset(); }
 
 namespace {
 
-bool save(QWidget& widget, const QString& path, QStringList& written, QString* error) {
+Error cannotWrite(const QString& what) {
+  return makeError(ErrorKind::CannotWrite, QFile::encodeName(what).toStdString());
+}
+
+Result<void> save(QWidget& widget, const QString& path, const ScreenshotWritten& written) {
   QApplication::processEvents();
-  if (!widget.grab().save(path, "PNG")) {
-    if (error != nullptr) *error = "cannot write " + path;
-    return false;
-  }
-  written << path;
-  return true;
+  if (!widget.grab().save(path, "PNG")) return cannotWrite("cannot write " + path);
+  written(path);
+  return {};
 }
 
 // Every visible page of a page control, the nested ones through `nested`.
-bool savePages(QTabWidget* tabs, QWidget& window, const QString& prefix, QStringList& written,
-               QString* error) {
+Result<void> savePages(QTabWidget* tabs, QWidget& window, const QString& prefix,
+                       const ScreenshotWritten& written) {
   const int active = tabs->currentIndex();
   for (int i = 0; i < tabs->count(); ++i) {
     if (!tabs->isTabVisible(i)) continue;
     tabs->setCurrentIndex(i);
     QWidget* page = tabs->widget(i);
     const QString name = prefix + "_" + page->objectName();
-    if (auto* inner = page->findChild<QTabWidget*>()) {
-      if (!savePages(inner, window, name, written, error)) return false;
-    } else if (!save(window, name + ".png", written, error)) {
-      return false;
-    }
+    auto* inner = page->findChild<QTabWidget*>();
+    const Result<void> saved = inner != nullptr ? savePages(inner, window, name, written)
+                                                : save(window, name + ".png", written);
+    if (!saved) return saved;
   }
   tabs->setCurrentIndex(active);
-  return true;
+  return {};
 }
 
 }  // namespace
 
-QStringList writeScreenshots(Windows& windows, const QString& folder, QString* error) {
-  QStringList written;
-  if (!QDir().mkpath(folder)) {
-    if (error != nullptr) *error = "cannot create " + folder;
-    return written;
-  }
+Result<void> writeScreenshots(Windows& windows, const QString& folder,
+                              const ScreenshotWritten& written) {
+  if (!QDir().mkpath(folder)) return cannotWrite("cannot create " + folder);
   const QDir dir(folder);
   windows.mainWindow->show();
   auto* tabs = windows.mainWindow->findChild<QTabWidget*>(names::kSettingsTabs);
-  if (!savePages(tabs, *windows.mainWindow, dir.filePath(names::kMainWindow), written, error))
-    return written;
+  if (Result<void> saved =
+          savePages(tabs, *windows.mainWindow, dir.filePath(names::kMainWindow), written);
+      !saved)
+    return saved;
   for (QDialog* form : {static_cast<QDialog*>(windows.specialStringsWindow),
                         static_cast<QDialog*>(windows.remoteUpdateHelpWindow),
                         static_cast<QDialog*>(windows.filterWindow)}) {
     form->show();
-    const bool ok = save(*form, dir.filePath(form->objectName() + ".png"), written, error);
+    const Result<void> saved = save(*form, dir.filePath(form->objectName() + ".png"), written);
     form->hide();
-    if (!ok) return written;
+    if (!saved) return saved;
   }
   SplashScreen splash;
   splash.show();
-  save(splash, dir.filePath(QString(names::kSplashScreen) + ".png"), written, error);
-  return written;
+  return save(splash, dir.filePath(QString(names::kSplashScreen) + ".png"), written);
 }
 
 }  // namespace zorbel::app

@@ -252,9 +252,10 @@ TEST_F(StartUp, AuxiliaryWindowsStartHiddenWithTheirContent) {
 
 TEST_F(StartUp, ScreenshotOptionWritesEveryPageAndWindow) {
   QTemporaryDir dir;
-  QString error;
-  const QStringList files = writeScreenshots(*windows, dir.path(), &error);
-  EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+  QStringList files;
+  const Result<void> written =
+      writeScreenshots(*windows, dir.path(), [&](const QString& file) { files << file; });
+  EXPECT_TRUE(written) << written.error().message;
   // Eleven visible main pages (the telemetry tab by its four visible pages), three windows, the
   // splash.
   EXPECT_EQ(files.size(), 10 + 4 + 3 + 1);
