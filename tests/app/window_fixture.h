@@ -32,7 +32,12 @@ class WindowTest : public ::testing::Test {
 
   // The warnings before a write are off, so that a test writes the settings
   // it means to; the tests of that dialog turn them on.
-  WindowTest() { checkBeforeWrite(false); }
+  // The backup before a write is off too: a blank simulated device has no
+  // configuration to back up. The backup tests turn it on.
+  WindowTest() {
+    checkBeforeWrite(false);
+    control<QAction>(names::kBackUpBeforeWriteAction)->setChecked(false);
+  }
   void checkBeforeWrite(bool on);
 
   MainWindow& mainWindow() { return *windows->mainWindow; }
