@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <algorithm>
 
 #include "simulator.h"
+#include "support/env_guard.h"
 #include "window_fixture.h"
 
 namespace zorbel::app::test_support {
@@ -19,7 +21,12 @@ QByteArray bytesOf(const settings::Image& image) {
   return {reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size())};
 }
 
-class WindowBackups : public WindowTest {};
+// The backups of this test only, apart from those the other tests' reads keep.
+class WindowBackups : public WindowTest {
+ protected:
+  QTemporaryDir data;
+  zorbel::test::EnvGuard dataHome{"XDG_DATA_HOME", data.path().toStdString()};
+};
 
 TEST_F(WindowBackups, AWriteKeepsWhatTheDeviceHeldFirstAndABackupLoadsBackAsOneStep) {
   sim::Simulator& sim = startSim();  // blank: its image fails the image sum

@@ -13,10 +13,6 @@
 namespace zorbel::app::test_support {
 namespace {
 
-const QString kLoseEdits =
-    "The settings have changes that are neither saved in a file nor written to the device.\n"
-    "Do you want to save them first?";
-
 class FileCommands : public WindowTest {
  protected:
   QTemporaryDir dir;
@@ -52,7 +48,7 @@ TEST_F(FileCommands, SaveThenReadRestoresAChangedWindow) {
   windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->setText("");
   check("Ntp_enable")->click();
 
-  dialogs.expectChoice(kLoseEdits, "Discard");
+  discardEdits();
   dialogs.expectFile(names::kConfigOpenDialog, path("mine.cfg"));
   trigger(names::kReadFromFileAction);
   EXPECT_TRUE(dialogs.messages.empty());
@@ -73,7 +69,7 @@ TEST_F(FileCommands, SaveThenReadRestoresAChangedWindow) {
 TEST_F(FileCommands, ReadingAMissingFileChangesNothingAndALongTextIsShownWhole) {
   type("Txdelay", "999");
   check("Uploadpctime")->click();  // clock edits enabled
-  dialogs.expectChoice(kLoseEdits, "Discard");
+  discardEdits();
   dialogs.expectFile(names::kConfigOpenDialog, path("none.cfg"));
   dialogs.expectMessage("Unable to read from " + path("none.cfg"), "Zorbel Configurator");
   trigger(names::kReadFromFileAction);
@@ -86,7 +82,7 @@ TEST_F(FileCommands, ReadingAMissingFileChangesNothingAndALongTextIsShownWhole) 
       "[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=ABCDEFGHIJ\r\n[RTC]\r\nUploadpctime="
       "1\r\n");
   f.close();
-  dialogs.expectChoice(kLoseEdits, "Discard");
+  discardEdits();
   dialogs.expectFile(names::kConfigOpenDialog, path("long.cfg"));
   trigger(names::kReadFromFileAction);
   EXPECT_EQ(text("Callsign"), "ABCDEFGHIJ");

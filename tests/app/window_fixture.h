@@ -61,6 +61,14 @@ class WindowTest : public ::testing::Test {
   QLabel* statusLine() { return control<QLabel>(names::kStatusLine); }
   QMenu* remoteUpdateMenu() { return control<QMenu>(names::kRemoteUpdateMenu); }
 
+  // Read config, Read from file and closing ask before they replace edits
+  // that neither a file nor the device holds; the next such question is
+  // answered "Discard".
+  static inline const QString kLoseEdits =
+      "The settings have changes that are neither saved in a file nor written to the device.\n"
+      "Do you want to save them first?";
+  void discardEdits() { dialogs.expectChoice(kLoseEdits, "Discard"); }
+
   // What a user does: replace an edit's text by typing, press a button, pick a menu item.
   void type(const QString& name, const QString& value);
   void click(const QString& button) { control<QPushButton>(button)->click(); }
