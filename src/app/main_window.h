@@ -172,6 +172,8 @@ class MainWindow : public QMainWindow {
   bool mayDiscardEdits(const QString& command, const QString& consequence);
   bool mayClose();
   void recordStep(const QString& text);
+  QString stepName(std::size_t setting) const;
+  void amendStep();
   void keptInFile(const QString& path);
   void keptOnDevice(const settings::SettingsModel& state);
   void writeFinished();

@@ -165,7 +165,6 @@ void MainWindow::showHistory() {
               QString::fromLocal8Bit(image.error().reason));
     return;
   }
-  binder_.toModel();
   // The backup's settings: the window's with the image decoded over them.
   settings::SettingsModel held = model_;
   const Result<void> decoded = settings::decodeSettings(image.value(), held);
@@ -185,8 +184,7 @@ void MainWindow::showHistory() {
     if (compare.chosen()) goToSetting(*compare.chosen());
     return;
   }
-  model_ = held;
-  binder_.toWidgets();
+  binder_.showModel(held);
   recordStep("Load backup " + name);
   appendLog(("Configuration loaded from backup " + name + ".").toStdString());
   setStatus("Configuration loaded from backup " + name + "; Write config sends it to the device");

@@ -145,16 +145,19 @@ void MainWindow::showRemoteUpdateHelp() { dialogs_.showModal(*remoteUpdateHelpWi
 void MainWindow::uploadPcTimeClicked() {
   model_.enableClockEditsUnlessPcTime();
   binder_.toWidgets();
+  amendStep();
 }
 
 void MainWindow::restoreAnalogDefaults(int channel) {
   model_.analogChannelDefaults(channel);
   binder_.toWidgets();
+  recordStep("Default parameters");
 }
 
 void MainWindow::restoreDigitalDefaults(int channel) {
   model_.digitalChannelDefaults(channel);
   binder_.toWidgets();
+  recordStep("Default parameters");
 }
 
 // ---- Menus ------------------------------------------------------------------

@@ -64,8 +64,7 @@ void MainWindow::setUpEdits() {
   history_ = new SettingsHistory(
       model_,
       [this](const settings::SettingsModel& state) {
-        model_ = state;
-        binder_.toWidgets();
+        binder_.showModel(state);
         updateTitle();
       },
       this);
@@ -89,20 +88,15 @@ void MainWindow::setUpEdits() {
   connect(revert, &QAction::triggered, this,
           [this] { runCommand([this] { revertToDeviceValues(); }); });
 
-  auto* keys = new WindowUndoKeys(this);
-  const auto edited = [this] {
-    binder_.toModel();
+  // Every change a user makes in a settings control is a step; a box's own
+  // undo keys give way to the window's.
+  connect(&binder_, &SettingsBinder::settingEdited, this, [this](std::size_t setting) {
+    history_->edited(setting, stepName(setting));
     updateTitle();
-  };
+  });
+  auto* keys = new WindowUndoKeys(this);
   for (const settings::Setting& s : settings::allSettings()) {
-    if (auto* box = binder_.control<QLineEdit>(s.name)) {
-      box->installEventFilter(keys);
-      connect(box, &QLineEdit::textEdited, this, edited);
-    } else if (auto* list = binder_.control<QComboBox>(s.name)) {
-      connect(list, &QComboBox::activated, this, edited);
-    } else if (auto* check = binder_.control<QCheckBox>(s.name)) {
-      connect(check, &QCheckBox::clicked, this, edited);
-    }
+    if (auto* box = binder_.control<QLineEdit>(s.name)) box->installEventFilter(keys);
   }
   updateTitle();
 }
@@ -122,8 +116,27 @@ void MainWindow::recordStep(const QString& text) {
   updateTitle();
 }
 
+// What a control's own change is called in the Edit menu: "Undo Typing in TX delay".
+QString MainWindow::stepName(std::size_t setting) const {
+  const QString caption = settingCaption(setting);
+  switch (settings::allSettings()[setting].kind) {
+    case settings::ControlKind::Edit:
+      return "Typing in " + caption;
+    case settings::ControlKind::Combo:
+      return "Choice of " + caption;
+    case settings::ControlKind::Check:
+      return "Click on " + caption;
+  }
+  return caption;
+}
+
+// A check box's click behaviour belongs to the click's own step.
+void MainWindow::amendStep() {
+  history_->amendLast();
+  updateTitle();
+}
+
 void MainWindow::keptInFile(const QString& path) {
-  binder_.toModel();
   kept_->keptInFile(model_, path);
   updateTitle();
 }
@@ -144,7 +157,6 @@ void MainWindow::writeFinished() {
 // Closing the window, "Read config" and "Read from file" would lose edits
 // neither a file nor the device holds: the user may save them first.
 bool MainWindow::mayDiscardEdits(const QString& command, const QString& consequence) {
-  binder_.toModel();
   if (!kept_->holdsUnkeptEdits(model_)) return true;
   Choice choice;
   choice.title = command;
@@ -188,13 +200,11 @@ void MainWindow::reportFileRead(const QString& path, const cfgfile::ImportReport
 
 void MainWindow::revertToDeviceValues() {
   if (!kept_->device()) return;
-  binder_.toModel();
   // The clock stays as it is: a read never sets it.
   settings::SettingsModel device = *kept_->device();
   for (const char* name : {"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin"})
     (void)device.setText(name, model_.text(name));
-  model_ = device;
-  binder_.toWidgets();
+  binder_.showModel(device);
   recordStep("Revert to device values");
   setStatus("Settings reverted to the device's values");
 }

@@ -92,11 +92,13 @@ TEST_F(EditsWindow, ReadConfigAsksUnlessTheDeviceHoldsTheEdits) {
 
 TEST_F(EditsWindow, ReadFromFileSaysWhatItDidAndIsUndoneAndRedoneAsOneStep) {
   writeFile("station.cfg",
-            "[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=SP9XYZ\r\nTXdelay=abc\r\n"
-            "Ssid=3\r\n");
+            "[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=SP9XYZ\r\nTXdelay=abc\r\n");
   mainWindow().show();
   mainWindow().activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow()));
+  type("Txdelay", "400");
+  type("Callsign", "SP5ABC");
+  discardEdits();
   dialogs.expectFile(names::kConfigOpenDialog, path("station.cfg"));
   trigger(names::kReadFromFileAction);
   EXPECT_EQ(log(), QStringList({"Configuration read from station.cfg.",
@@ -105,19 +107,27 @@ TEST_F(EditsWindow, ReadFromFileSaysWhatItDidAndIsUndoneAndRedoneAsOneStep) {
             "Configuration read from station.cfg; 1 value could not be read, see the log");
   EXPECT_EQ(title(), kCaption + QString::fromUtf8(" \u2014 station.cfg"));
   EXPECT_EQ(text("Callsign"), "SP9XYZ");
-  EXPECT_EQ(control<QAction>(names::kUndoAction)->text(), "&Undo Read from file");
+  EXPECT_EQ(text("Txdelay"), "250");
 
-  // Ctrl+Z in a box undoes the window's last step, every setting it set.
+  // Ctrl+Z in a box undoes the window's last step, every setting it set,
+  // not the box's own typing.
   QLineEdit* callsign = edit("Callsign");
   callsign->setFocus();
   QTest::keyClick(callsign, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(text("Callsign"), "NOCALL");
-  EXPECT_EQ(text("Ssid"), "0");
+  EXPECT_EQ(text("Callsign"), "SP5ABC");
+  EXPECT_EQ(text("Txdelay"), "400");
   EXPECT_EQ(title(), kCaption + QString::fromUtf8(" \u2014 station.cfg*"));
   QTest::keyClick(callsign, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(text("Callsign"), "SP9XYZ");
-  EXPECT_EQ(text("Ssid"), "3");
+  EXPECT_EQ(text("Txdelay"), "250");
   EXPECT_EQ(title(), kCaption + QString::fromUtf8(" \u2014 station.cfg"));
+
+  // Before it, the typing: one step per box.
+  trigger(names::kUndoAction);
+  trigger(names::kUndoAction);
+  EXPECT_EQ(text("Callsign"), "NOCALL");
+  EXPECT_EQ(text("Txdelay"), "400");
+  EXPECT_EQ(control<QAction>(names::kUndoAction)->text(), "&Undo Typing in TX delay [ms]");
 }
 
 }  // namespace
