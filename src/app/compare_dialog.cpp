@@ -10,23 +10,18 @@
 
 namespace zorbel::app {
 
-CompareDialog::CompareDialog(const std::vector<ComparedSetting>& differences, QWidget* parent,
-                             const QString& other)
+CompareDialog::CompareDialog(const std::vector<ComparedSetting>& differences, QWidget* parent)
     : QDialog(parent) {
   setObjectName(names::kCompareDialog);
-  setWindowTitle("Compare with " + other);
+  setWindowTitle("Compare with device");
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(
-      new QLabel(differences.size() == 1
-                     ? QString("1 setting differs between the window and the %1:").arg(other)
-                     : QString("%1 settings differ between the window and the %2:")
-                           .arg(differences.size())
-                           .arg(other)));
+  layout->addWidget(new QLabel(
+      differences.size() == 1 ? QString("1 setting differs between the window and the device:")
+                              : QString("%1 settings differ between the window and the device:")
+                                    .arg(differences.size())));
   auto* table = new QTableWidget(static_cast<int>(differences.size()), 3);
   table->setObjectName(names::kComparedSettings);
-  QString column = other.section(' ', 0, 0);
-  if (!column.isEmpty()) column[0] = column[0].toUpper();
-  table->setHorizontalHeaderLabels({"Setting", "Window", column});
+  table->setHorizontalHeaderLabels({"Setting", "Window", "Device"});
   table->verticalHeader()->hide();
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);

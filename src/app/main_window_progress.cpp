@@ -145,7 +145,6 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
                     .toStdString());
     if (verifyPending_) comparisonStatus_ = "Writing configuration: verify failed";
     verifyPending_ = comparePending_ = false;
-    if (writeAfterBackup_) backupReadFailed(end);
   }
   if (kind == link::TransferKind::ConfigurationRead && !comparisonStatus_.isEmpty()) {
     setStatus(comparisonStatus_);
@@ -154,7 +153,7 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
     setStatus(transferName(kind) + ": " + how);
   }
   if (kind == link::TransferKind::ConfigurationWrite && end == link::TransferEnd::Finished)
-    writeFinished();
+    startVerify();
 }
 
 void MainWindow::stopBySignal() {
@@ -172,10 +171,6 @@ void MainWindow::stopBySignal() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!mayClose()) {
-    event->ignore();
-    return;
-  }
   // The worker reports to this window: it must be gone before the window is.
   link_->device().stopAndJoin();
   QMainWindow::closeEvent(event);
