@@ -10,18 +10,23 @@
 
 namespace zorbel::app {
 
-CompareDialog::CompareDialog(const std::vector<ComparedSetting>& differences, QWidget* parent)
+CompareDialog::CompareDialog(const std::vector<ComparedSetting>& differences, QWidget* parent,
+                             const QString& other)
     : QDialog(parent) {
   setObjectName(names::kCompareDialog);
-  setWindowTitle("Compare with device");
+  setWindowTitle("Compare with " + other);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(
-      differences.size() == 1 ? QString("1 setting differs between the window and the device:")
-                              : QString("%1 settings differ between the window and the device:")
-                                    .arg(differences.size())));
+  layout->addWidget(
+      new QLabel(differences.size() == 1
+                     ? QString("1 setting differs between the window and the %1:").arg(other)
+                     : QString("%1 settings differ between the window and the %2:")
+                           .arg(differences.size())
+                           .arg(other)));
   auto* table = new QTableWidget(static_cast<int>(differences.size()), 3);
   table->setObjectName(names::kComparedSettings);
-  table->setHorizontalHeaderLabels({"Setting", "Window", "Device"});
+  QString column = other.section(' ', 0, 0);
+  if (!column.isEmpty()) column[0] = column[0].toUpper();
+  table->setHorizontalHeaderLabels({"Setting", "Window", column});
   table->verticalHeader()->hide();
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -23,6 +23,7 @@
 
 #include "aprs_object_names.h"
 #include "common/version.h"
+#include "kept_settings.h"
 #include "keyboard_access.h"
 #include "latin1.h"
 #include "link_adapter.h"
@@ -151,6 +152,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
                                false);
   telemetryTabs->setCurrentIndex(0);
   setWindowTitle(QString("ZORBEL Configurator %1").arg(kProgramVersion));
+  setUpEdits();
   settingsTabs_->setTabVisible(settingsTabs_->indexOf(findChild<QWidget*>("webServerPage")), false);
   remoteUpdateMenu_->menuAction()->setVisible(false);
 
@@ -258,7 +260,7 @@ QWidget* MainWindow::buildConnectionGroup() {
 }
 
 // Letters the menu bar and the connection group use; the pages' mnemonics keep clear of them.
-constexpr const char* kWindowMnemonics = "CMDOLRWUP";
+constexpr const char* kWindowMnemonics = "CEMDOLRWUP";
 
 void MainWindow::setUpKeyboardAccess() {
   for (int i = 0; i < settingsTabs_->count(); ++i) {
@@ -314,6 +316,7 @@ void MainWindow::buildMenus() {
     programSettings().sync();  // on disk now, whatever becomes of the program
   });
   addCheckBeforeWriteAction(device);
+  addBackupActions(device);
   remoteUpdateMenu_ = menuBar()->addMenu("Re&mote update");
   remoteUpdateMenu_->setObjectName(names::kRemoteUpdateMenu);
   addAction(remoteUpdateMenu_, names::kRemoteUpdateHelpAction, "R&EADME!");

@@ -15,6 +15,8 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "dialog_folder.h"
 #include "settings/image.h"
@@ -36,13 +38,19 @@ enum class TransferKind;
 enum class TransferEnd;
 enum class PortState;
 }  // namespace zorbel::link
+namespace zorbel::cfgfile {
+struct ImportReport;
+}
 namespace zorbel::update {
 class FirmwarePages;
 }
 
 namespace zorbel::app {
 
+struct ComparedSetting;
+class KeptSettings;
 class LinkAdapter;
+class SettingsHistory;
 class PortComboBox;
 
 inline constexpr const char* kApplicationTitle = "Zorbel Configurator";
@@ -102,6 +110,10 @@ class MainWindow : public QMainWindow {
   // The program ends after it; nothing is asked.
   void stopBySignal();
   void setPosition();  // "Set position…" beside the position boxes
+  // Device > History…: the backups, to compare with the window or load into it.
+  void showHistory();
+  // Device > Revert to device values: the settings last read or written.
+  void revertToDeviceValues();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -153,6 +165,28 @@ class MainWindow : public QMainWindow {
   void addCheckBeforeWriteAction(QMenu* device);
   bool confirmPreWrite();
   void showAprsAids(const settings::SettingsModel& shown);
+  // main_window_edits.cpp: where the settings are kept, the title, the
+  // question before edits are lost, undo and redo
+  void setUpEdits();
+  void updateTitle();
+  bool mayDiscardEdits(const QString& command, const QString& consequence);
+  bool mayClose();
+  void recordStep(const QString& text);
+  QString stepName(std::size_t setting) const;
+  void amendStep();
+  void keptInFile(const QString& path);
+  void keptOnDevice(const settings::SettingsModel& state);
+  void writeFinished();
+  void reportFileRead(const QString& path, const cfgfile::ImportReport& report);
+  // main_window_backups.cpp: backups before a write and of every read
+  void addBackupActions(QMenu* device);
+  void startWrite();
+  QString keepBackup(const settings::Image& image);
+  void keepReadBackup(const settings::Image& image);
+  void backedUp(const settings::Image& image);
+  void backupReadFailed(link::TransferEnd end);
+  void askWriteWithoutBackup(const QString& reason, const settings::Image& toWrite);
+  std::vector<ComparedSetting> comparedRows(const settings::SettingsModel& other) const;
 
   UserDialogs& dialogs_;
   settings::SettingsModel model_;
@@ -200,6 +234,16 @@ class MainWindow : public QMainWindow {
   bool comparePending_ = false;
   // What the status line says once the comparison's read has ended.
   QString comparisonStatus_;
+
+  // The edits: where the settings are kept, the steps of undo, the caption
+  // the title starts with.
+  std::unique_ptr<KeptSettings> kept_;
+  SettingsHistory* history_ = nullptr;
+  QString caption_;
+  // The settings the write in progress sends; the image waiting for the
+  // backup read that goes before it.
+  std::optional<settings::SettingsModel> writing_;
+  std::optional<settings::Image> writeAfterBackup_;
 };
 
 }  // namespace zorbel::app

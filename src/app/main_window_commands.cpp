@@ -98,6 +98,8 @@ void MainWindow::closePort() {
 }
 
 void MainWindow::readConfiguration() {
+  if (!mayDiscardEdits("Read config", "Read config replaces them with the device's settings."))
+    return;
   link_->device().readConfiguration();
   setStatus(link_->device().workerRunning() ? "Waiting for the device"
                                             : "Read config starts when a port is open");
@@ -106,7 +108,8 @@ void MainWindow::readConfiguration() {
 void MainWindow::writeConfiguration() {
   if (!encodeAndConfirm()) return;
   lastWritten_ = image_;  // what a verify after this write compares with
-  link_->device().writeConfiguration(image_);
+  writing_ = model_;
+  startWrite();
   setStatus(link_->device().workerRunning() ? "Waiting for the device"
                                             : "Write config starts when a port is open");
 }
@@ -142,16 +145,19 @@ void MainWindow::showRemoteUpdateHelp() { dialogs_.showModal(*remoteUpdateHelpWi
 void MainWindow::uploadPcTimeClicked() {
   model_.enableClockEditsUnlessPcTime();
   binder_.toWidgets();
+  amendStep();
 }
 
 void MainWindow::restoreAnalogDefaults(int channel) {
   model_.analogChannelDefaults(channel);
   binder_.toWidgets();
+  recordStep("Default parameters");
 }
 
 void MainWindow::restoreDigitalDefaults(int channel) {
   model_.digitalChannelDefaults(channel);
   binder_.toWidgets();
+  recordStep("Default parameters");
 }
 
 // ---- Menus ------------------------------------------------------------------
@@ -168,11 +174,16 @@ void MainWindow::saveToFile() {
     return;
   }
   const Result<void> saved = cfgfile::saveConfigFile(model_, localPath(*path));
-  if (!saved)
+  if (!saved) {
     showError(fromBytes(saved.error().message), QString::fromLocal8Bit(saved.error().reason));
+    return;
+  }
+  keptInFile(*path);
 }
 
 void MainWindow::readFromFile() {
+  if (!mayDiscardEdits("Read from file", "Read from file replaces them with the file's settings."))
+    return;
   const auto path = chooseFile(names::kConfigOpenDialog, false, "config", kConfigFilter);
   if (!path) return;
   // A name that does not exist would set every setting to its default.
@@ -190,6 +201,7 @@ void MainWindow::readFromFile() {
   if (!versionMessage.empty()) information(kInformationTitle, fromBytes(versionMessage));
   // A text its field would cut is shown whole and marked; Write config refuses it.
   binder_.toWidgets();
+  reportFileRead(*path, imported.value());
 }
 
 void MainWindow::buildRemoteUpdateFile() {
@@ -247,6 +259,7 @@ void MainWindow::clearLog() { logView_->clear(); }
 bool MainWindow::encodeAndConfirm() {
   const Result<void> result = settings::encodeWithPcClock(model_, image_);
   binder_.toWidgets();
+  recordStep("Fill the clock");  // Uploadpctime checked: the clock is the PC's now
   if (!result) showEncodeFailure(result.error());
   return result.ok() && confirmPreWrite();
 }

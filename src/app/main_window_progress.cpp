@@ -145,6 +145,7 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
                     .toStdString());
     if (verifyPending_) comparisonStatus_ = "Writing configuration: verify failed";
     verifyPending_ = comparePending_ = false;
+    if (writeAfterBackup_) backupReadFailed(end);
   }
   if (kind == link::TransferKind::ConfigurationRead && !comparisonStatus_.isEmpty()) {
     setStatus(comparisonStatus_);
@@ -153,7 +154,7 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
     setStatus(transferName(kind) + ": " + how);
   }
   if (kind == link::TransferKind::ConfigurationWrite && end == link::TransferEnd::Finished)
-    startVerify();
+    writeFinished();
 }
 
 void MainWindow::stopBySignal() {
@@ -171,6 +172,10 @@ void MainWindow::stopBySignal() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!mayClose()) {
+    event->ignore();
+    return;
+  }
   // The worker reports to this window: it must be gone before the window is.
   link_->device().stopAndJoin();
   QMainWindow::closeEvent(event);

@@ -19,6 +19,7 @@ namespace zorbel::app {
 // must not be taken for it.
 void MainWindow::forgetReadBack() {
   verifyPending_ = comparePending_ = false;
+  writeAfterBackup_.reset();
   comparisonStatus_.clear();
 }
 
@@ -48,11 +49,16 @@ void MainWindow::startVerify() {
 // A good read's image, before the window's settings are touched: the verify
 // compares it with the image sent, the comparison with the window's settings.
 void MainWindow::useReadBack(const settings::Image& image) {
+  if (writeAfterBackup_) {
+    backedUp(image);
+    return;
+  }
   if (verifyPending_) {
     verifyPending_ = false;
     const link::ImageDifference difference = link::compareImages(lastWritten_, image);
     if (difference.count == 0) {
       appendLog("Verify: the device holds exactly what was sent.");
+      if (writing_) keptOnDevice(*writing_);
       comparisonStatus_ = "Writing configuration: verified";
     } else {
       appendLog(
@@ -65,6 +71,7 @@ void MainWindow::useReadBack(const settings::Image& image) {
   }
   if (!comparePending_) return;
   comparePending_ = false;
+  keepReadBackup(image);
   // The device's settings: the window's with the image decoded over them, in
   // a model of their own; no control changes.
   settings::SettingsModel device = model_;
@@ -78,11 +85,7 @@ void MainWindow::useReadBack(const settings::Image& image) {
         this, [this, message] { information(kInformationTitle, message); }, Qt::QueuedConnection);
     return;
   }
-  std::vector<ComparedSetting> rows;
-  for (const settings::SettingDifference& d : settings::compareSettings(model_, device)) {
-    const std::size_t i = settings::settingIndex(d.name);
-    rows.push_back({i, placedSettingCaption(i), shownValue(i, d.ours), shownValue(i, d.device)});
-  }
+  const std::vector<ComparedSetting> rows = comparedRows(device);
   comparisonStatus_ =
       rows.empty()       ? QString("Compare with device: the device holds the window's settings")
       : rows.size() == 1 ? QString("Compare with device: 1 setting differs")
@@ -138,8 +141,13 @@ void MainWindow::decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>&
     hand->done();
     return;
   }
+  keepReadBackup(hand->image());
   const Result<void> decoded = settings::decodeSettings(hand->image(), model_);
   binder_.toWidgets();
+  if (decoded) {
+    recordStep("Read config");
+    keptOnDevice(model_);
+  }
   refusedVersion_ = decoded ? QString() : fromBytes(decoded.error().deviceVersion);
   hand->done();
   if (!decoded) information(kInformationTitle, fromBytes(decoded.error().message));

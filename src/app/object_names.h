@@ -61,6 +61,18 @@ inline constexpr const char* kVerifyAfterWriteAction = "verifyAfterWriteAction";
 // The comparison's dialog and its table.
 inline constexpr const char* kCompareDialog = "compareDialog";
 inline constexpr const char* kComparedSettings = "comparedSettings";
+// Device > History…, its table and its buttons.
+inline constexpr const char* kHistoryAction = "historyAction";
+inline constexpr const char* kHistoryDialog = "historyDialog";
+inline constexpr const char* kHistoryTable = "historyTable";
+inline constexpr const char* kHistoryCompareButton = "historyCompareButton";
+inline constexpr const char* kHistoryLoadButton = "historyLoadButton";
+inline constexpr const char* kBackUpBeforeWriteAction = "backUpBeforeWriteAction";
+// The Edit menu and Device > Revert to device values.
+inline constexpr const char* kEditMenu = "editMenu";
+inline constexpr const char* kUndoAction = "undoAction";
+inline constexpr const char* kRedoAction = "redoAction";
+inline constexpr const char* kRevertToDeviceAction = "revertToDeviceAction";
 
 // File dialogs: each remembers the name chosen last.
 inline constexpr const char* kFirmwareDialog = "firmwareDialog";

@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace zorbel::app {
 
@@ -29,6 +31,31 @@ bool QtDialogs::question(const QString& title, const QString& text, QWidget* par
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
+}
+
+int QtDialogs::choose(const Choice& choice, QWidget* parent) {
+  QMessageBox box(choice.warning ? QMessageBox::Warning : QMessageBox::Question, choice.title,
+                  choice.text, QMessageBox::NoButton, parent);
+  box.setTextFormat(Qt::PlainText);
+  if (!choice.details.isEmpty()) box.setInformativeText(Qt::convertFromPlainText(choice.details));
+  std::vector<QAbstractButton*> buttons;
+  int rejectIndex = static_cast<int>(choice.buttons.size()) - 1;
+  for (const Choice::Button& b : choice.buttons) {
+    QMessageBox::ButtonRole role = QMessageBox::AcceptRole;
+    if (b.role == Choice::Role::Destructive) role = QMessageBox::DestructiveRole;
+    if (b.role == Choice::Role::Reject) {
+      role = QMessageBox::RejectRole;
+      rejectIndex = static_cast<int>(buttons.size());
+    }
+    buttons.push_back(box.addButton(b.caption, role));
+  }
+  if (choice.defaultButton >= 0 && choice.defaultButton < static_cast<int>(buttons.size())) {
+    box.setDefaultButton(static_cast<QPushButton*>(buttons[choice.defaultButton]));
+  }
+  if (rejectIndex >= 0) box.setEscapeButton(buttons[rejectIndex]);
+  box.exec();
+  const auto pressed = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  return pressed == buttons.end() ? rejectIndex : static_cast<int>(pressed - buttons.begin());
 }
 
 std::optional<QString> QtDialogs::chooseFile(const FileDialogRequest& request, QWidget* parent) {

@@ -50,6 +50,18 @@ Result<std::vector<HistoryEntry>> history(const BackupStore& store) {
   return std::vector<HistoryEntry>(entries.rbegin(), entries.rend());
 }
 
+std::string againstText(const HistoryEntry& entry) {
+  switch (entry.against) {
+    case HistoryEntry::Against::Counted:
+      return std::to_string(entry.differences) + " settings differ from the one before";
+    case HistoryEntry::Against::First:
+      return "the first backup";
+    case HistoryEntry::Against::NotComparable:
+      return "not comparable with the one before (another version)";
+  }
+  return {};
+}
+
 std::string displayTime(const std::string& time) {
   if (time.size() != 15) return time;
   return time.substr(0, 4) + "-" + time.substr(4, 2) + "-" + time.substr(6, 2) + "T" +

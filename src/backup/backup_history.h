@@ -23,6 +23,11 @@ struct HistoryEntry {
 
 Result<std::vector<HistoryEntry>> history(const BackupStore& store);
 
+// What `history` says of an entry against the one before:
+// "N settings differ from the one before", "the first backup", or
+// "not comparable with the one before (another version)".
+std::string againstText(const HistoryEntry& entry);
+
 // "2026-12-08T14:30:05Z" for a backup's "20261208-143005".
 std::string displayTime(const std::string& time);
 

@@ -83,8 +83,10 @@ Error readError(const std::string& path, std::string reason) {
   return makeError(ErrorKind::CannotRead, "Unable to read from " + path, std::move(reason));
 }
 
-// Sets one key's control from the file, or from its load default.
-Result<void> importKey(SettingsModel& model, const IniDocument& doc, const ConfigKey& k) {
+// Sets one key's control from the file, or from its load default. A value
+// present that does not convert gets a note.
+Result<void> importKey(SettingsModel& model, const IniDocument& doc, const ConfigKey& k,
+                       std::vector<ValueNote>& notes) {
   if (k.form == FileForm::Fixed) return {};
   const std::optional<std::string> stored = doc.get(k.section, k.key);
   if (k.form == FileForm::Text) {
@@ -94,7 +96,9 @@ Result<void> importKey(SettingsModel& model, const IniDocument& doc, const Confi
   }
 
   std::optional<std::int32_t> n = stored ? readInteger(*stored) : std::nullopt;
+  const bool unreadable = stored && !n;
   if (!n && k.loadDefault) n = settings::parseInteger(*k.loadDefault);
+  if (unreadable) notes.push_back({k.key, *stored, n ? std::to_string(*n) : std::string()});
   if (!n) return {};
   switch (k.form) {
     case FileForm::Integer:
@@ -119,6 +123,12 @@ std::string fileVersionMismatchMessage() {
          "\n"
          "Please double-check configuration fields after import. \n"
          "Some configuration fields my change between firmware versions.";
+}
+
+std::string noteText(const ValueNote& note) {
+  return note.key + "=" + note.value + " in the file is not a number; " +
+         (note.used.empty() ? std::string("the setting kept its value.")
+                            : note.used + " was used.");
 }
 
 Result<std::string> composeConfigFile(const SettingsModel& model, std::string_view existing) {
@@ -150,7 +160,7 @@ Result<ImportReport> importConfigBytes(SettingsModel& model, std::string_view by
   }
 
   for (const ConfigKey& k : configKeys()) {
-    if (Result<void> set = importKey(model, doc, k); !set) return set.error();
+    if (Result<void> set = importKey(model, doc, k, report.notes); !set) return set.error();
   }
   return report;
 }

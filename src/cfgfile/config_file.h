@@ -7,6 +7,7 @@
 // The clock edits, the web server settings and the port are not in the file.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/result.h"
 #include "settings/model.h"
@@ -28,6 +29,19 @@ Result<void> saveConfigFile(const settings::SettingsModel& model, const std::str
 Result<std::string> composeConfigFile(const settings::SettingsModel& model,
                                       std::string_view existing);
 
+// A value in the file the import could not read, and what it did instead.
+struct ValueNote {
+  std::string key;    // as the key table spells it ("TXdelay")
+  std::string value;  // the file's bytes, verbatim
+  // The value the setting took (its load default, in decimal); empty when
+  // the setting kept the value it had.
+  std::string used;
+};
+
+// "TXdelay=abc in the file is not a number; 250 was used." The value is the
+// file's bytes: a terminal must get them escaped.
+std::string noteText(const ValueNote& note);
+
 // What an import tells besides the settings it set.
 struct ImportReport {
   // Non-empty when the file's version is not ours: the message to show, lines
@@ -35,6 +49,8 @@ struct ImportReport {
   std::string versionMessage;
   // False when there was no file: every setting then took its load default.
   bool fileFound = true;
+  // One note per value that did not convert, in file key order.
+  std::vector<ValueNote> notes;
 };
 
 // "Read from file". A missing file, section or key is no error: each missing

@@ -10,6 +10,9 @@ int main(int argc, char** argv) {
   // The program's own settings ("Verify after write") go to a folder of the tests' own.
   const QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+  // The backups the window keeps of what it reads go there too, never into the user's home.
+  const QTemporaryDir data;
+  qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
   QApplication app(argc, argv);
   QApplication::setApplicationName(zorbel::app::kApplicationTitle);
   testing::InitGoogleTest(&argc, argv);

@@ -59,6 +59,7 @@ TEST_F(EndToEnd, WriteReadAndFirmwareUploadThroughTheWindow) {
   type("Rtcyear", "1999");
   type("Callsign", "XX");
   windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign03")->setText("");
+  discardEdits();
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read finished."));
   ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));

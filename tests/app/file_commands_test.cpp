@@ -48,6 +48,7 @@ TEST_F(FileCommands, SaveThenReadRestoresAChangedWindow) {
   windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign05")->setText("");
   check("Ntp_enable")->click();
 
+  discardEdits();
   dialogs.expectFile(names::kConfigOpenDialog, path("mine.cfg"));
   trigger(names::kReadFromFileAction);
   EXPECT_TRUE(dialogs.messages.empty());
@@ -68,6 +69,7 @@ TEST_F(FileCommands, SaveThenReadRestoresAChangedWindow) {
 TEST_F(FileCommands, ReadingAMissingFileChangesNothingAndALongTextIsShownWhole) {
   type("Txdelay", "999");
   check("Uploadpctime")->click();  // clock edits enabled
+  discardEdits();
   dialogs.expectFile(names::kConfigOpenDialog, path("none.cfg"));
   dialogs.expectMessage("Unable to read from " + path("none.cfg"), "Zorbel Configurator");
   trigger(names::kReadFromFileAction);
@@ -80,6 +82,7 @@ TEST_F(FileCommands, ReadingAMissingFileChangesNothingAndALongTextIsShownWhole) 
       "[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nCallsign=ABCDEFGHIJ\r\n[RTC]\r\nUploadpctime="
       "1\r\n");
   f.close();
+  discardEdits();
   dialogs.expectFile(names::kConfigOpenDialog, path("long.cfg"));
   trigger(names::kReadFromFileAction);
   EXPECT_EQ(text("Callsign"), "ABCDEFGHIJ");

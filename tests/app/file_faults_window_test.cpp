@@ -91,6 +91,7 @@ TEST_F(FileFaults, TargetThatIsAFolderIsRefusedAndKeepsItsContent) {
   EXPECT_EQ(dialogs.messages.back().details, "Is a directory");
 
   type("Callsign", "MINE");
+  discardEdits();
   load("box.cfg", "Unable to read from " + path("box.cfg"));
   EXPECT_EQ(text("Callsign"), "MINE");
 
@@ -164,6 +165,7 @@ TEST_F(FileFaults, FailedWriteLeavesTheOldFileIntact) {
   QFile huge(path("huge.cfg"));
   ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(20 << 20));
   huge.close();
+  discardEdits();
   load("huge.cfg", "Unable to read from " + path("huge.cfg"));
   EXPECT_EQ(text("Callsign"), "NEWER");
   save("huge.cfg", "Unable to write to " + path("huge.cfg"));
@@ -228,6 +230,7 @@ TEST_F(FileFaults, NamedPipeIsRefusedWithoutBeingOpened) {
   EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
 
   type("Callsign", "MINE");
+  discardEdits();
   load("pipe.cfg", "Unable to read from " + path("pipe.cfg"));
   EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
   EXPECT_EQ(text("Callsign"), "MINE");
@@ -254,6 +257,7 @@ TEST_F(FileFaults, BinaryGarbageImportsAsDefaultsAndSurvivesASave) {
   writeBytes("junk.cfg", garbage);
   type("Txdelay", "999");
   type("Callsign", "MINE");
+  discardEdits();
   load("junk.cfg", kVersionMessage);
   EXPECT_EQ(text("Txdelay"), "250");
   EXPECT_EQ(text("Callsign"), "NOCALL");
@@ -264,6 +268,7 @@ TEST_F(FileFaults, BinaryGarbageImportsAsDefaultsAndSurvivesASave) {
   const QByteArray saved = readBytes("junk.cfg");
   EXPECT_TRUE(saved.startsWith(garbage.left(garbage.lastIndexOf('\n') + 1)));
   type("Callsign", "OTHER");
+  discardEdits();
   load("junk.cfg");
   EXPECT_EQ(text("Callsign"), "SP1ABC");
 
@@ -344,6 +349,7 @@ TEST_F(FileFaults, DuplicatedKeysAndSectionsTakeTheFirstAndKeepTheRest) {
   EXPECT_TRUE(saved.contains("[radio]\r\nCallsign=THIRD\r\nQuiettime=500\r\n"));
   EXPECT_TRUE(saved.contains("[!WARNING]\r\nVersion=v0.01\r\n"));
   type("Callsign", "OTHER");
+  discardEdits();
   load("dup.cfg");
   EXPECT_EQ(text("Callsign"), "NEW");
 }

@@ -102,6 +102,7 @@ TEST_F(LineFaults, NoiseBetweenFramesIsSkippedByEveryTransfer) {
 
   cleanWrite(sim, "SP1ABC");
   type("Callsign", "XX");
+  discardEdits();
   ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
 
   const QByteArray bytes = firmwareBytes(1000, 3);
@@ -274,6 +275,7 @@ TEST_F(LineFaults, CorruptedPageStopsTheReadAndLeavesTheControls) {
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
   type("Callsign", "MINE");
+  discardEdits();
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom page data checksum error."));
   ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: checksum error"; }))
@@ -282,6 +284,7 @@ TEST_F(LineFaults, CorruptedPageStopsTheReadAndLeavesTheControls) {
   EXPECT_EQ(logCount("Eeprom read request, page [4]."), 0);
   EXPECT_EQ(text("Callsign"), "MINE");
 
+  discardEdits();
   ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
   cleanWrite(sim, "SP3QRS");
   closePort();
@@ -311,12 +314,14 @@ TEST_F(LineFaults, PageNumberPastTheImageIsDroppedAndTheReadStops) {
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
   type("Callsign", "MINE");
+  discardEdits();
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom page number error [300]."));
   ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: page number error"; }))
       << status().toStdString();
   EXPECT_EQ(text("Callsign"), "MINE");
 
+  discardEdits();
   ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
   closePort();
 }
@@ -329,6 +334,7 @@ TEST_F(LineFaults, WrongPageInsideTheImageFailsTheImageSum) {
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
   type("Callsign", "MINE");
+  discardEdits();
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read checksum error. Please upload new eeprom data to device."));
   ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: checksum error"; }))
@@ -336,6 +342,7 @@ TEST_F(LineFaults, WrongPageInsideTheImageFailsTheImageSum) {
   EXPECT_EQ(text("Callsign"), "MINE");
   EXPECT_TRUE(dialogs.done());
 
+  discardEdits();
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read finished.", 2));
   ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
@@ -357,6 +364,7 @@ TEST_F(LineFaults, WrongPageNeverPassesAnEarlierReadsPageAsTheDevices) {
 
   sim.setEeprom(deviceImage("SP2XYZ"));  // differs in page 0 only
   type("Callsign", "MINE");
+  discardEdits();
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitFor([&] { return status().startsWith("Reading configuration: "); }));
   EXPECT_NE(text("Callsign"), "SP1ABC") << log().join('\n').toStdString();
@@ -551,6 +559,7 @@ TEST_F(LineFaults, WriteConfigDuringAReadLeavesTheWindowUsable) {
   cleanWrite(next, "SP3QRS");
   type("Callsign", "XX");
   const int reads = logCount("Eeprom read finished.");
+  discardEdits();
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read finished.", reads + 1));
   ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP3QRS"; }));

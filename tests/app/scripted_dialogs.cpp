@@ -9,7 +9,8 @@ namespace zorbel::app::test_support {
 
 namespace {
 const char* kindName(int kind) {
-  static const char* names[] = {"message box", "file dialog", "window", "question", "real box"};
+  static const char* names[] = {"message box", "file dialog", "window",
+                                "question",    "real box",    "choice"};
   return names[kind];
 }
 }  // namespace
@@ -37,6 +38,12 @@ void ScriptedDialogs::expectWindow(const QString& name, std::function<void(QDial
 void ScriptedDialogs::expectQuestion(const QString& text, bool yes) {
   Step step{Step::Kind::Question, text, {}, std::nullopt, {}, {}};
   step.yes = yes;
+  script_.push_back(std::move(step));
+}
+
+void ScriptedDialogs::expectChoice(const QString& text, const QString& answer) {
+  Step step{Step::Kind::Choice, text, {}, std::nullopt, {}, {}};
+  step.answer = answer;
   script_.push_back(std::move(step));
 }
 
@@ -108,6 +115,29 @@ bool ScriptedDialogs::question(const QString& title, const QString& text, QWidge
   }
   EXPECT_EQ(step->name.toStdString(), text.toStdString());
   return step->yes;
+}
+
+int ScriptedDialogs::choose(const Choice& choice, QWidget* parent) {
+  choices.push_back(choice);
+  const auto step = next(realBoxNext() ? Step::Kind::RealBox : Step::Kind::Choice,
+                         choice.title + ": " + choice.text);
+  int cancel = static_cast<int>(choice.buttons.size()) - 1;
+  for (std::size_t i = 0; i < choice.buttons.size(); ++i) {
+    if (choice.buttons[i].role == Choice::Role::Reject) cancel = static_cast<int>(i);
+  }
+  if (!step) return cancel;
+  EXPECT_EQ(step->name.toStdString(), choice.text.toStdString());
+  if (step->real) {
+    int pressed = cancel;
+    whileModal(step->real, [&] { pressed = realDialogs_.choose(choice, parent); });
+    return pressed;
+  }
+  for (std::size_t i = 0; i < choice.buttons.size(); ++i) {
+    if (QString(choice.buttons[i].caption).remove('&') == step->answer) return static_cast<int>(i);
+  }
+  ADD_FAILURE() << "no button " << step->answer.toStdString()
+                << " in: " << choice.text.toStdString();
+  return cancel;
 }
 
 std::optional<QString> ScriptedDialogs::chooseFile(const FileDialogRequest& request,

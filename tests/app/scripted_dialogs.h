@@ -29,6 +29,9 @@ class ScriptedDialogs : public UserDialogs {
   void expectMessage(const QString& text, const QString& title = {});
   // The next box must be a question with this text; it answers `yes`.
   void expectQuestion(const QString& text, bool yes);
+  // The next box must be a choice with this text; it presses the button
+  // captioned `answer` (its mnemonic left out: "Save" for "&Save").
+  void expectChoice(const QString& text, const QString& answer);
   // The next file dialog must be `name`; it answers `path`, or cancels with nothing.
   // `afterChoice` runs once the user has chosen, before the command goes on
   // (a file that vanishes between the dialog and its use).
@@ -48,16 +51,18 @@ class ScriptedDialogs : public UserDialogs {
   std::vector<ShownMessage> messages;           // every box shown, in order
   std::vector<FileDialogRequest> fileRequests;  // every dialog shown, in order
   std::vector<QString> questions;               // every question asked, in order
+  std::vector<Choice> choices;                  // every choice offered, in order
 
   void message(Icon icon, const QString& title, const QString& text, const QString& details,
                QWidget* parent) override;
   bool question(const QString& title, const QString& text, QWidget* parent) override;
+  int choose(const Choice& choice, QWidget* parent) override;
   std::optional<QString> chooseFile(const FileDialogRequest& request, QWidget* parent) override;
   void showModal(QDialog& window) override;
 
  private:
   struct Step {
-    enum class Kind { Message, File, Window, Question, RealBox } kind;
+    enum class Kind { Message, File, Window, Question, RealBox, Choice } kind;
     QString name;  // message text, dialog or window name
     QString title;
     std::optional<QString> path;
@@ -65,6 +70,7 @@ class ScriptedDialogs : public UserDialogs {
     std::function<void()> afterChoice;
     std::function<void(QWidget&)> real = {};  // the real box or dialog, and the user on it
     bool yes = false;
+    QString answer = {};  // Choice: the caption of the button pressed
   };
   std::optional<Step> next(Step::Kind kind, const QString& what);
   bool realBoxNext() const {

@@ -32,7 +32,12 @@ class WindowTest : public ::testing::Test {
 
   // The warnings before a write are off, so that a test writes the settings
   // it means to; the tests of that dialog turn them on.
-  WindowTest() { checkBeforeWrite(false); }
+  // The backup before a write is off too: a blank simulated device has no
+  // configuration to back up. The backup tests turn it on.
+  WindowTest() {
+    checkBeforeWrite(false);
+    control<QAction>(names::kBackUpBeforeWriteAction)->setChecked(false);
+  }
   void checkBeforeWrite(bool on);
 
   MainWindow& mainWindow() { return *windows->mainWindow; }
@@ -55,6 +60,14 @@ class WindowTest : public ::testing::Test {
   QProgressBar* progressBar() { return control<QProgressBar>(names::kProgressBar); }
   QLabel* statusLine() { return control<QLabel>(names::kStatusLine); }
   QMenu* remoteUpdateMenu() { return control<QMenu>(names::kRemoteUpdateMenu); }
+
+  // Read config, Read from file and closing ask before they replace edits
+  // that neither a file nor the device holds; the next such question is
+  // answered "Discard".
+  static inline const QString kLoseEdits =
+      "The settings have changes that are neither saved in a file nor written to the device.\n"
+      "Do you want to save them first?";
+  void discardEdits() { dialogs.expectChoice(kLoseEdits, "Discard"); }
 
   // What a user does: replace an edit's text by typing, press a button, pick a menu item.
   void type(const QString& name, const QString& value);

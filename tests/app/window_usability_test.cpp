@@ -581,6 +581,7 @@ TEST_F(Usability, AComparisonCutShortIsNotTakenForTheNextRead) {
   click(names::kClosePortButton);
   openPort(sim);
   type("Callsign", "SP1ABC");
+  discardEdits();
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitFor([&] { return status() == "Reading configuration: finished"; }, 10000))
       << status().toStdString();

@@ -309,6 +309,25 @@ TEST(ImportConfigFile, IntegerFormsReadHexAndFallBackToTheLoadDefault) {
   EXPECT_EQ(m.text("Aprsis_packet2rf_1min"), "6");
 }
 
+TEST(ImportConfigFile, AValueThatDoesNotConvertIsNotedWithWhatWasUsed) {
+  SettingsModel m(kClock);
+  ASSERT_TRUE(m.setIndex("Teledigital2_source", -1));
+  const Result<ImportReport> r = importConfigBytes(m,
+                                                   "[Radio]\n"
+                                                   "TXdelay=abc\n"
+                                                   "Quiettime=0x1F\n"
+                                                   "[Telemetry]\n"
+                                                   "Teledigital2_source=two\n");
+  ASSERT_TRUE(r);
+  ASSERT_EQ(r.value().notes.size(), 2u);
+  EXPECT_EQ(noteText(r.value().notes[0]), "TXdelay=abc in the file is not a number; 250 was used.");
+  // A key without a load default keeps the setting as it was.
+  EXPECT_EQ(noteText(r.value().notes[1]),
+            "Teledigital2_source=two in the file is not a number; the setting kept its value.");
+  EXPECT_EQ(m.text("Txdelay"), "250");
+  EXPECT_EQ(m.index("Teledigital2_source"), -1);
+}
+
 TEST(ImportConfigFile, AnIndexOutsideTheListLeavesNoItemSelected) {
   SettingsModel m(kClock);
   EXPECT_TRUE(importConfigBytes(m, "[Radio]\nPTT=-1\nBusydetect=2\nConsecutive_packets=1\n"));

@@ -97,5 +97,14 @@ TEST(ZorbelctlConfig, ConfigImportsInCommandLineOrderAndGoesOnAfterTheVersionMes
             std::string::npos);
 }
 
+TEST(ZorbelctlConfig, AValueThatDoesNotConvertIsReportedEscaped) {
+  TempDir dir;
+  writeFile(dir.file("bad.cfg"), "[!WARNING]\r\nVersion=v1.32\r\n[Radio]\r\nTXdelay=\x1b[2J\r\n");
+  const CtlRun r = zorbelctl(dir, "--config bad.cfg show");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "zorbelctl: TXdelay=\\x1B[2J in the file is not a number; 250 was used.\n");
+  EXPECT_NE(r.out.find("Txdelay=250\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zorbel::cfgfile

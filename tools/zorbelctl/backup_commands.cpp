@@ -52,21 +52,9 @@ int cmdHistory(Context& ctx, const Args&) {
               << "\n";
     return exitStatus(entries.error());
   }
-  using Against = backup::HistoryEntry::Against;
   for (const auto& e : entries.value()) {
     std::cout << backup::displayTime(e.backup.time) << '\t' << e.backup.station << '\t'
-              << e.backup.file << '\t';
-    switch (e.against) {
-      case Against::Counted:
-        std::cout << e.differences << " settings differ from the one before\n";
-        break;
-      case Against::First:
-        std::cout << "the first backup\n";
-        break;
-      case Against::NotComparable:
-        std::cout << "not comparable with the one before (another version)\n";
-        break;
-    }
+              << e.backup.file << '\t' << backup::againstText(e) << '\n';
   }
   std::cout.flush();
   return std::cout ? kExitOk : exitStatus(ErrorKind::WriteFailed);

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cfgfile/config_file.h"
+#include "common/terminal_text.h"
 #include "common/whole_file.h"
 #include "ctl.h"
 
@@ -25,6 +26,9 @@ int applyConfig(Context& ctx, const std::string& path) {
   // The window shows these in a box and goes on; so does the command line.
   const cfgfile::ImportReport& report = result.value();
   if (!report.versionMessage.empty()) std::cerr << report.versionMessage << "\n";
+  // A note quotes the file's bytes.
+  for (const cfgfile::ValueNote& note : report.notes)
+    std::cerr << "zorbelctl: " << escapedForTerminal(cfgfile::noteText(note)) << "\n";
   return kExitOk;
 }
 
