@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "main_window.h"
+#include "program_windows.h"
 #include "quit_on_signals.h"
 #include "splash_screen.h"
 #include "user_dialogs.h"
-#include "windows.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
 
     zorbel::app::QtDialogs dialogs;
-    zorbel::app::Windows windows(dialogs);
+    zorbel::app::ProgramWindows windows(dialogs);
     // The splash stays up while the windows are made and for three seconds
     // after, as users of the device's configurator have always seen it start:
     // long enough to read which program (and picture) they started. The event

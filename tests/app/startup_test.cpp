@@ -115,7 +115,7 @@ TEST_F(StartUp, ConnectionGroupLogAndProgress) {
 
 TEST_F(StartUp, ClockEditsShowUtcAndAreDisabled) {
   const std::time_t before = std::time(nullptr);
-  Windows fresh(dialogs);
+  ProgramWindows fresh(dialogs);
   const std::time_t after = std::time(nullptr);
   auto shown = [&](std::time_t t) {
     std::tm utc{};

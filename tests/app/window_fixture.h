@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "object_names.h"
+#include "program_windows.h"
 #include "scripted_dialogs.h"
 #include "simulator.h"
-#include "windows.h"
 
 namespace zorbel::app::test_support {
 
@@ -28,7 +28,7 @@ class WindowTest : public ::testing::Test {
  protected:
   // Declared first, so it outlives the windows and then reports unmet expectations.
   ScriptedDialogs dialogs;
-  std::unique_ptr<Windows> windows = std::make_unique<Windows>(dialogs);
+  std::unique_ptr<ProgramWindows> windows = std::make_unique<ProgramWindows>(dialogs);
 
   // The warnings before a write are off, so that a test writes the settings
   // it means to; the tests of that dialog turn them on.

@@ -464,7 +464,7 @@ TEST_F(Usability, VerifyAfterWriteIsRememberedOnDiskBetweenRuns) {
   QFile file(qEnvironmentVariable("XDG_CONFIG_HOME") + "/zorbel/zorbel-configurator.conf");
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.readAll().contains(chosen ? "verifyAfterWrite=true" : "verifyAfterWrite=false"));
-  windows = std::make_unique<Windows>(dialogs);
+  windows = std::make_unique<ProgramWindows>(dialogs);
   EXPECT_EQ(verifyAfterWrite()->isChecked(), chosen);
   verifyAfterWrite()->trigger();
 }

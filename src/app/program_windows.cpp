@@ -1,4 +1,4 @@
-#include "windows.h"
+#include "program_windows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,7 +10,8 @@
 
 namespace zorbel::app {
 
-Windows::Windows(UserDialogs& dialogs) : main_(std::make_unique<MainWindow>(dialogs)) {
+ProgramWindows::ProgramWindows(UserDialogs& dialogs)
+    : main_(std::make_unique<MainWindow>(dialogs)) {
   mainWindow = main_.get();
   specialStringsWindow = new SpecialStringsWindow(mainWindow);
   remoteUpdateHelpWindow = new RemoteUpdateHelpWindow(mainWindow);
@@ -19,7 +20,7 @@ Windows::Windows(UserDialogs& dialogs) : main_(std::make_unique<MainWindow>(dial
 }
 
 // The main window goes first: it stops the link before its windows go.
-Windows::~Windows() { main_.reset(); }
+ProgramWindows::~ProgramWindows() { main_.reset(); }
 
 namespace {
 
@@ -54,7 +55,7 @@ Result<void> savePages(QTabWidget* tabs, QWidget& window, const QString& prefix,
 
 }  // namespace
 
-Result<void> writeScreenshots(Windows& windows, const QString& folder,
+Result<void> writeScreenshots(ProgramWindows& windows, const QString& folder,
                               const ScreenshotWritten& written) {
   if (!QDir().mkpath(folder)) return cannotWrite("cannot create " + folder);
   const QDir dir(folder);

@@ -12,10 +12,10 @@
 
 namespace zorbel::app {
 
-class Windows {
+class ProgramWindows {
  public:
-  explicit Windows(UserDialogs& dialogs);
-  ~Windows();
+  explicit ProgramWindows(UserDialogs& dialogs);
+  ~ProgramWindows();
 
   MainWindow* mainWindow = nullptr;
   SpecialStringsWindow* specialStringsWindow = nullptr;
@@ -31,7 +31,7 @@ class Windows {
 // `folder`; `written` hears of each file as soon as it is written. Stops at
 // the first file that cannot be written, with an error naming it.
 using ScreenshotWritten = std::function<void(const QString& path)>;
-Result<void> writeScreenshots(Windows& windows, const QString& folder,
+Result<void> writeScreenshots(ProgramWindows& windows, const QString& folder,
                               const ScreenshotWritten& written);
 
 }  // namespace zorbel::app
