@@ -9,6 +9,7 @@
 #include "combo_labels.h"
 #include "keyboard_access.h"
 #include "object_names.h"
+#include "settings/page_names.h"
 #include "settings_binder.h"
 #include "settings_pages.h"
 
@@ -17,11 +18,12 @@ namespace zorbel::app {
 FilterWindow::FilterWindow(SettingsBinder& binder, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
-  setObjectName("filterWindow");
+  setObjectName(settings::pages::kFilterWindow);
   setWindowTitle("APRS-IS packets to RF filter (first matching entry decides):");
 
   // The entries start as their declarations say: empty callsign, "*", "Not used".
-  binder.createControls([](std::string_view page) { return page == "filterWindow"; });
+  binder.createControls(
+      [](std::string_view page) { return page == settings::pages::kFilterWindow; });
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(buildFilterEntries(binder));
 

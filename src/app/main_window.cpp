@@ -31,6 +31,7 @@
 #include "port_combo_box.h"
 #include "program_settings.h"
 #include "settings/catalog.h"
+#include "settings/page_names.h"
 #include "settings/setting_check.h"
 #include "settings_pages.h"
 #include "tab_mnemonics.h"
@@ -85,7 +86,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   // Every tab caption stays in view: the window is made wide enough for them.
   settingsTabs_->setUsesScrollButtons(false);
   // Every settings control but the filter window's is made from its declaration here.
-  binder_.createControls([](std::string_view page) { return page != "filterWindow"; });
+  binder_.createControls(
+      [](std::string_view page) { return page != settings::pages::kFilterWindow; });
   buildSettingsPages(settingsTabs_, binder_);
   settingsTabs_->setCurrentIndex(0);
   layout->addWidget(settingsTabs_, 1);
@@ -143,17 +145,18 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
 
   // Hidden from start-up on; nothing shows them again. Their settings are
   // still encoded, and a read still sets the module selectors.
-  for (const char* name :
-       {"telemoduleCaption", "Telemodule_enable", "bitsmoduleCaption", "Bitsmodule_enable"}) {
+  for (const char* name : {names::kTelemoduleCaption, "Telemodule_enable",
+                           names::kBitsmoduleCaption, "Bitsmodule_enable"}) {
     findChild<QWidget*>(name)->hide();
   }
-  auto* telemetryTabs = findChild<QTabWidget*>("telemetryTabs");
-  telemetryTabs->setTabVisible(telemetryTabs->indexOf(findChild<QWidget*>("quodraOutputsPage")),
-                               false);
+  auto* telemetryTabs = findChild<QTabWidget*>(names::kTelemetryTabs);
+  telemetryTabs->setTabVisible(
+      telemetryTabs->indexOf(findChild<QWidget*>(settings::pages::kQuodraOutputs)), false);
   telemetryTabs->setCurrentIndex(0);
   setWindowTitle(QString("ZORBEL Configurator %1").arg(kProgramVersion));
   setUpEdits();
-  settingsTabs_->setTabVisible(settingsTabs_->indexOf(findChild<QWidget*>("webServerPage")), false);
+  settingsTabs_->setTabVisible(
+      settingsTabs_->indexOf(findChild<QWidget*>(settings::pages::kWebServer)), false);
   remoteUpdateMenu_->menuAction()->setVisible(false);
 
   // Fixed single border: the smallest size that shows every page whole, at
@@ -276,7 +279,7 @@ void MainWindow::setUpKeyboardAccess() {
   // The tabs take the letters that the window and every page leave free.
   const QString taken = kWindowMnemonics + mnemonicLetters(settingsTabs_);
   const QString tabs = assignTabMnemonics(settingsTabs_, taken);
-  assignTabMnemonics(findChild<QTabWidget*>("telemetryTabs"), taken + tabs);
+  assignTabMnemonics(findChild<QTabWidget*>(names::kTelemetryTabs), taken + tabs);
   nameControlsByCaptions(this);
   refuseAltText(this);
   // Return in the port box opens the port.

@@ -5,13 +5,15 @@
 // are the settings model's keys.
 #include <QString>
 
+#include "settings/page_names.h"
+
 namespace zorbel::app::names {
 
 // Windows
 inline constexpr const char* kMainWindow = "mainWindow";
 inline constexpr const char* kSpecialStringsWindow = "specialStringsWindow";
 inline constexpr const char* kRemoteUpdateHelpWindow = "remoteUpdateHelpWindow";
-inline constexpr const char* kFilterWindow = "filterWindow";
+inline constexpr const char* kFilterWindow = settings::pages::kFilterWindow;
 inline constexpr const char* kFilterOkButton = "filterOkButton";
 inline constexpr const char* kFilterCancelButton = "filterCancelButton";
 inline constexpr const char* kSplashScreen = "splashScreen";
@@ -24,8 +26,13 @@ inline constexpr const char* kReadConfigButton = "readConfigButton";
 inline constexpr const char* kWriteConfigButton = "writeConfigButton";
 inline constexpr const char* kUploadFirmwareButton = "uploadFirmwareButton";
 
-// The body of the main window
+// The body of the main window; the settings pages are named in settings/page_names.h.
 inline constexpr const char* kSettingsTabs = "settingsTabs";
+// The tabs inside "Telemetry reports", and the captions of its module
+// selectors, which start hidden.
+inline constexpr const char* kTelemetryTabs = "telemetryTabs";
+inline constexpr const char* kTelemoduleCaption = "telemoduleCaption";
+inline constexpr const char* kBitsmoduleCaption = "bitsmoduleCaption";
 // The tool bar and its search field ("Search settings", Ctrl+F).
 inline constexpr const char* kToolBar = "toolBar";
 inline constexpr const char* kSettingsSearch = "settingsSearch";

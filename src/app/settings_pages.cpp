@@ -14,6 +14,7 @@
 #include "page_builder.h"
 #include "page_layouts.h"
 #include "settings/host_names.h"
+#include "settings/page_names.h"
 #include "telemetry_pages.h"
 
 namespace zorbel::app {
@@ -24,7 +25,7 @@ std::string numbered(const std::string& stem, int number) { return stem + std::t
 
 // Radio: station identity and position on the left, transmitter timing on the right.
 void radioPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "radioPage", "Radio"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kRadio, "Radio"));
   builder.button(names::kSetPositionButton, QString::fromUtf8("Set position\u2026"));
   builder.form(layout, 0,
                {{"Callsign", "-", "Ssid"},
@@ -41,7 +42,7 @@ void radioPage(QTabWidget* tabs, PageBuilder& builder) {
 // Digipeater: common settings and the eight path rules (two columns of four)
 // on the left, the callsign filter (two columns of five) on the right.
 void digipeaterPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "digipeaterPage", "Digipeater"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kDigipeater, "Digipeater"));
 
   QGroupBox* common = group("Common Digipeater settings:");
   QGridLayout* commonGrid = gridOn(common);
@@ -109,7 +110,7 @@ void addBeaconPreviews(QGridLayout* layout) {
 
 // Beacons: one row per beacon; the special strings help sits at the header's end.
 void beaconsPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "beaconsPage", "Beacons"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kBeacons, "Beacons"));
   std::vector<Tokens> rows;
   for (int k = 1; k <= 8; ++k) {
     const std::string p = numbered("Beacon", k);
@@ -136,7 +137,7 @@ void beaconsPage(QTabWidget* tabs, PageBuilder& builder) {
 
 // Network: the four addresses, one edit box per part.
 void networkPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "networkPage", "Network"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kNetwork, "Network"));
   std::vector<Tokens> rows;
   for (const char* a : {"Ipaddr", "Ipmask", "Ipgate", "Ipdns"}) {
     rows.push_back({numbered(a, 0), ".", numbered(a, 1), ".", numbered(a, 2), ".", numbered(a, 3)});
@@ -148,7 +149,7 @@ void networkPage(QTabWidget* tabs, PageBuilder& builder) {
 
 // APRS-IS: servers and login side by side, then the timeout and the filter.
 void aprsIsPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "aprsIsPage", "APRS-IS"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kAprsIs, "APRS-IS"));
   QGroupBox* servers = group("APRS-IS servers:");
   builder.form(gridOn(servers), 0,
                {{"Aprsis1_servername", "Aprsis1_port"},
@@ -180,7 +181,7 @@ void aprsIsPage(QTabWidget* tabs, PageBuilder& builder) {
 // I-Gate: RF to APRS-IS and the messages on the left; packets to RF and the
 // common settings on the right.
 void igatePage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "igatePage", "I-Gate"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kIgate, "I-Gate"));
   auto* left = new QVBoxLayout;
   QGroupBox* fromRf = group("RF packets to APRS-IS gateway:");
   QGridLayout* fromRfGrid = gridOn(fromRf);
@@ -222,7 +223,7 @@ void igatePage(QTabWidget* tabs, PageBuilder& builder) {
 // Weather: the station type, then the weather report in one row under its
 // column captions, as the beacon rows stand.
 void weatherPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "weatherPage", "Weather"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kWeather, "Weather"));
   builder.form(layout, 0, {{"Weather_stationtype"}});
   QGridLayout* report = innerGrid();
   builder.table(report, {{"Weather report:", "Weather_dest_string", "Weather_dest_ssid",
@@ -236,7 +237,7 @@ void weatherPage(QTabWidget* tabs, PageBuilder& builder) {
 
 // RTC/NTP time: the clock to load into the device and the time server.
 void clockPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "clockPage", "RTC/NTP time"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kClock, "RTC/NTP time"));
   layout->addWidget(builder.widget("Uploadpctime"), 0, 0, 1, 2);
   builder.form(layout, 0, {{"Rtcyear"}, {"Rtcmonth"}, {"Rtcday"}, {"Rtchour"}, {"Rtcmin"}}, 1);
   layout->addWidget(builder.widget("Ntp_enable"), 0, 2, 1, 2);
@@ -251,7 +252,7 @@ void clockPage(QTabWidget* tabs, PageBuilder& builder) {
 }
 
 void wwwPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "webServerPage", "WWW"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kWebServer, "WWW"));
   builder.form(layout, 0, {{"www_user"}, {"www_password"}, {"www_port"}});
   layout->setColumnStretch(2, 1);
   layout->setRowStretch(3, 1);
@@ -259,7 +260,7 @@ void wwwPage(QTabWidget* tabs, PageBuilder& builder) {
 
 // Telnet: the administration login and the debug switches of a new connection.
 void telnetPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "telnetPage", "Telnet"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kTelnet, "Telnet"));
   QGridLayout* login = innerGrid();
   builder.form(login, 0, {{"telnet_user"}, {"telnet_password"}, {"telnet_port"}});
   login->setRowStretch(3, 1);
@@ -278,7 +279,7 @@ void telnetPage(QTabWidget* tabs, PageBuilder& builder) {
 }
 
 void wundergroundPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "wundergroundPage", "WUnderground"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kWunderground, "WUnderground"));
   builder.form(layout, 0,
                {{"WU_enable"},
                 {"WU_stationid"},

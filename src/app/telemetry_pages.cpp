@@ -10,6 +10,7 @@
 #include "object_names.h"
 #include "page_builder.h"
 #include "page_layouts.h"
+#include "settings/page_names.h"
 
 namespace zorbel::app {
 namespace {
@@ -18,13 +19,13 @@ namespace {
 std::string numbered(const std::string& stem, int number) { return stem + std::to_string(number); }
 
 void reportPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "telemetryReportPage", "Report settings"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kTelemetryReport, "Report settings"));
   builder.form(layout, 0, {{"Teletitle"}, {"Tele_enable"}, {"Tele_holdoff"}});
   builder.form(layout, 2, {{"Telemodule_enable"}, {"Bitsmodule_enable"}});
   // The module selectors and their labels are hidden at start-up; the window finds the labels by
   // name.
-  builder.caption("Telemodule_enable")->setObjectName("telemoduleCaption");
-  builder.caption("Bitsmodule_enable")->setObjectName("bitsmoduleCaption");
+  builder.caption("Telemodule_enable")->setObjectName(names::kTelemoduleCaption);
+  builder.caption("Bitsmodule_enable")->setObjectName(names::kBitsmoduleCaption);
   QGridLayout* reports = innerGrid();
   reports->setHorizontalSpacing(4);
   builder.table(reports, {{"Telemetry parameters:", "Teleparams_dest_string",
@@ -45,7 +46,7 @@ void reportPage(QTabWidget* tabs, PageBuilder& builder) {
 }
 
 void analogPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "analogChannelsPage", "Analog channels"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kAnalogChannels, "Analog channels"));
   layout->setHorizontalSpacing(4);
   std::vector<Tokens> rows;
   for (int k = 1; k <= 5; ++k) {
@@ -81,7 +82,7 @@ void digitalPage(QTabWidget* tabs, PageBuilder& builder, const char* name, const
 }
 
 void quodraPage(QTabWidget* tabs, PageBuilder& builder) {
-  QGridLayout* layout = gridOn(addPage(tabs, "quodraOutputsPage", "Quodra outputs"));
+  QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kQuodraOutputs, "Quodra outputs"));
   builder.form(layout, 0,
                {{"Quodra_output1"}, {"Quodra_output2"}, {"Quodra_output3"}, {"Quodra_output4"}});
   layout->setColumnStretch(2, 1);
@@ -91,18 +92,20 @@ void quodraPage(QTabWidget* tabs, PageBuilder& builder) {
 }  // namespace
 
 void addTelemetryPage(QTabWidget* tabs, PageBuilder& builder) {
-  QWidget* sheet = addPage(tabs, "telemetryPage", "Telemetry reports");
+  QWidget* sheet = addPage(tabs, settings::pages::kTelemetry, "Telemetry reports");
   auto* layout = new QVBoxLayout(sheet);
   layout->setContentsMargins(4, 4, 4, 4);
   auto* telemetryTabs = new QTabWidget;
-  telemetryTabs->setObjectName("telemetryTabs");
+  telemetryTabs->setObjectName(names::kTelemetryTabs);
   telemetryTabs->setAccessibleName("Telemetry reports");
   telemetryTabs->setUsesScrollButtons(false);
   layout->addWidget(telemetryTabs);
   reportPage(telemetryTabs, builder);
   analogPage(telemetryTabs, builder);
-  digitalPage(telemetryTabs, builder, "digitalChannels1to4Page", "Digital channels 1-4", 1);
-  digitalPage(telemetryTabs, builder, "digitalChannels5to8Page", "Digital channels 5-8", 5);
+  digitalPage(telemetryTabs, builder, settings::pages::kDigitalChannels1to4, "Digital channels 1-4",
+              1);
+  digitalPage(telemetryTabs, builder, settings::pages::kDigitalChannels5to8, "Digital channels 5-8",
+              5);
   quodraPage(telemetryTabs, builder);
 }
 

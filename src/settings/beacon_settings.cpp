@@ -1,11 +1,12 @@
 // "Beacons" tab: eight beacons with destination, path, rates and message.
 #include "catalog.h"
 #include "declare.h"
+#include "page_names.h"
 
 namespace zorbel::settings {
 
 void addBeaconSettings(std::vector<Setting>& out) {
-  const std::string page = "beaconsPage";
+  const std::string page = pages::kBeacons;
   const std::string file = "Beacons";
   using E = Encoding;
 

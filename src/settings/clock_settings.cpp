@@ -2,12 +2,13 @@
 #include "catalog.h"
 #include "declare.h"
 #include "host_names.h"
+#include "page_names.h"
 
 namespace zorbel::settings {
 
 void addClockSettings(std::vector<Setting>& out) {
   using E = Encoding;
-  const std::string rtc = "clockPage";
+  const std::string rtc = pages::kClock;
 
   // The clock goes to the device only: a configuration read leaves these edits alone.
   // Their start-up texts come from the PC clock; these are only placeholders.
@@ -46,7 +47,7 @@ void addClockSettings(std::vector<Setting>& out) {
              .at(501, 32, E::Text)
              .file("RTC", "Ntp_servername", kNtpServer);
 
-  const std::string www = "webServerPage";
+  const std::string www = pages::kWebServer;
   out << Declare::edit(www, "www_user", 12, "admin")
              .caption("WWW user:")
              .hint("Web administration user name.")
@@ -60,7 +61,7 @@ void addClockSettings(std::vector<Setting>& out) {
              .hint("Web administration port number.")
              .at(1406, E::WordNumber);
 
-  const std::string telnet = "telnetPage";
+  const std::string telnet = pages::kTelnet;
   out << Declare::edit(telnet, "telnet_user", 12, "admin")
              .caption("Telnet user:")
              .hint("Telnet administration user name.")

@@ -1,11 +1,12 @@
 // "Digipeater" tab: common settings, New-N path rules and the callsign filter.
 #include "catalog.h"
 #include "declare.h"
+#include "page_names.h"
 
 namespace zorbel::settings {
 
 void addDigipeaterSettings(std::vector<Setting>& out) {
-  const std::string page = "digipeaterPage";
+  const std::string page = pages::kDigipeater;
   const std::string file = "Digipeater";
   using E = Encoding;
 

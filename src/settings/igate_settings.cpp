@@ -1,6 +1,7 @@
 // "I-Gate" tab and the twelve APRS-IS to RF filter entries of the filter window.
 #include "catalog.h"
 #include "declare.h"
+#include "page_names.h"
 
 namespace zorbel::settings {
 namespace {
@@ -10,7 +11,7 @@ const char* const kFile = "I-Gate";
 void addHeardTimeout(std::vector<Setting>& out, const std::string& name, int offset,
                      const std::string& caption, const std::string& hint, const std::string& value,
                      const std::string& message, const std::string& key, int loadDefault) {
-  out << Declare::edit("igatePage", name, 3, value)
+  out << Declare::edit(pages::kIgate, name, 3, value)
              .caption(caption)
              .hint(hint)
              .at(offset, Encoding::ByteNumber)
@@ -24,12 +25,12 @@ void addToCallPair(std::vector<Setting>& out, const std::string& call, const std
                    int offset, const std::string& caption, const std::string& value,
                    const std::string& callHint, const std::string& ssidValue,
                    const std::string& ssidHint, const std::string& message) {
-  out << Declare::edit("igatePage", call, 6, value)
+  out << Declare::edit(pages::kIgate, call, 6, value)
              .caption(caption)
              .hint(callHint)
              .at(offset, Encoding::PaddedCallsign)
              .file(kFile, call, value);
-  out << Declare::edit("igatePage", ssid, 2, ssidValue)
+  out << Declare::edit(pages::kIgate, ssid, 2, ssidValue)
              .caption("-")
              .hint(ssidHint)
              .at(offset + 6, Encoding::SsidCharacter)
@@ -41,7 +42,7 @@ void addToCallPair(std::vector<Setting>& out, const std::string& call, const std
 }  // namespace
 
 void addIgateSettings(std::vector<Setting>& out) {
-  const std::string page = "igatePage";
+  const std::string page = pages::kIgate;
   using E = Encoding;
 
   addHeardTimeout(out, "Aprsis_heard_timeout", 372, "APRS-IS heard buffer timeout [m]:",
@@ -113,12 +114,12 @@ void addIgateSettings(std::vector<Setting>& out) {
   for (int k = 1; k <= 12; ++k) {
     const std::string id = (k < 10 ? "0" : "") + std::to_string(k);
     const int at = 404 + 8 * (k - 1);
-    out << Declare::edit("filterWindow", "Packet2rf_filter_callsign" + id, 6, "")
+    out << Declare::edit(pages::kFilterWindow, "Packet2rf_filter_callsign" + id, 6, "")
                .caption("Callsign:")
                .hint("Callsign pattern for APRS-IS to RF filter.")
                .at(at, E::PaddedCallsign)
                .file(kFile, "Packet2rf_filter_callsign" + id, "");
-    out << Declare::edit("filterWindow", "Packet2rf_filter_ssid" + id, 2, "*")
+    out << Declare::edit(pages::kFilterWindow, "Packet2rf_filter_ssid" + id, 2, "*")
                .caption("SSID:")
                .hint("SSID pattern for APRS-IS to RF filter.")
                .at(at + 6, E::SsidCharacter)
@@ -127,7 +128,7 @@ void addIgateSettings(std::vector<Setting>& out) {
                          " - SSID range error (0 - 15, or wildcard '*').")
                .file(kFile, "Packet2rf_filter_ssid" + id, "*");
     out << Declare::combo(
-               "filterWindow", "Packet2rf_filter_type" + id,
+               pages::kFilterWindow, "Packet2rf_filter_type" + id,
                {"Not used", "Allow all", "Deny all", "Beacons", "Destination", "Telemetry"}, 0)
                .caption("Type:")
                .hint("APRS-IS to RF filter type.")

@@ -2,6 +2,7 @@
 #include "catalog.h"
 #include "declare.h"
 #include "host_names.h"
+#include "page_names.h"
 
 namespace zorbel::settings {
 namespace {
@@ -13,7 +14,7 @@ void addAddress(std::vector<Setting>& out, const std::string& prefix, int offset
                 const char* const (&defaults)[4], const int (&loadDefaults)[4]) {
   for (int part = 0; part < 4; ++part) {
     const std::string name = prefix + std::to_string(part);
-    out << Declare::edit("networkPage", name, 3, defaults[part])
+    out << Declare::edit(pages::kNetwork, name, 3, defaults[part])
                .caption(caption)
                .hint(hint)
                .at(offset + part, Encoding::ByteNumber)
@@ -40,7 +41,7 @@ void addNetworkSettings(std::vector<Setting>& out) {
              "to relay DNS queries.",
              {"192", "168", "2", "1"}, {192, 168, 2, 1});
 
-  const std::string page = "aprsIsPage";
+  const std::string page = pages::kAprsIs;
   const std::string file = "APRS-IS";
   const int serverAt[] = {140, 174, 208};
   const int portAt[] = {172, 206, 240};

@@ -1,11 +1,12 @@
 // "Radio" tab: station identity, position and transmitter timing.
 #include "catalog.h"
 #include "declare.h"
+#include "page_names.h"
 
 namespace zorbel::settings {
 
 void addRadioSettings(std::vector<Setting>& out) {
-  const std::string page = "radioPage";
+  const std::string page = pages::kRadio;
   const std::string file = "Radio";
   using E = Encoding;
 

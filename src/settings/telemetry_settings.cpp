@@ -1,6 +1,7 @@
 // "Telemetry reports" tab: report settings, five analog and eight digital channels.
 #include "catalog.h"
 #include "declare.h"
+#include "page_names.h"
 #include "telemetry_defaults.h"
 
 namespace zorbel::settings {
@@ -10,7 +11,7 @@ const char* const kFile = "Telemetry";
 
 void addReport(std::vector<Setting>& out, const std::string& prefix, const std::string& what,
                int at) {
-  const std::string page = "telemetryReportPage";
+  const std::string page = pages::kTelemetryReport;
   using E = Encoding;
   addDestinationAndPath(out, page, prefix, what, what, at, "Path", kFile);
   // The data report keeps a spare zero byte after its path SSID; the parameter report does not.
@@ -33,7 +34,7 @@ void addReport(std::vector<Setting>& out, const std::string& prefix, const std::
 
 void addTelemetrySettings(std::vector<Setting>& out) {
   using E = Encoding;
-  const std::string page = "telemetryReportPage";
+  const std::string page = pages::kTelemetryReport;
 
   out << Declare::edit(page, "Teletitle", 23, "Telemetry test")
              .caption("Telemetry project title:")
@@ -81,39 +82,39 @@ void addTelemetrySettings(std::vector<Setting>& out) {
     const AnalogDefaults& d = analogDefaults(k, kAnalogStartupSource[k - 1]);
     const std::string coef = channel + " telemetry calculation coefficient ";
     const std::string equation = ". Equation: A*x*x+B*x+C (where x is the measurement sample).";
-    out << Declare::combo("analogChannelsPage", a + "_source", analogSourceItems(),
+    out << Declare::combo(pages::kAnalogChannels, a + "_source", analogSourceItems(),
                           kAnalogStartupSource[k - 1])
                .caption("Source:")
                .hint(channel + " measurement source.")
                .at(at, E::ItemIndex)
                .file(kFile, a + "_source", analogSource[k - 1])
                .fileAfter(a + "_units");
-    out << Declare::edit("analogChannelsPage", a + "_name", analogLimit[k - 1], d.name)
+    out << Declare::edit(pages::kAnalogChannels, a + "_name", analogLimit[k - 1], d.name)
                .caption("Name:")
                .hint(channel + " report name.")
                .at(at + 1, 8, E::Text)
                .file(kFile, a + "_name", analogName[k - 1]);
-    out << Declare::edit("analogChannelsPage", a + "_units", analogLimit[k - 1], d.units)
+    out << Declare::edit(pages::kAnalogChannels, a + "_units", analogLimit[k - 1], d.units)
                .caption("Units:")
                .hint(channel + " report units.")
                .at(at + 9, 8, E::Text)
                .file(kFile, a + "_units", analogUnits[k - 1]);
-    out << Declare::edit("analogChannelsPage", a + "_coefa", 8, d.coefA)
+    out << Declare::edit(pages::kAnalogChannels, a + "_coefa", 8, d.coefA)
                .caption("Coeff A:")
                .hint(coef + "A" + equation)
                .at(at + 17, 9, E::Text)
                .file(kFile, a + "_coefa", "0");
-    out << Declare::edit("analogChannelsPage", a + "_coefb", 8, d.coefB)
+    out << Declare::edit(pages::kAnalogChannels, a + "_coefb", 8, d.coefB)
                .caption("Coeff B:")
                .hint(coef + "B" + equation)
                .at(at + 26, 9, E::Text)
                .file(kFile, a + "_coefb", analogCoefB[k - 1]);
-    out << Declare::edit("analogChannelsPage", a + "_coefc", 8, d.coefC)
+    out << Declare::edit(pages::kAnalogChannels, a + "_coefc", 8, d.coefC)
                .caption("Coeff C:")
                .hint(coef + "C" + equation)
                .at(at + 35, 9, E::Text)
                .file(kFile, a + "_coefc", analogCoefC[k - 1]);
-    out << Declare::combo("analogChannelsPage", a + "_average", kOffOn, 0)
+    out << Declare::combo(pages::kAnalogChannels, a + "_average", kOffOn, 0)
                .caption("1 min average:")
                .hint("If selected, the device will calculate 1 minute average of measured samples.")
                .at(at + 44, E::ItemIndex)
@@ -126,7 +127,7 @@ void addTelemetrySettings(std::vector<Setting>& out) {
     const std::string id = std::to_string(k);
     const std::string d = "Teledigital" + id;
     const std::string channel = "Digital channel " + id;
-    const std::string tab = k <= 4 ? "digitalChannels1to4Page" : "digitalChannels5to8Page";
+    const std::string tab = k <= 4 ? pages::kDigitalChannels1to4 : pages::kDigitalChannels5to8;
     const int at = 1735 + 16 * (k - 1);
     out << Declare::combo(tab, d + "_source", {"Not used"}, 0)
                .caption("Source")

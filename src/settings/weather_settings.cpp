@@ -1,11 +1,12 @@
 // "Weather" tab: station type and the weather report.
 #include "catalog.h"
 #include "declare.h"
+#include "page_names.h"
 
 namespace zorbel::settings {
 
 void addWeatherSettings(std::vector<Setting>& out) {
-  const std::string page = "weatherPage";
+  const std::string page = pages::kWeather;
   const std::string file = "Weather";
   using E = Encoding;
 

@@ -2,6 +2,7 @@
 #include "catalog.h"
 #include "declare.h"
 #include "host_names.h"
+#include "page_names.h"
 
 namespace zorbel::settings {
 
@@ -9,13 +10,13 @@ void addWundergroundSettings(std::vector<Setting>& out) {
   using E = Encoding;
   for (int n = 1; n <= 4; ++n) {
     const std::string id = std::to_string(n);
-    out << Declare::combo("quodraOutputsPage", "Quodra_output" + id, kOffOn, 0)
+    out << Declare::combo(pages::kQuodraOutputs, "Quodra_output" + id, kOffOn, 0)
                .caption("Output " + id + " default state:")
                .at(1862 + n, E::ItemIndex)
                .fileWithoutLoadDefault("Telemetry", "Quodra_output" + id);
   }
 
-  const std::string page = "wundergroundPage";
+  const std::string page = pages::kWunderground;
   const std::string file = "WeatherUnderground";
   out << Declare::combo(page, "WU_enable", kDisabledEnabled, 0)
              .caption("Weather reports to WeatherUnderground:")
