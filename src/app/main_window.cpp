@@ -33,6 +33,7 @@
 #include "settings/catalog.h"
 #include "settings/page_names.h"
 #include "settings/setting_check.h"
+#include "settings/setting_name.h"
 #include "settings_pages.h"
 #include "tab_mnemonics.h"
 #include "update/firmware.h"
@@ -145,10 +146,11 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
 
   // Hidden from start-up on; nothing shows them again. Their settings are
   // still encoded, and a read still sets the module selectors.
-  for (const char* name : {names::kTelemoduleCaption, "Telemodule_enable",
-                           names::kBitsmoduleCaption, "Bitsmodule_enable"}) {
-    findChild<QWidget*>(name)->hide();
-  }
+  for (const char* caption : {names::kTelemoduleCaption, names::kBitsmoduleCaption})
+    findChild<QWidget*>(caption)->hide();
+  for (const settings::SettingName selector :
+       {"Telemodule_enable"_setting, "Bitsmodule_enable"_setting})
+    binder_.widget(selector)->hide();
   auto* telemetryTabs = findChild<QTabWidget*>(names::kTelemetryTabs);
   telemetryTabs->setTabVisible(
       telemetryTabs->indexOf(findChild<QWidget*>(settings::pages::kQuodraOutputs)), false);
@@ -348,7 +350,7 @@ void MainWindow::connectCommands() {
             [this, channel] { restoreDigitalDefaults(channel); });
   }
   // One handler serves both boxes; it looks only at Uploadpctime.
-  for (const char* name : {"Uploadpctime", "Ntp_enable"}) {
+  for (const settings::SettingName name : {"Uploadpctime"_setting, "Ntp_enable"_setting}) {
     connect(binder_.control<QCheckBox>(name), &QCheckBox::clicked, this,
             [this] { runCommand([this] { uploadPcTimeClicked(); }); });
   }

@@ -16,6 +16,7 @@
 #include "settings/beacon_preview.h"
 #include "settings/catalog.h"
 #include "settings/prewrite_check.h"
+#include "settings/setting_name.h"
 
 namespace zorbel::app {
 namespace {
@@ -82,8 +83,9 @@ void MainWindow::setPosition() {
   dialogs_.showModal(dialog);
   if (dialog.result() != QDialog::Accepted || !dialog.position()) return;
   // Typed over the old texts, so that each box's undo brings its old text back.
-  const std::pair<const char*, std::string> boxes[] = {{"Latitude", dialog.position()->latitude},
-                                                       {"Longitude", dialog.position()->longitude}};
+  const std::pair<settings::SettingName, std::string> boxes[] = {
+      {"Latitude"_setting, dialog.position()->latitude},
+      {"Longitude"_setting, dialog.position()->longitude}};
   for (const auto& [name, text] : boxes) {
     auto* edit = binder_.control<QLineEdit>(name);
     edit->selectAll();
@@ -94,11 +96,12 @@ void MainWindow::setPosition() {
 // After the boxes' own checks: the position in degrees and as a locator
 // after the boxes' hints, and each beacon as it will go on air.
 void MainWindow::showAprsAids(const settings::SettingsModel& shown) {
-  const QString where = positionSummary(shown.text("Latitude"), shown.text("Longitude"));
-  for (const char* name : {"Latitude", "Longitude"}) {
+  const QString where =
+      positionSummary(shown.text("Latitude"_setting), shown.text("Longitude"_setting));
+  for (const settings::SettingName name : {"Latitude"_setting, "Longitude"_setting}) {
     auto* edit = binder_.control<QLineEdit>(name);
     if (edit == nullptr || edit->property("refused").toBool()) continue;
-    const QString hint = fromBytes(settings::allSettings()[settings::settingIndex(name)].hint);
+    const QString hint = fromBytes(name.setting().hint);
     edit->setToolTip(where.isEmpty() ? hint : hint + "\nNow: " + where);
   }
   const std::time_t now = std::time(nullptr);

@@ -19,6 +19,7 @@
 #include "main_window.h"
 #include "object_names.h"
 #include "settings/catalog.h"
+#include "settings/setting_name.h"
 #include "settings_history.h"
 
 namespace zorbel::app {
@@ -202,8 +203,9 @@ void MainWindow::revertToDeviceValues() {
   if (!kept_->device()) return;
   // The clock stays as it is: a read never sets it.
   settings::SettingsModel device = *kept_->device();
-  for (const char* name : {"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin"})
-    (void)device.setText(name, model_.text(name));
+  for (const settings::SettingName name : {"Rtcyear"_setting, "Rtcmonth"_setting, "Rtcday"_setting,
+                                           "Rtchour"_setting, "Rtcmin"_setting})
+    device.setTextAt(name.index(), model_.text(name));
   binder_.showModel(device);
   recordStep("Revert to device values");
   setStatus("Settings reverted to the device's values");

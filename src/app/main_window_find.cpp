@@ -15,6 +15,7 @@
 #include "object_names.h"
 #include "setting_places.h"
 #include "settings/catalog.h"
+#include "settings/setting_name.h"
 #include "settings_search.h"
 
 namespace zorbel::app {
@@ -49,10 +50,11 @@ void MainWindow::setUpFinding() {
   });
   addAction(search);
 
-  for (const char* address : {"Ipaddr", "Ipmask", "Ipgate", "Ipdns"}) {
+  for (const settings::SettingFamily address :
+       {"Ipaddr#"_family, "Ipmask#"_family, "Ipgate#"_family, "Ipdns#"_family}) {
     std::vector<QLineEdit*> parts;
     for (int part = 0; part < 4; ++part)
-      parts.push_back(binder_.control<QLineEdit>(address + std::to_string(part)));
+      parts.push_back(binder_.control<QLineEdit>(address.at(part)));
     chainAddressBoxes(parts);
   }
   labelCombosForScreenReaders(this);

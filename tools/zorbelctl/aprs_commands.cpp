@@ -9,6 +9,7 @@
 #include "settings/beacon_preview.h"
 #include "settings/position_text.h"
 #include "settings/prewrite_check.h"
+#include "settings/setting_name.h"
 
 namespace zorbel::ctl {
 
@@ -19,9 +20,8 @@ int applyPosition(Context& ctx, const std::string& text) {
               << escapedForTerminal(position.error().message) << "\n";
     return kExitUsage;
   }
-  // Both or neither: the model's setters fail only for an unknown name.
-  (void)ctx.model.setText("Latitude", position.value().latitude);
-  (void)ctx.model.setText("Longitude", position.value().longitude);
+  ctx.model.setTextAt("Latitude"_setting.index(), position.value().latitude);
+  ctx.model.setTextAt("Longitude"_setting.index(), position.value().longitude);
   return kExitOk;
 }
 
