@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
-#include <string>
 #include <vector>
 
 #include "aprs_object_names.h"
@@ -20,21 +19,25 @@
 namespace zorbel::app {
 namespace {
 
-// A member of a family of settings: "Beacon" and 3 give "Beacon3".
-std::string numbered(const std::string& stem, int number) { return stem + std::to_string(number); }
+// The label before a numbered row: "3:".
+RowText numberLabel(int number) { return RowText{QString("%1:").arg(number)}; }
 
 // Radio: station identity and position on the left, transmitter timing on the right.
 void radioPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kRadio, "Radio"));
-  builder.button(names::kSetPositionButton, QString::fromUtf8("Set position\u2026"));
+  QPushButton* setPosition =
+      pageButton(names::kSetPositionButton, QString::fromUtf8("Set position\u2026"));
   builder.form(layout, 0,
-               {{"Callsign", "-", "Ssid"},
-                {"Latitude", names::kSetPositionButton},
-                {"Longitude"},
-                {"Ptt"},
-                {"Busydetect"}});
+               {{"Callsign"_setting, RowText{"-"}, "Ssid"_setting},
+                {"Latitude"_setting, setPosition},
+                {"Longitude"_setting},
+                {"Ptt"_setting},
+                {"Busydetect"_setting}});
   builder.form(layout, 2,
-               {{"Txdelay"}, {"Quiettime"}, {"Quiettime_randomize"}, {"Consecutive_packets"}});
+               {{"Txdelay"_setting},
+                {"Quiettime"_setting},
+                {"Quiettime_randomize"_setting},
+                {"Consecutive_packets"_setting}});
   layout->setColumnStretch(4, 1);
   layout->setRowStretch(5, 1);
 }
@@ -46,19 +49,19 @@ void digipeaterPage(QTabWidget* tabs, PageBuilder& builder) {
 
   QGroupBox* common = group("Common Digipeater settings:");
   QGridLayout* commonGrid = gridOn(common);
-  builder.form(commonGrid, 0, {{"Digion"}});
-  builder.form(commonGrid, 2, {{"Floodtimeout"}});
+  builder.form(commonGrid, 0, {{"Digion"_setting}});
+  builder.form(commonGrid, 2, {{"Floodtimeout"_setting}});
   commonGrid->setColumnStretch(4, 1);
   layout->addWidget(common, 0, 0);
 
   QGroupBox* paths = group("New-N Paradigm PATH filter rules:");
-  std::vector<Tokens> pathRows;
+  std::vector<Row> pathRows;
   for (int k = 1; k <= 4; ++k) {
-    Tokens row;
+    Row row;
     for (int rule : {k, k + 4}) {
-      const std::string p = numbered("Pathn", rule);
-      row.insert(row.end(), {std::to_string(rule) + ":", p + "_name", p + "_lower", p + "_higher",
-                             p + "_traceable", p + "_active"});
+      row.insert(row.end(), {numberLabel(rule), "Pathn#_name"_family.at(rule),
+                             "Pathn#_lower"_family.at(rule), "Pathn#_higher"_family.at(rule),
+                             "Pathn#_traceable"_family.at(rule), "Pathn#_active"_family.at(rule)});
     }
     pathRows.push_back(row);
   }
@@ -67,14 +70,16 @@ void digipeaterPage(QTabWidget* tabs, PageBuilder& builder) {
 
   QGroupBox* calls = group("CALLSIGN filter rules:");
   QGridLayout* callsGrid = gridOn(calls);
-  builder.form(callsGrid, 0, {{"Callfilter_rule"}});
+  builder.form(callsGrid, 0, {{"Callfilter_rule"_setting}});
   QGridLayout* entries = innerGrid();
-  std::vector<Tokens> callRows;
+  std::vector<Row> callRows;
   for (int k = 1; k <= 5; ++k) {
-    callRows.push_back({std::to_string(k) + ":", numbered("Callfilter_callsign", k),
-                        numbered("Callfilter_ssid", k), std::to_string(k + 5) + ":",
-                        numbered("Callfilter_callsign", k + 5),
-                        numbered("Callfilter_ssid", k + 5)});
+    Row row;
+    for (int rule : {k, k + 5}) {
+      row.insert(row.end(), {numberLabel(rule), "Callfilter_callsign#"_family.at(rule),
+                             "Callfilter_ssid#"_family.at(rule)});
+    }
+    callRows.push_back(row);
   }
   builder.table(entries, callRows);
   entries->setColumnStretch(6, 1);
@@ -111,12 +116,12 @@ void addBeaconPreviews(QGridLayout* layout) {
 // Beacons: one row per beacon; the special strings help sits at the header's end.
 void beaconsPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kBeacons, "Beacons"));
-  std::vector<Tokens> rows;
+  std::vector<Row> rows;
   for (int k = 1; k <= 8; ++k) {
-    const std::string p = numbered("Beacon", k);
-    rows.push_back({std::to_string(k) + ":", p + "_dest_string", p + "_dest_ssid",
-                    p + "_path_string", p + "_path_ssid", p + "_txrate_rf", p + "_txrate_aprsis",
-                    p + "_msg"});
+    rows.push_back({numberLabel(k), "Beacon#_dest_string"_family.at(k),
+                    "Beacon#_dest_ssid"_family.at(k), "Beacon#_path_string"_family.at(k),
+                    "Beacon#_path_ssid"_family.at(k), "Beacon#_txrate_rf"_family.at(k),
+                    "Beacon#_txrate_aprsis"_family.at(k), "Beacon#_msg"_family.at(k)});
   }
   builder.table(layout, rows);
   addBeaconPreviews(layout);
@@ -129,7 +134,7 @@ void beaconsPage(QTabWidget* tabs, PageBuilder& builder) {
     line->addWidget(caption);
   }
   line->addStretch();
-  line->addWidget(builder.button(names::kSpecialStringsButton, "Special strings"));
+  line->addWidget(pageButton(names::kSpecialStringsButton, "Special strings"));
   layout->addLayout(line, 0, 9);
   layout->setColumnStretch(9, 1);
   layout->setRowStretch(17, 1);
@@ -138,9 +143,11 @@ void beaconsPage(QTabWidget* tabs, PageBuilder& builder) {
 // Network: the four addresses, one edit box per part.
 void networkPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kNetwork, "Network"));
-  std::vector<Tokens> rows;
-  for (const char* a : {"Ipaddr", "Ipmask", "Ipgate", "Ipdns"}) {
-    rows.push_back({numbered(a, 0), ".", numbered(a, 1), ".", numbered(a, 2), ".", numbered(a, 3)});
+  std::vector<FormRow> rows;
+  const RowText dot{"."};
+  for (const settings::SettingFamily address :
+       {"Ipaddr#"_family, "Ipmask#"_family, "Ipgate#"_family, "Ipdns#"_family}) {
+    rows.emplace_back(address.at(0), dot, address.at(1), dot, address.at(2), dot, address.at(3));
   }
   builder.form(layout, 0, rows);
   layout->setColumnStretch(2, 1);
@@ -152,18 +159,18 @@ void aprsIsPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kAprsIs, "APRS-IS"));
   QGroupBox* servers = group("APRS-IS servers:");
   builder.form(gridOn(servers), 0,
-               {{"Aprsis1_servername", "Aprsis1_port"},
-                {"Aprsis2_servername", "Aprsis2_port"},
-                {"Aprsis3_servername", "Aprsis3_port"}});
+               {{"Aprsis1_servername"_setting, "Aprsis1_port"_setting},
+                {"Aprsis2_servername"_setting, "Aprsis2_port"_setting},
+                {"Aprsis3_servername"_setting, "Aprsis3_port"_setting}});
   layout->addWidget(servers, 0, 0);
   QGroupBox* login = group("APRS-IS login:");
   QGridLayout* loginGrid = gridOn(login);
-  builder.form(loginGrid, 0, {{"Aprsis_user"}, {"Aprsis_pass"}});
+  builder.form(loginGrid, 0, {{"Aprsis_user"_setting}, {"Aprsis_pass"_setting}});
   loginGrid->setRowStretch(2, 1);
   layout->addWidget(login, 0, 1);
 
   QGridLayout* rest = innerGrid();
-  builder.form(rest, 0, {{"Aprsis_timeout"}, {"Aprsis_filter"}});
+  builder.form(rest, 0, {{"Aprsis_timeout"_setting}, {"Aprsis_filter"_setting}});
   layout->addLayout(rest, 1, 0, 1, 2);
   layout->addWidget(
       note("Note that filter settings affect the amount and type of packets gated from "
@@ -185,34 +192,34 @@ void igatePage(QTabWidget* tabs, PageBuilder& builder) {
   auto* left = new QVBoxLayout;
   QGroupBox* fromRf = group("RF packets to APRS-IS gateway:");
   QGridLayout* fromRfGrid = gridOn(fromRf);
-  builder.form(fromRfGrid, 0, {{"Aprsis_fromrf"}});
+  builder.form(fromRfGrid, 0, {{"Aprsis_fromrf"_setting}});
   fromRfGrid->setColumnStretch(2, 1);
   left->addWidget(fromRf);
   QGroupBox* messages = group("APRS-IS messages to local RF gateway:");
   builder.form(gridOn(messages), 0,
-               {{"Aprsis_msg2rf"},
-                {"Aprsis_msg2rf_path", "Aprsis_msg2rf_ssid"},
-                {"Rfheard_local_maxhops"},
-                {"Rfheard_local_timeout"}});
+               {{"Aprsis_msg2rf"_setting},
+                {"Aprsis_msg2rf_path"_setting, "Aprsis_msg2rf_ssid"_setting},
+                {"Rfheard_local_maxhops"_setting},
+                {"Rfheard_local_timeout"_setting}});
   left->addWidget(messages);
   left->addStretch();
   layout->addLayout(left, 0, 0);
 
   auto* right = new QVBoxLayout;
   QGroupBox* packets = group("APRS-IS packets to RF filter:");
-  builder.button(names::kFilterSetupButton, "Filter setup");
+  QPushButton* filterSetup = pageButton(names::kFilterSetupButton, "Filter setup");
   builder.form(gridOn(packets), 0,
-               {{"Aprsis_packet2rf"},
-                {"Aprsis_packet2rf_ifheard"},
-                {"Aprsis_packet2rf_path", "Aprsis_packet2rf_ssid"},
-                {"Rfheard_timeout"},
-                {"Aprsis_packet2rf_1min", "Aprsis_packet2rf_2min", "Aprsis_packet2rf_3min",
-                 names::kFilterSetupButton}});
+               {{"Aprsis_packet2rf"_setting},
+                {"Aprsis_packet2rf_ifheard"_setting},
+                {"Aprsis_packet2rf_path"_setting, "Aprsis_packet2rf_ssid"_setting},
+                {"Rfheard_timeout"_setting},
+                {"Aprsis_packet2rf_1min"_setting, "Aprsis_packet2rf_2min"_setting,
+                 "Aprsis_packet2rf_3min"_setting, filterSetup}});
   right->addWidget(packets);
   QGroupBox* common = group("Common I-Gate settings:");
   QGridLayout* commonGrid = gridOn(common);
-  builder.form(commonGrid, 0, {{"Aprsis_heard_timeout"}});
-  builder.form(commonGrid, 2, {{"Aprsis_2rf_dest", "Aprsis_2rf_dest_ssid"}});
+  builder.form(commonGrid, 0, {{"Aprsis_heard_timeout"_setting}});
+  builder.form(commonGrid, 2, {{"Aprsis_2rf_dest"_setting, "Aprsis_2rf_dest_ssid"_setting}});
   commonGrid->setColumnStretch(4, 1);
   right->addWidget(common);
   right->addStretch();
@@ -224,11 +231,12 @@ void igatePage(QTabWidget* tabs, PageBuilder& builder) {
 // column captions, as the beacon rows stand.
 void weatherPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kWeather, "Weather"));
-  builder.form(layout, 0, {{"Weather_stationtype"}});
+  builder.form(layout, 0, {{"Weather_stationtype"_setting}});
   QGridLayout* report = innerGrid();
-  builder.table(report, {{"Weather report:", "Weather_dest_string", "Weather_dest_ssid",
-                          "Weather_path_string", "Weather_path_ssid", "Weather_txrate_rf",
-                          "Weather_txrate_aprsis", "Weather_comment"}});
+  builder.table(report, {{RowText{"Weather report:"}, "Weather_dest_string"_setting,
+                          "Weather_dest_ssid"_setting, "Weather_path_string"_setting,
+                          "Weather_path_ssid"_setting, "Weather_txrate_rf"_setting,
+                          "Weather_txrate_aprsis"_setting, "Weather_comment"_setting}});
   report->setColumnStretch(9, 1);
   layout->addLayout(report, 1, 0, 1, 3);
   layout->setColumnStretch(2, 1);
@@ -238,10 +246,16 @@ void weatherPage(QTabWidget* tabs, PageBuilder& builder) {
 // RTC/NTP time: the clock to load into the device and the time server.
 void clockPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kClock, "RTC/NTP time"));
-  layout->addWidget(builder.widget("Uploadpctime"), 0, 0, 1, 2);
-  builder.form(layout, 0, {{"Rtcyear"}, {"Rtcmonth"}, {"Rtcday"}, {"Rtchour"}, {"Rtcmin"}}, 1);
-  layout->addWidget(builder.widget("Ntp_enable"), 0, 2, 1, 2);
-  builder.form(layout, 2, {{"Ntp_servername"}}, 1);
+  layout->addWidget(builder.control("Uploadpctime"_setting), 0, 0, 1, 2);
+  builder.form(layout, 0,
+               {{"Rtcyear"_setting},
+                {"Rtcmonth"_setting},
+                {"Rtcday"_setting},
+                {"Rtchour"_setting},
+                {"Rtcmin"_setting}},
+               1);
+  layout->addWidget(builder.control("Ntp_enable"_setting), 0, 2, 1, 2);
+  builder.form(layout, 2, {{"Ntp_servername"_setting}}, 1);
   layout->addWidget(
       note(
           "Internal Real Time Clock is updated when the device exits config mode and enters normal "
@@ -253,7 +267,7 @@ void clockPage(QTabWidget* tabs, PageBuilder& builder) {
 
 void wwwPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kWebServer, "WWW"));
-  builder.form(layout, 0, {{"www_user"}, {"www_password"}, {"www_port"}});
+  builder.form(layout, 0, {{"www_user"_setting}, {"www_password"_setting}, {"www_port"_setting}});
   layout->setColumnStretch(2, 1);
   layout->setRowStretch(3, 1);
 }
@@ -262,17 +276,24 @@ void wwwPage(QTabWidget* tabs, PageBuilder& builder) {
 void telnetPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kTelnet, "Telnet"));
   QGridLayout* login = innerGrid();
-  builder.form(login, 0, {{"telnet_user"}, {"telnet_password"}, {"telnet_port"}});
+  builder.form(login, 0,
+               {{"telnet_user"_setting}, {"telnet_password"_setting}, {"telnet_port"_setting}});
   login->setRowStretch(3, 1);
   layout->addLayout(login, 0, 0);
   QGroupBox* debug = group("Telnet debug messages (default state after connect):");
   QGridLayout* debugGrid = gridOn(debug);
-  builder.form(
-      debugGrid, 0,
-      {{"Debug_aprsis"}, {"Debug_aprsismsgs"}, {"Debug_telemetry"}, {"Debug_ntp"}, {"Debug_dns"}});
-  builder.form(
-      debugGrid, 2,
-      {{"Debug_rf"}, {"Debug_ax25"}, {"Debug_weather"}, {"Debug_wunderground"}, {"Debug_digi"}});
+  builder.form(debugGrid, 0,
+               {{"Debug_aprsis"_setting},
+                {"Debug_aprsismsgs"_setting},
+                {"Debug_telemetry"_setting},
+                {"Debug_ntp"_setting},
+                {"Debug_dns"_setting}});
+  builder.form(debugGrid, 2,
+               {{"Debug_rf"_setting},
+                {"Debug_ax25"_setting},
+                {"Debug_weather"_setting},
+                {"Debug_wunderground"_setting},
+                {"Debug_digi"_setting}});
   layout->addWidget(debug, 0, 1);
   layout->setColumnStretch(2, 1);
   layout->setRowStretch(1, 1);
@@ -281,14 +302,14 @@ void telnetPage(QTabWidget* tabs, PageBuilder& builder) {
 void wundergroundPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kWunderground, "WUnderground"));
   builder.form(layout, 0,
-               {{"WU_enable"},
-                {"WU_stationid"},
-                {"WU_password"},
-                {"WU_normalserver"},
-                {"WU_rapidfireserver"},
-                {"WU_sendmethod"},
-                {"WU_normalrate"},
-                {"WU_rapidfirerate"}});
+               {{"WU_enable"_setting},
+                {"WU_stationid"_setting},
+                {"WU_password"_setting},
+                {"WU_normalserver"_setting},
+                {"WU_rapidfireserver"_setting},
+                {"WU_sendmethod"_setting},
+                {"WU_normalrate"_setting},
+                {"WU_rapidfirerate"_setting}});
   layout->setColumnStretch(2, 1);
   layout->setRowStretch(8, 1);
 }
@@ -316,13 +337,13 @@ QWidget* buildFilterEntries(const SettingsBinder& controls) {
   auto* entries = new QWidget;
   QGridLayout* layout = gridOn(entries);
   layout->setContentsMargins(0, 0, 0, 0);
-  std::vector<Tokens> rows;
-  auto id = [](int k) { return std::string(k < 10 ? "0" : "") + std::to_string(k); };
+  std::vector<Row> rows;
   for (int k = 1; k <= 6; ++k) {
-    Tokens row;
-    for (int e : {k, k + 6}) {
-      row.insert(row.end(), {std::to_string(e) + ":", "Packet2rf_filter_callsign" + id(e), "-",
-                             "Packet2rf_filter_ssid" + id(e), "Packet2rf_filter_type" + id(e)});
+    Row row;
+    for (int entry : {k, k + 6}) {
+      row.insert(row.end(), {numberLabel(entry), "Packet2rf_filter_callsign##"_family.at(entry),
+                             RowText{"-"}, "Packet2rf_filter_ssid##"_family.at(entry),
+                             "Packet2rf_filter_type##"_family.at(entry)});
     }
     rows.push_back(row);
   }

@@ -2,9 +2,9 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <string>
 #include <vector>
 
 #include "object_names.h"
@@ -15,25 +15,25 @@
 namespace zorbel::app {
 namespace {
 
-// A member of a family of settings: "Teleanalog" and 3 give "Teleanalog3".
-std::string numbered(const std::string& stem, int number) { return stem + std::to_string(number); }
-
 void reportPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kTelemetryReport, "Report settings"));
-  builder.form(layout, 0, {{"Teletitle"}, {"Tele_enable"}, {"Tele_holdoff"}});
-  builder.form(layout, 2, {{"Telemodule_enable"}, {"Bitsmodule_enable"}});
+  builder.form(layout, 0,
+               {{"Teletitle"_setting}, {"Tele_enable"_setting}, {"Tele_holdoff"_setting}});
+  builder.form(layout, 2, {{"Telemodule_enable"_setting}, {"Bitsmodule_enable"_setting}});
   // The module selectors and their labels are hidden at start-up; the window finds the labels by
   // name.
-  builder.caption("Telemodule_enable")->setObjectName(names::kTelemoduleCaption);
-  builder.caption("Bitsmodule_enable")->setObjectName(names::kBitsmoduleCaption);
+  builder.caption("Telemodule_enable"_setting)->setObjectName(names::kTelemoduleCaption);
+  builder.caption("Bitsmodule_enable"_setting)->setObjectName(names::kBitsmoduleCaption);
   QGridLayout* reports = innerGrid();
   reports->setHorizontalSpacing(4);
-  builder.table(reports, {{"Telemetry parameters:", "Teleparams_dest_string",
-                           "Teleparams_dest_ssid", "Teleparams_path_string", "Teleparams_path_ssid",
-                           "Teleparams_txrate_rf", "Teleparams_txrate_aprsis"},
-                          {"Telemetry data:", "Teledata_dest_string", "Teledata_dest_ssid",
-                           "Teledata_path_string", "Teledata_path_ssid", "Teledata_txrate_rf",
-                           "Teledata_txrate_aprsis"}});
+  builder.table(reports, {{RowText{"Telemetry parameters:"}, "Teleparams_dest_string"_setting,
+                           "Teleparams_dest_ssid"_setting, "Teleparams_path_string"_setting,
+                           "Teleparams_path_ssid"_setting, "Teleparams_txrate_rf"_setting,
+                           "Teleparams_txrate_aprsis"_setting},
+                          {RowText{"Telemetry data:"}, "Teledata_dest_string"_setting,
+                           "Teledata_dest_ssid"_setting, "Teledata_path_string"_setting,
+                           "Teledata_path_ssid"_setting, "Teledata_txrate_rf"_setting,
+                           "Teledata_txrate_aprsis"_setting}});
   reports->setColumnStretch(9, 1);
   layout->addLayout(reports, 3, 0, 1, 4);
   layout->addWidget(
@@ -48,13 +48,14 @@ void reportPage(QTabWidget* tabs, PageBuilder& builder) {
 void analogPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kAnalogChannels, "Analog channels"));
   layout->setHorizontalSpacing(4);
-  std::vector<Tokens> rows;
+  std::vector<Row> rows;
   for (int k = 1; k <= 5; ++k) {
-    const std::string a = numbered("Teleanalog", k);
-    const std::string button = names::analogDefaultsButton(k).toStdString();
-    builder.button(button, "Default parameters");
-    rows.push_back({"Analog " + std::to_string(k) + ":", a + "_name", a + "_units", a + "_source",
-                    a + "_coefa", a + "_coefb", a + "_coefc", a + "_average", button});
+    QPushButton* defaults = pageButton(names::analogDefaultsButton(k), "Default parameters");
+    rows.push_back({RowText{QString("Analog %1:").arg(k)}, "Teleanalog#_name"_family.at(k),
+                    "Teleanalog#_units"_family.at(k), "Teleanalog#_source"_family.at(k),
+                    "Teleanalog#_coefa"_family.at(k), "Teleanalog#_coefb"_family.at(k),
+                    "Teleanalog#_coefc"_family.at(k), "Teleanalog#_average"_family.at(k),
+                    defaults});
   }
   builder.table(layout, rows);
   alignColumns(layout, 1, 2);
@@ -67,13 +68,12 @@ void analogPage(QTabWidget* tabs, PageBuilder& builder) {
 void digitalPage(QTabWidget* tabs, PageBuilder& builder, const char* name, const QString& caption,
                  int first) {
   QGridLayout* layout = gridOn(addPage(tabs, name, caption));
-  std::vector<Tokens> rows;
+  std::vector<Row> rows;
   for (int k = first; k < first + 4; ++k) {
-    const std::string d = numbered("Teledigital", k);
-    const std::string button = names::digitalDefaultsButton(k).toStdString();
-    builder.button(button, "Default parameters");
-    rows.push_back({"Digital " + std::to_string(k) + ":", d + "_name", d + "_units", d + "_source",
-                    d + "_inverted", button});
+    QPushButton* defaults = pageButton(names::digitalDefaultsButton(k), "Default parameters");
+    rows.push_back({RowText{QString("Digital %1:").arg(k)}, "Teledigital#_name"_family.at(k),
+                    "Teledigital#_units"_family.at(k), "Teledigital#_source"_family.at(k),
+                    "Teledigital#_inverted"_family.at(k), defaults});
   }
   builder.table(layout, rows);
   alignColumns(layout, 1, 2);
@@ -84,7 +84,10 @@ void digitalPage(QTabWidget* tabs, PageBuilder& builder, const char* name, const
 void quodraPage(QTabWidget* tabs, PageBuilder& builder) {
   QGridLayout* layout = gridOn(addPage(tabs, settings::pages::kQuodraOutputs, "Quodra outputs"));
   builder.form(layout, 0,
-               {{"Quodra_output1"}, {"Quodra_output2"}, {"Quodra_output3"}, {"Quodra_output4"}});
+               {{"Quodra_output1"_setting},
+                {"Quodra_output2"_setting},
+                {"Quodra_output3"_setting},
+                {"Quodra_output4"_setting}});
   layout->setColumnStretch(2, 1);
   layout->setRowStretch(4, 1);
 }
