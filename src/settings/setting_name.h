@@ -10,9 +10,9 @@
 //                                   (programming_error.h) when it is named.
 //
 // The declared names come from settings/declared_names.h, which the build
-// makes from the declarations (make_setting_names.cpp), so a name cannot be
-// spelt wrong in one place only. A front end's target links
-// zorbel_setting_names for it; the core itself names its settings by text.
+// makes from the declarations themselves (make_setting_names.cpp), so the two
+// never disagree. A front end's target links zorbel_setting_names for it; the
+// core names its own few settings by text, checked as it looks them up.
 #include <algorithm>
 #include <cstddef>
 #include <string>
