@@ -264,24 +264,26 @@ QWidget* MainWindow::buildConnectionGroup() {
   return box;
 }
 
-// Letters the menu bar and the connection group use; the pages' mnemonics keep clear of them.
-constexpr const char* kWindowMnemonics = "CEMDOLRWUP";
+// Letters the menu bar and the connection group use; the tabs and the pages keep clear of them.
+constexpr const char* kWindowMnemonics = "CEMDVHOLRWUP";
 
 void MainWindow::setUpKeyboardAccess() {
+  // A tab's Alt+letter works from every page, so the tabs take their letters
+  // first and the pages' captions keep clear of them; the telemetry page's
+  // own tabs only matter on that page.
+  auto* telemetryTabs = findChild<QTabWidget*>(names::kTelemetryTabs);
+  const QString taken = kWindowMnemonics + assignTabMnemonics(settingsTabs_, kWindowMnemonics);
+  const QString telemetryTaken = taken + assignTabMnemonics(telemetryTabs, taken);
   for (int i = 0; i < settingsTabs_->count(); ++i) {
     QWidget* page = settingsTabs_->widget(i);
     auto* inner = page->findChild<QTabWidget*>();
     for (int j = 0; j < (inner != nullptr ? inner->count() : 1); ++j) {
       QWidget* leaf = inner != nullptr ? inner->widget(j) : page;
       leaf->resize(kClientArea.width(), kClientArea.height() / 2);
-      assignMnemonics(leaf, kWindowMnemonics);
+      assignMnemonics(leaf, inner == telemetryTabs ? telemetryTaken : taken);
       orderTabsByRows(leaf);
     }
   }
-  // The tabs take the letters that the window and every page leave free.
-  const QString taken = kWindowMnemonics + mnemonicLetters(settingsTabs_);
-  const QString tabs = assignTabMnemonics(settingsTabs_, taken);
-  assignTabMnemonics(findChild<QTabWidget*>(names::kTelemetryTabs), taken + tabs);
   nameControlsByCaptions(this);
   refuseAltText(this);
   // Return in the port box opens the port.

