@@ -77,7 +77,11 @@ QWidget* makeControl(const settings::Setting& s) {
       break;
   }
   w->setObjectName(QString::fromStdString(s.name));
-  if (!s.hint.empty()) w->setToolTip(fromBytes(s.hint));
+  if (!s.hint.empty()) {
+    w->setToolTip(fromBytes(s.hint));
+    // F1 shows it too: the tooltip becomes a range message while the text is refused.
+    w->setWhatsThis(fromBytes(s.hint));
+  }
   return w;
 }
 

@@ -157,9 +157,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   telemetryTabs->setCurrentIndex(0);
   setWindowTitle(QString("ZORBEL Configurator %1").arg(kProgramVersion));
   setUpEdits();
-  settingsTabs_->setTabVisible(
-      settingsTabs_->indexOf(findChild<QWidget*>(settings::pages::kWebServer)), false);
-  remoteUpdateMenu_->menuAction()->setVisible(false);
+  setUpHelp();
 
   // Fixed single border: the smallest size that shows every page whole, at
   // least the designed client area below the menu bar.

@@ -161,6 +161,9 @@ class MainWindow : public QMainWindow {
   void goToSetting(std::size_t settingIndex);
   // "Beacons › 3 Path": the tabs in front of it and its caption.
   QString placedSettingCaption(std::size_t settingIndex) const;
+  // main_window_help.cpp: the Help and View menus, the network variant's features
+  void setUpHelp();
+  bool mayBuildWithDevelopmentKey();
   // main_window_aprs.cpp: the warnings before a write, the position and beacon aids
   void addCheckBeforeWriteAction(QMenu* device);
   bool confirmPreWrite();

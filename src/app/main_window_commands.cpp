@@ -205,7 +205,7 @@ void MainWindow::readFromFile() {
 }
 
 void MainWindow::buildRemoteUpdateFile() {
-  if (!encodeAndConfirm()) return;
+  if (!encodeAndConfirm() || !mayBuildWithDevelopmentKey()) return;
   const auto firmware = chooseFile(names::kRemoteFirmwareDialog, false, "remote", kHashFilter);
   if (!firmware) return;
   // A firmware file that cannot be read is reported before the destination is asked for.

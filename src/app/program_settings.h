@@ -10,5 +10,7 @@ QSettings& programSettings();
 inline constexpr const char* kVerifyAfterWriteKey = "device/verifyAfterWrite";
 // The /dev/serial/by-id name of the last port opened, preselected when it is there.
 inline constexpr const char* kLastPortKey = "device/lastPort";
+// View > Network variant (Zorbel+): the WWW tab and the Remote update menu shown.
+inline constexpr const char* kNetworkVariantKey = "view/networkVariant";
 
 }  // namespace zorbel::app

@@ -15,6 +15,11 @@ inline constexpr std::size_t kCipherBlockSize = 8;
 // The key this build was configured with.
 const UpdateKey& updateKey();
 
+// The key of a build configured without the device's (CMake's default for
+// ZORBEL_UPDATE_KEY): no device deciphers with it.
+inline constexpr UpdateKey kDevelopmentKey{0x01234567u, 0x89ABCDEFu, 0xFEDCBA98u, 0x76543210u};
+inline bool usesDevelopmentKey() { return updateKey() == kDevelopmentKey; }
+
 // Enciphers one 8-byte block in place: standard XTEA, 32 cycles (64 Feistel
 // rounds). The block holds two words, bytes 0..3 and 4..7, each least
 // significant byte first, and is stored back the same way.

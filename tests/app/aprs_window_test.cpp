@@ -47,6 +47,7 @@ TEST_F(Aprs, WarningsBeforeAWriteLeadToTheSettingAndCanBeDismissed) {
     d.findChild<QCheckBox*>(names::preWriteDismissBox("busy-rf/Beacon1_txrate_rf"))->click();
     d.findChild<QPushButton*>(names::kWriteAnywayButton)->click();
   });
+  acceptDevelopmentKey();
   dialogs.expectFile(names::kRemoteFirmwareDialog, std::nullopt);
   trigger(buildRemote);
   EXPECT_EQ(listed, QStringList({"Latitude", "Beacon1_txrate_rf", "Beacon1_msg", "Aprsis_user",
@@ -59,6 +60,7 @@ TEST_F(Aprs, WarningsBeforeAWriteLeadToTheSettingAndCanBeDismissed) {
       if (b->objectName().startsWith("show_")) listed << b->objectName().mid(5);
     d.findChild<QPushButton*>(names::kWriteAnywayButton)->click();
   });
+  acceptDevelopmentKey();
   dialogs.expectFile(names::kRemoteFirmwareDialog, std::nullopt);
   trigger(buildRemote);
   EXPECT_EQ(listed, QStringList({"Latitude", "Beacon1_msg", "Aprsis_user", "www_password"}));

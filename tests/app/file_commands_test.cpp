@@ -165,11 +165,13 @@ TEST_F(FileCommands, RemoteUpdateFileIsBuiltOnlyFromAValidConfiguration) {
   trigger(names::kBuildRemoteUpdateFileAction);  // no dialog follows a refused encode
   type("WU_rapidfirerate", "60");
 
+  acceptDevelopmentKey();
   dialogs.expectFile(names::kRemoteFirmwareDialog, path("missing.hash"));
   dialogs.expectMessage("Could not open firmware file", "File open error");
   trigger(names::kBuildRemoteUpdateFileAction);  // and no save dialog after that
 
   writeFile("fw.hash", 300);
+  acceptDevelopmentKey();
   dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
   dialogs.expectFile(names::kRemoteSaveDialog, path("out.ruf"));
   trigger(names::kBuildRemoteUpdateFileAction);
@@ -194,6 +196,7 @@ TEST_F(FileCommands, DialogsStartInTheProgramsSubfolderOrTheHomeFolder) {
   trigger(names::kSaveToFileAction);
   dialogs.expectFile(names::kFirmwareDialog, std::nullopt);
   click(names::kUploadFirmwareButton);
+  acceptDevelopmentKey();
   dialogs.expectFile(names::kRemoteFirmwareDialog, std::nullopt);
   trigger(names::kBuildRemoteUpdateFileAction);
   const auto& r = dialogs.fileRequests;

@@ -76,6 +76,7 @@ TEST_F(FileFaults, MissingTargetFolderIsReportedAndNothingIsCreated) {
   EXPECT_EQ(dialogs.messages.back().details, "No such file or directory");
 
   writeBytes("fw.hash", firmwareBytes(300, 1));
+  acceptDevelopmentKey();
   dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
   dialogs.expectFile(names::kRemoteSaveDialog, path("gone/u.ruf"));
   dialogs.expectMessage("Could not open destination file.", "File open error");
@@ -101,6 +102,7 @@ TEST_F(FileFaults, TargetThatIsAFolderIsRefusedAndKeepsItsContent) {
   EXPECT_EQ(progressBar()->maximum(), 100) << "a refused load starts no upload";
 
   writeBytes("fw.hash", firmwareBytes(300, 1));
+  acceptDevelopmentKey();
   dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
   dialogs.expectFile(names::kRemoteSaveDialog, path("box.cfg"));
   dialogs.expectMessage("Could not open destination file.", "File open error");
@@ -149,6 +151,7 @@ TEST_F(FileFaults, FailedWriteLeavesTheOldFileIntact) {
     dialogs.expectQuestion("old.cfg already exists.\nDo you want to replace it?", true);
     dialogs.expectMessage("Unable to write to " + path("old.cfg"), "Zorbel Configurator");
     trigger(names::kSaveToFileAction);
+    acceptDevelopmentKey();
     dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
     dialogs.expectFile(names::kRemoteSaveDialog, path("old.ruf"));
     dialogs.expectMessage("Could not write the remote update file.", "File open error");
@@ -177,11 +180,13 @@ TEST_F(FileFaults, RemoteUpdateFirmwareVanishingAfterItsDialogLeavesTheOldFile) 
   writeBytes("fw.hash", firmwareBytes(300, 1));
   writeBytes("old.ruf", "an older remote update file");
   const auto vanish = [this] { QFile::remove(path("fw.hash")); };
+  acceptDevelopmentKey();
   dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"), vanish);
   dialogs.expectMessage("Could not open firmware file", "File open error");
   trigger(names::kBuildRemoteUpdateFileAction);
 
   writeBytes("fw.hash", firmwareBytes(300, 1));
+  acceptDevelopmentKey();
   dialogs.expectFile(names::kRemoteFirmwareDialog, path("fw.hash"));
   dialogs.expectFile(names::kRemoteSaveDialog, path("old.ruf"), vanish);
   dialogs.expectMessage("Could not open firmware file", "File open error");
@@ -238,6 +243,7 @@ TEST_F(FileFaults, NamedPipeIsRefusedWithoutBeingOpened) {
   save("pipe.cfg", "Unable to write to " + path("pipe.cfg"));
   EXPECT_EQ(dialogs.messages.back().details, "not a regular file");
 
+  acceptDevelopmentKey();
   dialogs.expectFile(names::kRemoteFirmwareDialog, path("pipe.cfg"));
   dialogs.expectMessage("Could not open firmware file", "File open error");
   trigger(names::kBuildRemoteUpdateFileAction);

@@ -80,8 +80,8 @@ TEST_F(StartUp, CaptionTitleAndHiddenParts) {
   for (QAction* a : mainWindow().menuBar()->actions()) {
     menus << a->text().remove('&') + (a->isVisible() ? "" : " (hidden)");
   }
-  EXPECT_EQ(menus, QStringList({"Configuration import/export", "Edit", "Device",
-                                "Remote update (hidden)"}));
+  EXPECT_EQ(menus, QStringList({"Configuration import/export", "Edit", "Device", "View",
+                                "Remote update (hidden)", "Help"}));
   EXPECT_EQ(remoteUpdateMenu()->objectName(), names::kRemoteUpdateMenu);
   for (const char* action : {names::kSaveToFileAction, names::kReadFromFileAction,
                              names::kRemoteUpdateHelpAction, names::kBuildRemoteUpdateFileAction}) {

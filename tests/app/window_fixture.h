@@ -18,6 +18,7 @@
 #include "program_windows.h"
 #include "scripted_dialogs.h"
 #include "simulator.h"
+#include "update/xtea.h"
 
 namespace zorbel::app::test_support {
 
@@ -68,6 +69,16 @@ class WindowTest : public ::testing::Test {
       "The settings have changes that are neither saved in a file nor written to the device.\n"
       "Do you want to save them first?";
   void discardEdits() { dialogs.expectChoice(kLoseEdits, "Discard"); }
+
+  // "Build remote update file" asks first in a build with the development
+  // key; the next such question is answered "Build anyway".
+  static inline const QString kDevelopmentKeyQuestion =
+      "This program was built with the development update key, not your device's key. A "
+      "device refuses a remote update file enciphered with it.\n"
+      "Build the file anyway?";
+  void acceptDevelopmentKey() {
+    if (update::usesDevelopmentKey()) dialogs.expectChoice(kDevelopmentKeyQuestion, "Build anyway");
+  }
 
   // What a user does: replace an edit's text by typing, press a button, pick a menu item.
   void type(const QString& name, const QString& value);

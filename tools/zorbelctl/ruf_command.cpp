@@ -4,6 +4,7 @@
 #include "common/whole_file.h"
 #include "ctl.h"
 #include "update/remote_update.h"
+#include "update/xtea.h"
 
 namespace zorbel::ctl {
 namespace {
@@ -40,6 +41,11 @@ int cmdRuf(Context& ctx, const Args& args) {
     if (!result.error().reason.empty()) std::cerr << " (" << result.error().reason << ")";
     std::cerr << "\n";
     return exitStatus(result.error());
+  }
+  if (update::usesDevelopmentKey()) {
+    std::cerr << "warning: " << args[1]
+              << " is enciphered with the development update key, not the device's: a device "
+                 "refuses it (build with -DZORBEL_UPDATE_KEY=<the device's key>)\n";
   }
   return kExitOk;
 }
