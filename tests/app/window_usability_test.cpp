@@ -480,6 +480,15 @@ TEST_F(Usability, CompareDialogListsCaptionWindowAndDeviceValues) {
   for (int c = 0; c < 3; ++c)
     cells << table->horizontalHeaderItem(c)->text() << table->item(1, c)->text();
   EXPECT_EQ(cells, QStringList({"Setting", "3 Dest", "Window", "APRS", "Device", "BEACON"}));
+
+  // A double-click on a row goes to its setting: a press and release, then the double-click.
+  dialog.show();
+  const QPoint row = table->visualItemRect(table->item(1, 2)).center();
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, row);
+  EXPECT_FALSE(dialog.chosen()) << "a single click only selects";
+  QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, row);
+  EXPECT_EQ(dialog.chosen(), std::optional<std::size_t>(1));
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite) {
