@@ -212,7 +212,7 @@ class DeviceLink {
   // Where zorbel-sim puts its link by default: ${XDG_RUNTIME_DIR:-/tmp}/zorbel-sim.
   static std::string simulatorLinkPath();
 
-  struct State;  // the link's internals (device_link.cpp)
+  struct State;  // the link's internals (link_state.h)
 
  private:
   std::unique_ptr<State> state_;
