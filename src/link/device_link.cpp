@@ -6,6 +6,7 @@
 #include <thread>
 #include <utility>
 
+#include "frames.h"
 #include "link_state.h"
 #include "port_doctor.h"
 #include "serial_worker.h"
@@ -19,6 +20,25 @@ ImageDifference compareImages(const settings::Image& sent, const settings::Image
     if (difference.count++ == 0) difference.firstOffset = i;
   }
   return difference;
+}
+
+double lineSeconds(std::uint32_t pages) {
+  constexpr double kBytesPerPage = kFrameSize + kPageSize + kFrameSize;
+  return pages * kBytesPerPage * 10.0 / kBaudRate;
+}
+
+std::string cutShortLine(TransferKind kind, std::uint32_t done, std::uint32_t total) {
+  const std::string pages =
+      " cut short after page " + std::to_string(done) + " of " + std::to_string(total);
+  switch (kind) {
+    case TransferKind::ConfigurationWrite:
+      return "Write" + pages + ".";
+    case TransferKind::ConfigurationRead:
+      return "Read" + pages + ".";
+    case TransferKind::Firmware:
+      return "Upload" + pages + ": the device needs a complete upload before it runs again.";
+  }
+  return {};
 }
 
 DeviceLink::DeviceLink(LinkCallbacks callbacks)
@@ -92,6 +112,15 @@ void post(DeviceLink::State& s, TransferKind kind, Request request) {
 }
 
 }  // namespace
+
+void DeviceLink::cancel() {
+  {
+    std::lock_guard lock(state_->requestMutex);
+    state_->cancelledUpTo = state_->sequence;
+    state_->cancelPending.store(true);
+  }
+  state_->wake();
+}
 
 void DeviceLink::writeConfiguration(const settings::Image& image) {
   Request request;

@@ -52,6 +52,9 @@ inline constexpr const char* kOpenErrorMessage =
 // The largest firmware hash file an upload takes: 1856 pages.
 inline constexpr std::size_t kFirmwareMaxBytes = 237568;
 
+// The port's speed; 8N1 puts ten bit times on the line for each byte.
+inline constexpr unsigned kBaudRate = 115200;
+
 // Also the index of a transfer's record in the link.
 enum class TransferKind { Firmware, ConfigurationWrite, ConfigurationRead };
 
@@ -69,6 +72,7 @@ enum class TransferEnd {
   PageNumberError,  // "Eeprom page number error [%d].": a page numbered 16 or more, dropped (read
                     // stops)
   NoAnswer,         // "No answer from the device.": none within the answer time-out
+  Cancelled,        // cutShortLine(): the owner's cancel() ended it at a page boundary
 };
 
 enum class PortState {
@@ -85,6 +89,16 @@ struct ImageDifference {
   std::size_t firstOffset = 0;  // the first of them
 };
 ImageDifference compareImages(const settings::Image& sent, const settings::Image& received);
+
+// How long `pages` pages of a write or upload take on the line at kBaudRate:
+// each page's header frame and 128 bytes out, and the device's ack back. The
+// device's own time is not counted.
+double lineSeconds(std::uint32_t pages);
+
+// The log line of a transfer that ended after `done` of its `total` pages
+// without finishing: "Write cut short after page 7 of 16.", "Read cut short
+// after page 3 of 16.", and for an upload a word on what the device needs now.
+std::string cutShortLine(TransferKind kind, std::uint32_t done, std::uint32_t total);
 
 // The received image at the end of a good configuration read, handed to the
 // owner, who runs the settings decoder on it (on its own thread) and then calls
@@ -191,6 +205,14 @@ class DeviceLink {
   // At most kFirmwareMaxBytes: a TooLong error ("Firmware file too long.")
   // and nothing posted when longer.
   Result<void> uploadFirmware(std::span<const std::uint8_t> fileBytes);
+  // "Cancel": the requests posted before it that have not started are
+  // dropped, and the transfer that runs ends at its next page boundary: once
+  // the answer to the page in flight is in (or, when none comes, a second
+  // later) it sends nothing more. Each ends with its cutShortLine()
+  // and transferEnded(kind, TransferEnd::Cancelled); a transfer whose last
+  // page was in flight finishes as usual. Requests posted after it go out.
+  void cancel();
+
   // Each request is carried out by the worker's next pass, at once when a
   // worker runs, else on the first pass of the next one. One request of each
   // kind is held; a newer one of the same kind replaces it, and a transfer of

@@ -60,6 +60,10 @@ using Clock = std::chrono::steady_clock;
 // one never comes, and the transfer starts over after this wait.
 constexpr auto kRestartHold = std::chrono::milliseconds(SerialPort::kIdleReadMs);
 
+// A cancelled transfer waits this long for the answer to its page in flight
+// (a device may take a while to store a page) before it ends without it.
+constexpr auto kCancelHold = std::chrono::seconds(1);
+
 constexpr std::size_t kKinds = 3;
 constexpr std::array<TransferKind, kKinds> kAllKinds{
     TransferKind::Firmware, TransferKind::ConfigurationWrite, TransferKind::ConfigurationRead};
@@ -99,6 +103,9 @@ struct Transfer {
   Clock::time_point sentAt{};          // when page `current` (or its request) went out
   std::shared_ptr<const Bytes> pages;  // where its pages come from (page n at 128 * n)
   ReadPurpose purpose = ReadPurpose::Settings;
+  std::uint64_t order = 0;          // its request's posting sequence
+  bool cancelled = false;           // ends at its next page boundary
+  Clock::time_point cancelledAt{};  // when the cancel reached the worker
 
   std::uint32_t total() const { return lastPage + 1; }
   Page page(std::uint32_t n) const {
@@ -142,6 +149,9 @@ struct DeviceLink::State {
   std::array<Request, kKinds> requests;
   std::uint64_t sequence = 0;
   std::atomic<bool> requestPending{false};
+  // cancel(): what was posted up to this sequence number is cancelled.
+  std::uint64_t cancelledUpTo = 0;
+  std::atomic<bool> cancelPending{false};
 
   // The worker waiting in an image hand-over, for a stop to release it.
   std::mutex handOverMutex;

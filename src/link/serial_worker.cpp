@@ -18,10 +18,12 @@ class SerialWorker final : public FrameEvents {
   void run() {
     status(PortState::Open, port_.path() + " open");
     while (!lost_) {
+      takeCancel();
       readPort();
       if (lost_) break;
       logIfSome(rejected_.summaryDue(Clock::now()));
       startRequested();
+      endCancelledUnanswered();
       endUnanswered();
       s_.passes.fetch_add(1);
       if (s_.stop.load()) break;
@@ -100,6 +102,8 @@ class SerialWorker final : public FrameEvents {
     t.pages = request.pages;
     t.lastPage = request.lastPage;
     t.purpose = request.purpose;
+    t.order = request.order;
+    t.cancelled = false;
     t.current = 0;
     // Each read starts from a blank image, so a page the device never sent in
     // this read can't pass an earlier read's bytes off as the device's.
@@ -158,13 +162,16 @@ class SerialWorker final : public FrameEvents {
   void onPageReceived(std::uint16_t) override { onAnswer(TransferKind::ConfigurationRead); }
 
   void onAnswer(TransferKind kind) {
+    takeCancel();  // a cancel that came meanwhile stops the transfer at this answer
     Transfer& t = transfer(kind);
     if (!t.awaiting) return;  // nobody awaits it: dropped without a line
     t.awaiting = false;
     log(kTraits[slot(kind)].answerLine);
     if (restartPosted(kind)) return;  // this pass's startRequested() starts it over
     progress(kind, t.current + 1, t.total());
-    if (t.current < t.lastPage) {
+    if (t.current < t.lastPage && t.cancelled) {
+      cutShort(kind, t.current + 1, t.total());
+    } else if (t.current < t.lastPage) {
       ++t.current;
       sendAndLog(kind);
     } else if (kind == TransferKind::ConfigurationRead) {
@@ -191,6 +198,52 @@ class SerialWorker final : public FrameEvents {
     t.awaiting = false;
     ended(TransferKind::ConfigurationRead,
           badSum ? TransferEnd::PageChecksumError : TransferEnd::PageNumberError);
+  }
+
+  // The owner's cancel(): requests posted before it are dropped, and the
+  // transfers started from them end at their next answer.
+  void takeCancel() {
+    if (!s_.cancelPending.exchange(false)) return;
+    std::array<Request, kKinds> dropped;
+    std::uint64_t upTo = 0;
+    {
+      std::lock_guard lock(s_.requestMutex);
+      upTo = s_.cancelledUpTo;
+      bool stillPending = false;
+      for (TransferKind kind : kAllKinds) {
+        Request& request = s_.requests[slot(kind)];
+        if (request.posted && request.order <= upTo)
+          dropped[slot(kind)] = std::exchange(request, Request{});
+        stillPending = stillPending || request.posted;
+      }
+      s_.requestPending.store(stillPending);
+    }
+    const auto now = Clock::now();
+    for (TransferKind kind : kAllKinds) {
+      Transfer& t = transfer(kind);
+      if (t.awaiting && t.order <= upTo) {
+        t.cancelled = true;
+        t.cancelledAt = now;
+      } else if (dropped[slot(kind)].posted) {
+        cutShort(kind, 0, dropped[slot(kind)].lastPage + 1);  // never started
+      }
+    }
+  }
+
+  // A cancelled transfer whose page in flight gets no answer ends without it.
+  void endCancelledUnanswered() {
+    const auto now = Clock::now();
+    for (TransferKind kind : kAllKinds) {
+      Transfer& t = transfer(kind);
+      if (!t.awaiting || !t.cancelled || now - t.cancelledAt < kCancelHold) continue;
+      t.awaiting = false;
+      cutShort(kind, t.current, t.total());
+    }
+  }
+
+  void cutShort(TransferKind kind, std::uint32_t done, std::uint32_t total) {
+    log(cutShortLine(kind, done, total));
+    ended(kind, TransferEnd::Cancelled);
   }
 
   // A transfer that has waited out the answer time-out ends.

@@ -292,7 +292,8 @@ class Session {
           case TransferEnd::PageNumberError:
             if (backingUp_) return notBackedUp(backupReadFailure(event.end), ErrorKind::Checksum);
             return exitStatus(ErrorKind::Checksum);
-          case TransferEnd::NoAnswer:  // our own time-out ends the command first
+          case TransferEnd::NoAnswer:   // our own time-out ends the command first
+          case TransferEnd::Cancelled:  // zorbelctl never cancels; a signal ends it
             return exitStatus(ErrorKind::NoAnswer);
         }
     }
