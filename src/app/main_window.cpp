@@ -133,6 +133,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
 
   buildMenus();
   connectCommands();
+  setUpTransfers();
   setUpKeyboardAccess();
   setUpFinding();
 
@@ -258,6 +259,7 @@ QWidget* MainWindow::buildConnectionGroup() {
   row->addWidget(commandButton(names::kReadConfigButton, "&Read config"));
   row->addWidget(commandButton(names::kWriteConfigButton, "&Write config"));
   row->addWidget(commandButton(names::kUploadFirmwareButton, "&Upload firmware"));
+  row->addWidget(commandButton(names::kCancelTransferButton, "Cancel"));
   row->addStretch();
   return box;
 }

@@ -22,6 +22,7 @@
 #include "settings/image.h"
 #include "settings/model.h"
 #include "settings_binder.h"
+#include "transfer_guard.h"
 #include "user_dialogs.h"
 
 class QComboBox;
@@ -190,6 +191,20 @@ class MainWindow : public QMainWindow {
   void backupReadFailed(link::TransferEnd end);
   void askWriteWithoutBackup(const QString& reason, const settings::Image& toWrite);
   std::vector<ComparedSetting> comparedRows(const settings::SettingsModel& other) const;
+  // main_window_transfers.cpp: one transfer at a time, Cancel, the questions
+  // before a transfer is cut short and before an upload
+  void setUpTransfers();
+  bool portIsOpen() const;
+  void updateCommandStates();
+  bool mayStartTransfer();
+  void beginTransfer(TransferGuard::Job job, link::TransferKind stage, std::uint32_t total);
+  void endTransfer();
+  void cancelTransfer();
+  bool mayStopTransfer(const QString& title);
+  void cutTransferShort();
+  bool confirmUpload(const QString& path);
+  static QString firmwareSizes(const QString& path);
+  void warnLater(const QString& title, const QString& text);
 
   UserDialogs& dialogs_;
   settings::SettingsModel model_;
@@ -247,6 +262,8 @@ class MainWindow : public QMainWindow {
   // backup read that goes before it.
   std::optional<settings::SettingsModel> writing_;
   std::optional<settings::Image> writeAfterBackup_;
+  // The transfer command that runs, from its start to its last link transfer's end.
+  TransferGuard guard_;
 };
 
 }  // namespace zorbel::app

@@ -38,6 +38,7 @@ QString readFailure(link::TransferEnd end) {
     case link::TransferEnd::NoAnswer:
       return "No answer from the device.";
     case link::TransferEnd::Finished:
+    case link::TransferEnd::Cancelled:  // a cancelled backup read asks nothing
       break;
   }
   return {};
@@ -108,8 +109,10 @@ std::vector<ComparedSetting> MainWindow::comparedRows(const settings::SettingsMo
 void MainWindow::backedUp(const settings::Image& image) {
   const settings::Image toWrite = *std::exchange(writeAfterBackup_, std::nullopt);
   const QString failure = keepBackup(image);
+  if (guard_.cancelled()) return;  // Cancel came before the write: none is done
   if (failure.isEmpty()) {
     link_->device().writeConfiguration(toWrite);
+    guard_.moveTo(link::TransferKind::ConfigurationWrite);
     return;
   }
   // The worker waits until this image has been used: the question comes after.
@@ -139,12 +142,9 @@ void MainWindow::askWriteWithoutBackup(const QString& reason, const settings::Im
     setStatus("Writing configuration: not backed up, nothing written");
     return;
   }
-  if (!link_->device().workerRunning()) {
-    setStatus("No port open: nothing written");
-    return;
-  }
+  if (!mayStartTransfer()) return;
   link_->device().writeConfiguration(toWrite);
-  setStatus("Waiting for the device");
+  beginTransfer(TransferGuard::Job::Write, link::TransferKind::ConfigurationWrite, kImagePages);
 }
 
 void MainWindow::showHistory() {

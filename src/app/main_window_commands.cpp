@@ -50,15 +50,18 @@ std::string localPath(const QString& path) { return QFile::encodeName(path).toSt
 // ---- Connection group -------------------------------------------------------
 
 void MainWindow::openPort() {
-  forgetReadBack();  // the port this open lets go takes its pending read with it
+  if (guard_.busy()) return;  // the transfer's port stays as it is
+  forgetReadBack();           // the port this open lets go takes its pending read with it
   const Result<void> result = link_->device().open(toBytes(portName()));
   if (result.ok()) {
     portClosedByUser_ = false;
+    updateCommandStates();
     rememberPort();
     information(kInformationTitle, QString::fromStdString(link::kOpenedMessage));
     return;
   }
   resetProgress();
+  updateCommandStates();
   // The reason, then on a line of its own the hint when there is one.
   const QString reason = QString::fromLocal8Bit(result.error().reason);
   const QString details = result.error().hint.empty()
@@ -92,39 +95,52 @@ void MainWindow::findDevice() {
 }
 
 void MainWindow::closePort() {
+  if (!mayStopTransfer("Close port")) return;
+  cutTransferShort();
   link_->device().close();
   forgetReadBack();
   resetProgress();
+  updateCommandStates();
 }
 
 void MainWindow::readConfiguration() {
-  if (!mayDiscardEdits("Read config", "Read config replaces them with the device's settings."))
+  // The port may go while the question is open: it is looked at again after.
+  if (!mayStartTransfer() ||
+      !mayDiscardEdits("Read config", "Read config replaces them with the device's settings.") ||
+      !mayStartTransfer()) {
     return;
+  }
   link_->device().readConfiguration();
-  setStatus(link_->device().workerRunning() ? "Waiting for the device"
-                                            : "Read config starts when a port is open");
+  beginTransfer(TransferGuard::Job::Read, link::TransferKind::ConfigurationRead, kImagePages);
 }
 
 void MainWindow::writeConfiguration() {
-  if (!encodeAndConfirm()) return;
+  if (!mayStartTransfer() || !encodeAndConfirm() || !mayStartTransfer()) return;
   lastWritten_ = image_;  // what a verify after this write compares with
   writing_ = model_;
   startWrite();
-  setStatus(link_->device().workerRunning() ? "Waiting for the device"
-                                            : "Write config starts when a port is open");
+  // With a backup, the device's configuration is read first.
+  beginTransfer(TransferGuard::Job::Write,
+                writeAfterBackup_ ? link::TransferKind::ConfigurationRead
+                                  : link::TransferKind::ConfigurationWrite,
+                kImagePages);
 }
 
 void MainWindow::uploadFirmware() {
+  if (!mayStartTransfer()) return;
   const auto path = chooseFile(names::kFirmwareDialog, false, "firmware", kHashFilter);
   if (!path) return;
   // The load refuses a path that is no plain file (a named pipe, a terminal)
   // without waiting for a writer or a carrier.
   const Result<void> loaded = firmware_->load(localPath(*path));
   if (!loaded) {
+    const bool tooLong = loaded.error().kind == ErrorKind::TooLong;
     information(kFileOpenError, QString::fromStdString(loaded.error().message),
-                QString::fromLocal8Bit(loaded.error().reason));
+                tooLong ? firmwareSizes(*path) : QString::fromLocal8Bit(loaded.error().reason));
     return;
   }
+  // The port may have gone while the questions were open.
+  if (!confirmUpload(*path) || !mayStartTransfer()) return;
   // The bar runs to the page count; an empty file still sends one page, so
   // the bar never gets an empty range (which would show as "busy").
   TransferProgress& upload = transfers_[link::TransferKind::Firmware];
@@ -132,8 +148,8 @@ void MainWindow::uploadFirmware() {
   showTransferOnBar(link::TransferKind::Firmware);
   // The load refused a file longer than the link takes.
   (void)link_->device().uploadFirmware(firmware_->pages());
-  setStatus(link_->device().workerRunning() ? "Waiting for the device"
-                                            : "Upload firmware starts when a port is open");
+  beginTransfer(TransferGuard::Job::Upload, link::TransferKind::Firmware,
+                firmware_->pageCount() + 1);
 }
 
 // ---- Pages ------------------------------------------------------------------
@@ -182,6 +198,7 @@ void MainWindow::saveToFile() {
 }
 
 void MainWindow::readFromFile() {
+  if (guard_.busy()) return;  // the settings a transfer sends or sets stay as they are
   if (!mayDiscardEdits("Read from file", "Read from file replaces them with the file's settings."))
     return;
   const auto path = chooseFile(names::kConfigOpenDialog, false, "config", kConfigFilter);

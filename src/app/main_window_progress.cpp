@@ -54,6 +54,8 @@ QString endText(link::TransferEnd end) {
       return "page number error";
     case link::TransferEnd::NoAnswer:
       return QString("no answer for %1 s").arg(kAnswerTimeoutSeconds);
+    case link::TransferEnd::Cancelled:
+      return "cut short";
   }
   return "stopped, see the log";
 }
@@ -76,6 +78,7 @@ void MainWindow::showProgress(link::TransferKind kind, std::uint32_t done, std::
   t.total = pages;
   t.running = true;
   t.lastAnswer = clock_.elapsed();
+  guard_.progressed(kind, done, total);
   showTransferOnBar(kind);
   setStatus(QString("%1, page %2 of %3")
                 .arg(transferName(kind))
@@ -123,6 +126,10 @@ void MainWindow::showPortState(link::PortState state, const std::string& text) {
   if (state != link::PortState::Open) {
     for (auto& [kind, t] : transfers_) t.running = false;
   }
+  // A closed port ends its transfer; a report of a port let go before this
+  // one opened leaves the new port's transfer be.
+  if (guard_.busy() && !portIsOpen()) guard_.end();
+  updateCommandStates();
 }
 
 void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end) {
@@ -135,19 +142,32 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
       !refusedVersion_.isEmpty()) {
     how = "refused, version " + refusedVersion_;
   }
+  const bool cancelled = end == link::TransferEnd::Cancelled;
+  const bool backupCut = cancelled && writeAfterBackup_.has_value();
   if (kind == link::TransferKind::ConfigurationRead && end != link::TransferEnd::Finished) {
-    // The read back never came whole: neither use of it can be done.
-    if (verifyPending_)
-      appendLog(
+    // The read back never came whole: neither use of it can be done. One
+    // the user cancelled is no failure.
+    if (verifyPending_ && !cancelled) {
+      const QString failed =
           end == link::TransferEnd::NoAnswer
               ? "Verify failed: no answer from the device while reading the configuration back."
-              : ("Verify failed: reading the configuration back ended in a " + how + ".")
-                    .toStdString());
-    if (verifyPending_) comparisonStatus_ = "Writing configuration: verify failed";
+              : "Verify failed: reading the configuration back ended in a " + how + ".";
+      appendLog(failed.toStdString());
+      warnLater("Verify after write", failed);
+      comparisonStatus_ = "Writing configuration: verify failed";
+    }
+    if (comparePending_ && !cancelled)
+      warnLater("Compare with device", "The device's configuration could not be read (" + how +
+                                           "): nothing was compared.");
     verifyPending_ = comparePending_ = false;
+    // A cancelled backup read writes nothing and asks nothing.
+    if (writeAfterBackup_ && cancelled) writeAfterBackup_.reset();
     if (writeAfterBackup_) backupReadFailed(end);
   }
-  if (kind == link::TransferKind::ConfigurationRead && !comparisonStatus_.isEmpty()) {
+  if (cancelled && guard_.busy()) {
+    setStatus(QString::fromStdString(guard_.cutShortLine()) +
+              (backupCut ? " Nothing was written." : ""));
+  } else if (kind == link::TransferKind::ConfigurationRead && !comparisonStatus_.isEmpty()) {
     setStatus(comparisonStatus_);
     comparisonStatus_.clear();
   } else {
@@ -155,6 +175,8 @@ void MainWindow::showTransferEnd(link::TransferKind kind, link::TransferEnd end)
   }
   if (kind == link::TransferKind::ConfigurationWrite && end == link::TransferEnd::Finished)
     writeFinished();
+  // Unless a backup read went on to its write, or a write to its verify, the command is done.
+  if (guard_.endsStage(kind)) endTransfer();
 }
 
 void MainWindow::stopBySignal() {
@@ -172,7 +194,8 @@ void MainWindow::stopBySignal() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!mayClose()) {
+  // The transfer first: keeping it running makes the edits' question moot.
+  if (!mayStopTransfer(kApplicationTitle) || !mayClose()) {
     event->ignore();
     return;
   }

@@ -26,6 +26,7 @@ void MainWindow::forgetReadBack() {
 // ---- Reading the device back --------------------------------------------------
 
 void MainWindow::compareWithDevice() {
+  if (!mayStartTransfer()) return;
   // A text its field would cut compares equal to the cut text a device holds:
   // refused, as Write config refuses it.
   if (const Result<void> fits = settings::checkAllFit(model_); !fits) {
@@ -34,14 +35,15 @@ void MainWindow::compareWithDevice() {
   }
   comparePending_ = true;
   link_->device().readConfiguration(link::ReadPurpose::Comparison);
-  setStatus(link_->device().workerRunning() ? "Waiting for the device"
-                                            : "Compare with device starts when a port is open");
+  beginTransfer(TransferGuard::Job::Compare, link::TransferKind::ConfigurationRead, kImagePages);
 }
 
 // After "Send finished.": read the image back when "Verify after write" is checked.
 void MainWindow::startVerify() {
-  if (!findChild<QAction*>(names::kVerifyAfterWriteAction)->isChecked()) return;
+  if (!findChild<QAction*>(names::kVerifyAfterWriteAction)->isChecked() || guard_.cancelled())
+    return;
   verifyPending_ = true;
+  guard_.moveTo(link::TransferKind::ConfigurationRead);
   link_->device().readConfiguration(link::ReadPurpose::Comparison);
   setStatus("Verifying configuration");
 }
@@ -61,11 +63,12 @@ void MainWindow::useReadBack(const settings::Image& image) {
       if (writing_) keptOnDevice(*writing_);
       comparisonStatus_ = "Writing configuration: verified";
     } else {
-      appendLog(
+      const QString failed =
           QString("Verify failed: %1 bytes differ from what was sent, the first at offset %2.")
               .arg(difference.count)
-              .arg(difference.firstOffset)
-              .toStdString());
+              .arg(difference.firstOffset);
+      appendLog(failed.toStdString());
+      warnLater("Verify after write", failed);
       comparisonStatus_ = "Writing configuration: verify failed";
     }
   }
@@ -135,10 +138,13 @@ QString MainWindow::shownValue(std::size_t settingIndex, const std::string& valu
 // The end of a good configuration read: the worker waits until the decoder has run.
 void MainWindow::decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>& hand) {
   // A read for a comparison leaves the controls as they are.
+  // The read is done once its image is used, unless a backup read goes on to its write.
+  const bool readDone = guard_.busy() && guard_.stage() == link::TransferKind::ConfigurationRead;
   if (hand->purpose() == link::ReadPurpose::Comparison) {
     useReadBack(hand->image());
     refusedVersion_.clear();
     hand->done();
+    if (readDone && guard_.stage() == link::TransferKind::ConfigurationRead) endTransfer();
     return;
   }
   keepReadBackup(hand->image());
@@ -150,6 +156,7 @@ void MainWindow::decodeReceivedImage(const std::shared_ptr<link::ImageHandOver>&
   }
   refusedVersion_ = decoded ? QString() : fromBytes(decoded.error().deviceVersion);
   hand->done();
+  if (readDone) endTransfer();
   if (!decoded) information(kInformationTitle, fromBytes(decoded.error().message));
 }
 

@@ -25,6 +25,7 @@ inline constexpr const char* kClosePortButton = "closePortButton";
 inline constexpr const char* kReadConfigButton = "readConfigButton";
 inline constexpr const char* kWriteConfigButton = "writeConfigButton";
 inline constexpr const char* kUploadFirmwareButton = "uploadFirmwareButton";
+inline constexpr const char* kCancelTransferButton = "cancelTransferButton";
 
 // The body of the main window; the settings pages are named in settings/page_names.h.
 inline constexpr const char* kSettingsTabs = "settingsTabs";

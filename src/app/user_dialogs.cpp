@@ -19,8 +19,10 @@ QString qtNameFilter(const QString& filter) {
 
 void QtDialogs::message(Icon icon, const QString& title, const QString& text,
                         const QString& details, QWidget* parent) {
-  QMessageBox box(icon == Icon::Information ? QMessageBox::Information : QMessageBox::Critical,
-                  title, text, QMessageBox::Ok, parent);
+  const QMessageBox::Icon shown = icon == Icon::Information ? QMessageBox::Information
+                                  : icon == Icon::Warning   ? QMessageBox::Warning
+                                                            : QMessageBox::Critical;
+  QMessageBox box(shown, title, text, QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
   if (!details.isEmpty()) box.setInformativeText(Qt::convertFromPlainText(details));
   box.exec();

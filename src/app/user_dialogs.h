@@ -36,7 +36,7 @@ struct Choice {
 
 class UserDialogs {
  public:
-  enum class Icon { Information, Error };
+  enum class Icon { Information, Warning, Error };
 
   virtual ~UserDialogs() = default;
   // A modal box with one OK button. `details`, when not empty, is a second,

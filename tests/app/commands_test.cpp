@@ -76,6 +76,8 @@ TEST_F(Commands, AnalogDefaultsFollowTheSelectedSourceAndKeepAveraging) {
 }
 
 TEST_F(Commands, RangeErrorShowsOnlyItsMessage) {
+  openPort(startSim());  // Write config needs a port
+  dialogs.messages.clear();
   type("Txdelay", "199");
   type("Quiettime", "1");  // also wrong, but later in the encoder's order
   dialogs.expectMessage("TX delay - range error (200 - 1000).", "Information");
@@ -88,6 +90,8 @@ TEST_F(Commands, RangeErrorShowsOnlyItsMessage) {
 }
 
 TEST_F(Commands, TextThatIsNotAnIntegerGoesToTheGeneralErrorBox) {
+  openPort(startSim());  // Write config needs a port
+  dialogs.messages.clear();
   type("Floodtimeout", "6o");
   dialogs.expectMessage("'6o' is not a valid integer value", "Zorbel Configurator");
   click(names::kWriteConfigButton);
@@ -97,12 +101,16 @@ TEST_F(Commands, TextThatIsNotAnIntegerGoesToTheGeneralErrorBox) {
 
 // A character with no 8-bit form must not slip through as a printable '?'.
 TEST_F(Commands, CharacterWithoutAnEightBitFormIsRefusedByTheCharacterCheck) {
+  openPort(startSim());  // Write config needs a port
+  dialogs.messages.clear();
   edit("Beacon1_msg")->setText(QString::fromUtf8("Price 5\xE2\x82\xAC"));
   dialogs.expectMessage("Beacon 1 message - forbidden characters.", "Information");
   click(names::kWriteConfigButton);
 }
 
 TEST_F(Commands, WriteConfigTakesThePcClockOnlyWhenUploadpctimeIsChecked) {
+  openPort(startSim());  // Write config needs a port
+  dialogs.messages.clear();
   check("Uploadpctime")->click();
   type("Rtcyear", "1999");
   type("Rtcmonth", "13");
@@ -117,6 +125,8 @@ TEST_F(Commands, WriteConfigTakesThePcClockOnlyWhenUploadpctimeIsChecked) {
 }
 
 TEST_F(Commands, FilterWindowKeepsItsEntriesAndWriteConfigEncodesThem) {
+  openPort(startSim());  // Write config needs a port
+  dialogs.messages.clear();
   dialogs.expectWindow("filterWindow", [](QDialog& w) {
     EXPECT_TRUE(w.isVisible());
     auto* call = w.findChild<QLineEdit*>("Packet2rf_filter_callsign01");

@@ -76,7 +76,7 @@ TEST_F(EndToEnd, WriteReadAndFirmwareUploadThroughTheWindow) {
   for (int i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
   file.write(bytes);
   file.close();
-  dialogs.expectFile(names::kFirmwareDialog, file.fileName());
+  expectUpload(file.fileName());
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished.", 2));
   EXPECT_EQ(logCount("Firmware page sent [3]."), 1);
@@ -128,6 +128,7 @@ TEST_F(EndToEnd, ClosingTheWindowWhileTheWorkerWaitsDoesNotHang) {
   constexpr std::uint64_t kAllPages = 16 * (8 + 128);  // each page: its header frame and 128 bytes
   for (int i = 0; i < 1000 && sim.bytesSent() < kAllPages; ++i) QThread::msleep(10);
   ASSERT_EQ(sim.bytesSent(), kAllPages);
+  dialogs.expectChoice("A configuration read is running (page 1 of 16). Stop it?", "Stop reading");
   mainWindow().close();
   EXPECT_FALSE(mainWindow().link().device().workerRunning());
 }

@@ -104,6 +104,7 @@ TEST_F(FileCommands, ATextItsFieldWouldCutIsMarkedAndRefused) {
   EXPECT_TRUE(edit("telnet_password")->property("refused").toBool());
   EXPECT_EQ(edit("telnet_password")->toolTip(), "telnet_password: at most 12 characters");
 
+  openPort(startSim());  // Write config and Compare with device need a port
   for (const char* command : {names::kWriteConfigButton, names::kBuildRemoteUpdateFileAction,
                               names::kCompareWithDeviceAction}) {
     SCOPED_TRACE(command);
@@ -136,6 +137,7 @@ TEST_F(FileCommands, SaveStopsAtATextThatIsNotAnIntegerAndWritesNothing) {
 }
 
 TEST_F(FileCommands, UploadFirmwareRefusesWhatItCannotSendAndSetsTheBarForWhatItCan) {
+  openPort(startSim());
   dialogs.expectFile(names::kFirmwareDialog, std::nullopt);
   click(names::kUploadFirmwareButton);
   EXPECT_EQ(dialogs.fileRequests.at(0).filter, "Zorbel firmware hash files (*.hash)|*.hash");
@@ -145,14 +147,22 @@ TEST_F(FileCommands, UploadFirmwareRefusesWhatItCannotSendAndSetsTheBarForWhatIt
   dialogs.expectFile(names::kFirmwareDialog, path("big.hash"));
   dialogs.expectMessage("Firmware file too long.", "File open error");
   click(names::kUploadFirmwareButton);
+  EXPECT_EQ(dialogs.messages.back().details,
+            "The file has 237,569 bytes; the device takes at most 237,568.");
   dialogs.expectFile(names::kFirmwareDialog, path("missing.hash"));
   dialogs.expectMessage("File open error.", "File open error");
   click(names::kUploadFirmwareButton);
   EXPECT_EQ(progressBar()->maximum(), 100);
 
+  // The upload says what it will do before it starts.
   writeFile("fw.hash", 300);
   dialogs.expectFile(names::kFirmwareDialog, path("fw.hash"));
+  dialogs.expectChoice("Upload fw.hash to the device?", "Upload");
   click(names::kUploadFirmwareButton);
+  EXPECT_EQ(dialogs.choices.back().details,
+            "300 bytes in 3 pages: about 0.1 s at 115200 baud.\n"
+            "The device must not lose power until the upload has finished: an upload cut short "
+            "leaves it without complete firmware.");
   EXPECT_EQ(progressBar()->minimum(), 0);
   EXPECT_EQ(progressBar()->maximum(), 3);
   EXPECT_EQ(progressBar()->value(), 0);
@@ -185,6 +195,7 @@ TEST_F(FileCommands, RemoteUpdateFileIsBuiltOnlyFromAValidConfiguration) {
 TEST_F(FileCommands, DialogsStartInTheProgramsSubfolderOrTheHomeFolder) {
   const QDir program(QCoreApplication::applicationDirPath());
   for (const char* sub : {"config", "firmware", "remote"}) program.rmdir(sub);
+  openPort(startSim());
   dialogs.expectFile(names::kConfigOpenDialog, std::nullopt);
   trigger(names::kReadFromFileAction);
   dialogs.expectFile(names::kFirmwareDialog, std::nullopt);

@@ -96,6 +96,7 @@ TEST_F(FileFaults, TargetThatIsAFolderIsRefusedAndKeepsItsContent) {
   load("box.cfg", "Unable to read from " + path("box.cfg"));
   EXPECT_EQ(text("Callsign"), "MINE");
 
+  openPort(startSim());  // Upload firmware needs a port
   dialogs.expectFile(names::kFirmwareDialog, path("box.cfg"));
   dialogs.expectMessage("File open error.", "File open error");
   click(names::kUploadFirmwareButton);
@@ -229,6 +230,7 @@ TEST_F(FileFaults, NamedPipeIsRefusedWithoutBeingOpened) {
   ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.cfg")).constData(), 0600), 0);
   PipeWriter other(path("pipe.cfg"));
 
+  openPort(startSim());  // Upload firmware needs a port
   dialogs.expectFile(names::kFirmwareDialog, path("pipe.cfg"));
   dialogs.expectMessage("File open error.", "File open error");
   click(names::kUploadFirmwareButton);
@@ -287,6 +289,7 @@ TEST_F(FileFaults, BinaryGarbageImportsAsDefaultsAndSurvivesASave) {
   EXPECT_EQ(text("Beacon1_msg"), QString::fromLatin1(odd));
   save("ctl2.cfg");
   EXPECT_TRUE(readBytes("ctl2.cfg").contains("\r\nBeacon1_msg=" + odd + "\r\n"));
+  openPort(startSim());  // Write config needs a port
   dialogs.expectMessage("Beacon 1 message - forbidden characters.", "Information");
   click(names::kWriteConfigButton);
 }

@@ -106,7 +106,7 @@ TEST_F(LineFaults, NoiseBetweenFramesIsSkippedByEveryTransfer) {
   ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
 
   const QByteArray bytes = firmwareBytes(1000, 3);
-  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("fw.hash", bytes));
+  expectUpload(writeFirmware("fw.hash", bytes));
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished.", 2));
   EXPECT_TRUE(deviceHolds(sim, bytes));
@@ -114,9 +114,9 @@ TEST_F(LineFaults, NoiseBetweenFramesIsSkippedByEveryTransfer) {
   closePort();
 }
 
-// ---- A lost answer: the transfer waits, pressing its button again starts it over
+// ---- A lost answer: the transfer waits until Cancel; its button then starts it over
 
-TEST_F(LineFaults, DroppedAcknowledgementWaitsUntilWriteConfigIsPressedAgain) {
+TEST_F(LineFaults, DroppedAcknowledgementWaitsUntilCancelThenWriteConfigStartsOver) {
   sim::SimOptions options;
   options.dropAnswerTo = 5;  // page 4 is stored but never acknowledged
   sim::Simulator& sim = startSim(options);
@@ -127,6 +127,12 @@ TEST_F(LineFaults, DroppedAcknowledgementWaitsUntilWriteConfigIsPressedAgain) {
       waitFor([&] { return sim.frameCount() == 5 && logCount("Eeprom page sent [4].") == 1; }));
   EXPECT_EQ(log().last(), "Eeprom page sent [4].");
   EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration, page 5 of 16"; }))
+      << status().toStdString();
+  // The write waits for its answer, and its button for its end; Escape ends it without the answer.
+  EXPECT_FALSE(control<QPushButton>(names::kWriteConfigButton)->isEnabled());
+  pressEscape();
+  ASSERT_TRUE(waitForLog("Write cut short after page 4 of 16."));
+  EXPECT_TRUE(waitFor([&] { return status() == "Write cut short after page 4 of 16."; }))
       << status().toStdString();
 
   type("Callsign", "SP2XYZ");
@@ -141,20 +147,24 @@ TEST_F(LineFaults, DroppedAcknowledgementWaitsUntilWriteConfigIsPressedAgain) {
   closePort();
 }
 
-TEST_F(LineFaults, DroppedFirmwareAckWaitsUntilUploadFirmwareIsPressedAgain) {
+TEST_F(LineFaults, DroppedFirmwareAckWaitsUntilCancelThenUploadFirmwareStartsOver) {
   sim::SimOptions options;
   options.dropAnswerTo = 3;
   sim::Simulator& sim = startSim(options);
   openPort(sim);
   const QByteArray first = firmwareBytes(700, 1);  // pages 0..5 and the extra page 6
-  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("a.hash", first));
+  expectUpload(writeFirmware("a.hash", first));
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(
       waitFor([&] { return sim.frameCount() == 3 && logCount("Firmware page sent [2].") == 1; }));
   EXPECT_EQ(log().last(), "Firmware page sent [2].");
+  click(names::kCancelTransferButton);
+  ASSERT_TRUE(waitForLog(
+      "Upload cut short after page 2 of 7: the device needs a complete upload before it runs "
+      "again."));
 
   const QByteArray second = firmwareBytes(500, 9);
-  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("b.hash", second));
+  expectUpload(writeFirmware("b.hash", second));
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished."));
   std::vector<int> expected = run(0, 2);
@@ -165,7 +175,7 @@ TEST_F(LineFaults, DroppedFirmwareAckWaitsUntilUploadFirmwareIsPressedAgain) {
   closePort();
 }
 
-TEST_F(LineFaults, DroppedPageWaitsUntilReadConfigIsPressedAgain) {
+TEST_F(LineFaults, DroppedPageWaitsUntilCancelThenReadConfigStartsOver) {
   sim::SimOptions options;
   options.dropAnswerTo = 7;  // no answer to the request for page 6
   sim::Simulator& sim = startSim(options);
@@ -176,6 +186,8 @@ TEST_F(LineFaults, DroppedPageWaitsUntilReadConfigIsPressedAgain) {
       [&] { return sim.frameCount() == 7 && logCount("Eeprom read request, page [6].") == 1; }));
   EXPECT_EQ(log().last(), "Eeprom read request, page [6].");
   EXPECT_EQ(text("Callsign"), "NOCALL");
+  click(names::kCancelTransferButton);
+  ASSERT_TRUE(waitForLog("Read cut short after page 6 of 16."));
 
   ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
   closePort();
@@ -224,13 +236,13 @@ TEST_F(LineFaults, AHeaderFloodKeepsMemoryBoundedAndTheReadTimesOut) {
 }
 
 // A GUI thread that falls behind holds the worker at the link adapter's bound;
-// "Open port" then stops that worker and must not wait for it for ever.
+// "Close port" and "Open port" then stop that worker and must not wait for it
+// for ever.
 TEST_F(LineFaults, AWorkerHeldByABusyWindowLetsOpenPortGoOn) {
   sim::Simulator& first = startSim();  // unthrottled: reports come faster than anyone reads them
   sim::Simulator& second = startSim();
   openPort(first);
-  dialogs.expectFile(names::kFirmwareDialog,
-                     writeFirmware("big.hash", firmwareBytes(link::kFirmwareMaxBytes, 3)));
+  expectUpload(writeFirmware("big.hash", firmwareBytes(link::kFirmwareMaxBytes, 3)));
   click(names::kUploadFirmwareButton);
   // No event is handled meanwhile: the frames stop once the queue is full.
   std::size_t frames = 0;
@@ -255,6 +267,9 @@ TEST_F(LineFaults, AWorkerHeldByABusyWindowLetsOpenPortGoOn) {
       std::_Exit(1);
     }
   });
+  // No report has reached the window: it knows of page 0 only.
+  dialogs.expectChoice(uploadStopQuestion(1, 1857), "Stop uploading");
+  click(names::kClosePortButton);
   portBox()->setEditText(QString::fromStdString(second.slavePath()));
   dialogs.expectMessage("Serial port opened successfully.", "Information");
   click(names::kOpenPortButton);
@@ -301,6 +316,8 @@ TEST_F(LineFaults, PageHeaderWithABadChecksumIsLoggedAndTheReadWaits) {
   ASSERT_TRUE(waitFor([&] { return sim.frameCount() == 2; }));
   EXPECT_EQ(logCount("Eeprom page received."), 1);
   EXPECT_EQ(text("Callsign"), "NOCALL");
+  click(names::kCancelTransferButton);
+  ASSERT_TRUE(waitForLog("Read cut short after page 1 of 16."));
 
   ASSERT_NO_FATAL_FAILURE(readAgainShows("SP1ABC"));
   closePort();
@@ -366,7 +383,11 @@ TEST_F(LineFaults, WrongPageNeverPassesAnEarlierReadsPageAsTheDevices) {
   type("Callsign", "MINE");
   discardEdits();
   click(names::kReadConfigButton);
-  ASSERT_TRUE(waitFor([&] { return status().startsWith("Reading configuration: "); }));
+  // This read's own end, not the report of the one before it.
+  ASSERT_TRUE(waitFor([&] {
+    return status().startsWith("Reading configuration: ") &&
+           !control<QPushButton>(names::kCancelTransferButton)->isEnabled();
+  }));
   EXPECT_NE(text("Callsign"), "SP1ABC") << log().join('\n').toStdString();
   closePort();
 }
@@ -380,7 +401,7 @@ TEST_F(LineFaults, HangUpMidUploadIsReportedAndANewPortCompletesTheUpload) {
   openPort(dying);
   const QByteArray bytes = firmwareBytes(1200, 5);
   const QString file = writeFirmware("fw.hash", bytes);
-  dialogs.expectFile(names::kFirmwareDialog, file);
+  expectUpload(file);
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitFor([&] { return dying.hungUp(); }));
   ASSERT_TRUE(waitFor([&] { return !mainWindow().link().device().workerRunning(); }));
@@ -393,7 +414,7 @@ TEST_F(LineFaults, HangUpMidUploadIsReportedAndANewPortCompletesTheUpload) {
   EXPECT_EQ(logCount("Send finished."), 0);
 
   // The window goes on working: the commands answer, the dead port is refused
-  // with its reason, a press with no port waits for one.
+  // with its reason, an upload with no port is refused and starts nothing later.
   click(names::kClosePortButton);
   dialogs.expectMessage(
       "Serial port open error. Try to reconnect the device and reset application.", "Information");
@@ -403,12 +424,14 @@ TEST_F(LineFaults, HangUpMidUploadIsReportedAndANewPortCompletesTheUpload) {
       << dialogs.messages.back().details.toStdString();
   std::printf("[ figure   ] lost: \"%s\"; reopened: \"%s\"\n", qPrintable(lost),
               qPrintable(QString(dialogs.messages.back().details).replace('\n', " / ")));
-  dialogs.expectFile(names::kFirmwareDialog, file);
-  click(names::kUploadFirmwareButton);
-  EXPECT_EQ(status(), "Upload firmware starts when a port is open");
+  EXPECT_FALSE(control<QPushButton>(names::kUploadFirmwareButton)->isEnabled());
+  mainWindow().uploadFirmware();
+  EXPECT_EQ(status(), "Open the port first.");
 
   sim::Simulator& fresh = startSim();
   openPort(fresh);
+  expectUpload(file);
+  click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished."));
   ASSERT_TRUE(waitFor([&] { return pages(fresh, 0x40) == run(0, 10); }));
   EXPECT_TRUE(deviceHolds(fresh, bytes));
@@ -477,7 +500,7 @@ TEST_F(LineFaults, FirmwareFileVanishingAfterTheDialogStartsNoUpload) {
 
   // The next good load is the first thing the device sees.
   const QByteArray bytes = firmwareBytes(400, 8);
-  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("fw.hash", bytes));
+  expectUpload(writeFirmware("fw.hash", bytes));
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished."));
   ASSERT_TRUE(waitFor([&] { return pages(sim, 0x40) == run(0, 4); }));
@@ -486,7 +509,7 @@ TEST_F(LineFaults, FirmwareFileVanishingAfterTheDialogStartsNoUpload) {
   closePort();
 }
 
-// ---- Presses during a running transfer ---------------------------------------
+// ---- One transfer at a time; Cancel ---------------------------------------------
 
 // At 115200 baud each page takes some 12 ms on the line, so a press made when
 // page 3 has gone lands in the middle of the transfer.
@@ -496,35 +519,52 @@ sim::SimOptions pacedLine() {
   return options;
 }
 
-TEST_F(LineFaults, WriteConfigPressedAgainStartsOverWithTheNewSettings) {
+TEST_F(LineFaults, CancelEndsAWriteAtAPageBoundaryAndWriteConfigStartsOver) {
   sim::Simulator& sim = startSim(pacedLine());
   openPort(sim);
   type("Callsign", "SP1ABC");
   click(names::kWriteConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom page sent [3]."));
+  click(names::kCancelTransferButton);
+  ASSERT_TRUE(waitFor([&] { return log().last().startsWith("Write cut short after page "); }));
+  const QString cut = log().last();
+  const int done = cut.section(' ', 5, 5).toInt();
+  EXPECT_EQ(cut, QString("Write cut short after page %1 of 16.").arg(done));
+  EXPECT_TRUE(waitFor([&] { return status() == cut; })) << status().toStdString();
+  EXPECT_EQ(pages(sim, 0x80), run(0, done - 1)) << "nothing went out after the boundary";
+
   type("Callsign", "SP2XYZ");
   click(names::kWriteConfigButton);
   ASSERT_TRUE(waitForLog("Send finished."));
-  // The device ends with the second image whole, its pages sent in order after the restart.
+  // The device ends with the second image whole, its pages sent in order after the first ones.
   ASSERT_TRUE(waitFor([&] { return sim.eeprom() == mainWindow().image(); }));
-  const std::vector<int> sent = pages(sim, 0x80);
-  ASSERT_GE(sent.size(), 16U);
-  EXPECT_EQ(std::vector<int>(sent.end() - 16, sent.end()), run(0, 15));
-  EXPECT_EQ(logCount("Eeprom page sent [0]."), 2);
-  std::printf("[ figure   ] first write restarted after %zu pages\n", sent.size() - 16);
+  std::vector<int> expected = run(0, done - 1);
+  for (int n : run(0, 15)) expected.push_back(n);
+  EXPECT_EQ(pages(sim, 0x80), expected);
+  std::printf("[ figure   ] write cancelled after %d pages\n", done);
   EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: finished"; }))
       << status().toStdString();
   closePort();
 }
 
-TEST_F(LineFaults, UploadFirmwarePressedAgainStartsOverWithTheNewFile) {
+TEST_F(LineFaults, CancelEndsAnUploadAtAPageBoundaryAndUploadFirmwareStartsOver) {
   sim::Simulator& sim = startSim(pacedLine());
   openPort(sim);
-  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("a.hash", firmwareBytes(3000, 1)));
+  expectUpload(writeFirmware("a.hash", firmwareBytes(3000, 1)));  // pages 0..23 and page 24
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Firmware page sent [3]."));
+  pressEscape();
+  ASSERT_TRUE(waitFor([&] { return log().last().startsWith("Upload cut short after page "); }));
+  const QString cut = log().last();
+  const int done = cut.section(' ', 5, 5).toInt();
+  EXPECT_EQ(cut, QString("Upload cut short after page %1 of 25: the device needs a complete "
+                         "upload before it runs again.")
+                     .arg(done));
+  EXPECT_TRUE(waitFor([&] { return status() == cut; })) << status().toStdString();
+  EXPECT_EQ(pages(sim, 0x40), run(0, done - 1)) << "nothing went out after the boundary";
+
   const QByteArray second = firmwareBytes(2000, 7);  // pages 0..15 and the extra page 16
-  dialogs.expectFile(names::kFirmwareDialog, writeFirmware("b.hash", second));
+  expectUpload(writeFirmware("b.hash", second));
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Send finished."));
   ASSERT_TRUE(waitFor([&] {
@@ -533,24 +573,37 @@ TEST_F(LineFaults, UploadFirmwarePressedAgainStartsOverWithTheNewFile) {
   }));
   EXPECT_TRUE(deviceHolds(sim, second));
   EXPECT_EQ(logCount("Firmware page sent [0]."), 2);
+  EXPECT_EQ(pages(sim, 0x40).size(), static_cast<std::size_t>(done + 17));
   EXPECT_EQ(progressBar()->maximum(), 16);
   closePort();
 }
 
-// A write started while a read runs: both go out on the same port. Whatever
-// became of them, "Close port" lets go at once, and the window carries a clean
-// write and a clean read on the next port it opens. (A device of its own: on
-// the same one, answers still on their way from the collision reach the new
-// port and can stall its first write, as below.)
-TEST_F(LineFaults, WriteConfigDuringAReadLeavesTheWindowUsable) {
+// While a read runs, nothing else can start: the other transfer commands,
+// "Open port", "Read from file" and the port box wait for its end, and only
+// Cancel is offered. A write reached some other way starts nothing.
+TEST_F(LineFaults, ATransferRunsAloneUntilItsEnd) {
   sim::Simulator& sim = startSim(pacedLine());
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);
+  EXPECT_FALSE(control<QPushButton>(names::kCancelTransferButton)->isEnabled());
   click(names::kReadConfigButton);
   ASSERT_TRUE(waitForLog("Eeprom read request, page [3]."));
+  for (const char* button : {names::kReadConfigButton, names::kWriteConfigButton,
+                             names::kUploadFirmwareButton, names::kOpenPortButton})
+    EXPECT_FALSE(control<QPushButton>(button)->isEnabled()) << button;
+  for (const char* action : {names::kCompareWithDeviceAction, names::kReadFromFileAction})
+    EXPECT_FALSE(control<QAction>(action)->isEnabled()) << action;
+  EXPECT_FALSE(portBox()->isEnabled());
+  EXPECT_TRUE(control<QPushButton>(names::kCancelTransferButton)->isEnabled());
   type("Callsign", "SP2XYZ");
-  click(names::kWriteConfigButton);
-  ASSERT_TRUE(waitFor([&] { return !pages(sim, 0x80).empty(); }));
+  mainWindow().writeConfiguration();
+  ASSERT_TRUE(waitFor([&] { return text("Callsign") == "SP1ABC"; }));
+  ASSERT_TRUE(
+      waitFor([&] { return control<QPushButton>(names::kWriteConfigButton)->isEnabled(); }));
+  EXPECT_TRUE(pages(sim, 0x80).empty()) << "no write went out during the read, nor after it";
+  EXPECT_EQ(pages(sim, 0x90), run(0, 15));
+  EXPECT_FALSE(control<QPushButton>(names::kCancelTransferButton)->isEnabled());
+  EXPECT_TRUE(portBox()->isEnabled());
 
   closePort();
   sim::Simulator& next = startSim();
@@ -566,9 +619,8 @@ TEST_F(LineFaults, WriteConfigDuringAReadLeavesTheWindowUsable) {
   closePort();
 }
 
-// A write started while a page is half collected: neither the rest of that page
-// nor the write's acks may be mistaken for the other, on the same port.
-TEST_F(LineFaults, WriteConfigDuringAReadCompletesOnTheSamePort) {
+// Write config pressed while a read runs goes out once the read has ended, on the same port.
+TEST_F(LineFaults, WriteConfigAfterAReadCompletesOnTheSamePort) {
   sim::Simulator& sim = startSim(pacedLine());
   sim.setEeprom(deviceImage("SP1ABC"));
   openPort(sim);

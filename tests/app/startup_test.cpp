@@ -104,9 +104,10 @@ TEST_F(StartUp, ConnectionGroupLogAndProgress) {
   QStringList buttons;
   for (QPushButton* b : port->parentWidget()->findChildren<QPushButton*>())
     buttons << b->objectName() + "=" + b->text().remove('&');
-  EXPECT_EQ(buttons, QStringList({"openPortButton=Open port", "closePortButton=Close port",
-                                  "readConfigButton=Read config", "writeConfigButton=Write config",
-                                  "uploadFirmwareButton=Upload firmware"}));
+  EXPECT_EQ(buttons,
+            QStringList({"openPortButton=Open port", "closePortButton=Close port",
+                         "readConfigButton=Read config", "writeConfigButton=Write config",
+                         "uploadFirmwareButton=Upload firmware", "cancelTransferButton=Cancel"}));
   EXPECT_TRUE(logView()->isReadOnly());
   EXPECT_TRUE(logView()->toPlainText().isEmpty());
   EXPECT_EQ(progressBar()->minimum(), 0);

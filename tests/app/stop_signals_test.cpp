@@ -36,7 +36,7 @@ TEST_F(StopSignals, SigtermCutsAnUploadShortAndLeavesThePortAsFound) {
   ASSERT_TRUE(firmware.open(QIODevice::WriteOnly));
   firmware.write(QByteArray(1000, '\x5A'));
   firmware.close();
-  dialogs.expectFile(names::kFirmwareDialog, firmware.fileName());
+  expectUpload(firmware.fileName());
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Firmware page sent [4]."));
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTest>
 
 #include "aprs_object_names.h"
@@ -26,6 +27,31 @@ void WindowTest::type(const QString& name, const QString& value) {
   e->selectAll();
   QTest::keyClick(e, Qt::Key_Delete);
   QTest::keyClicks(e, value);
+}
+
+void WindowTest::click(const QString& button) {
+  QPushButton* b = control<QPushButton>(button);
+  waitFor([&] { return b->isEnabled(); }, 2000);
+  b->click();
+}
+
+void WindowTest::trigger(const QString& action) {
+  QAction* a = control<QAction>(action);
+  waitFor([&] { return a->isEnabled(); }, 2000);
+  a->trigger();
+}
+
+void WindowTest::expectUpload(const QString& path) {
+  dialogs.expectFile(names::kFirmwareDialog, path);
+  dialogs.expectChoice("Upload " + QFileInfo(path).fileName() + " to the device?", "Upload");
+}
+
+void WindowTest::pressEscape() {
+  mainWindow().show();
+  mainWindow().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow()));
+  QWidget* focused = QApplication::focusWidget();
+  QTest::keyClick(focused != nullptr ? focused : &mainWindow(), Qt::Key_Escape);
 }
 
 sim::Simulator& WindowTest::startSim(sim::SimOptions options) {

@@ -82,8 +82,22 @@ class WindowTest : public ::testing::Test {
 
   // What a user does: replace an edit's text by typing, press a button, pick a menu item.
   void type(const QString& name, const QString& value);
-  void click(const QString& button) { control<QPushButton>(button)->click(); }
-  void trigger(const QString& action) { control<QAction>(action)->trigger(); }
+  // A user waits for a button or command to be enabled (a transfer's end
+  // reaching the window) before pressing it; one that stays disabled does nothing.
+  void click(const QString& button);
+  void trigger(const QString& action);
+  // The firmware dialog answers `path`, and the question before the upload "Upload".
+  void expectUpload(const QString& path);
+  // Escape to the widget that has the focus in the shown, active window.
+  void pressEscape();
+  // The question before "Close port" or closing the window cuts an upload short.
+  static QString uploadStopQuestion(int page, int total) {
+    return QString(
+               "A firmware upload is running (page %1 of %2). Stop it and leave the device "
+               "without complete firmware?")
+        .arg(page)
+        .arg(total);
+  }
 
   // A simulator with these fault switches on a pseudo-terminal of its own; it
   // serves until the test ends.

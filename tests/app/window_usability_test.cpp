@@ -104,24 +104,34 @@ TEST_F(Usability, ScreenshotsShowTheLayoutOfAddressesWeatherAndChannels) {
 
 // ---- Progress and status ------------------------------------------------------
 
-TEST_F(Usability, FirmwareBarKeepsItsOwnRangeAcrossAConfigurationWrite) {
+// "Close port" during an upload asks first; stopping it says where it stopped.
+TEST_F(Usability, FirmwareBarRunsToThePageCountAndClosePortAsksBeforeItStopsAnUpload) {
   sim::SimOptions paced;
   paced.baud = 115200;
   startSim(paced);
   openPort(*sim_);
-  dialogs.expectFile(names::kFirmwareDialog, writeFile("fw.hash", 40000));  // 313 pages
+  expectUpload(writeFile("fw.hash", 40000));  // 313 pages
   click(names::kUploadFirmwareButton);
   ASSERT_TRUE(waitForLog("Firmware page sent [3]."));
-  click(names::kWriteConfigButton);
-  ASSERT_TRUE(waitForLog("Send finished."));
-  // Once the upload reports again, the bar is the upload's, not the write's full one.
   ASSERT_TRUE(waitFor([&] { return status().startsWith("Uploading firmware, page"); }, 10000));
   EXPECT_TRUE(status().endsWith(" of 314")) << status().toStdString();
   EXPECT_EQ(progressBar()->maximum(), 313);
   EXPECT_LT(progressBar()->value(), 313);
-  EXPECT_EQ(logCount("Send finished."), 1);
 
+  // The question quotes the page the status line shows; nothing moves while it is open.
+  QString page = status().section(", ", 1);
+  dialogs.expectChoice(uploadStopQuestion(page.section(' ', 1, 1).toInt(), 314), "Keep uploading");
   click(names::kClosePortButton);
+  EXPECT_EQ(dialogs.choices.back().buttons.at(dialogs.choices.back().defaultButton).caption,
+            "&Keep uploading");
+  EXPECT_TRUE(mainWindow().link().device().workerRunning());
+  ASSERT_TRUE(waitForLog("Firmware page sent [6]."));
+  page = status().section(", ", 1);
+  dialogs.expectChoice(uploadStopQuestion(page.section(' ', 1, 1).toInt(), 314), "Stop uploading");
+  click(names::kClosePortButton);
+  EXPECT_TRUE(log().last().startsWith(
+      QString("Upload cut short after page %1 of 314: ").arg(page.section(' ', 1, 1).toInt() - 1)))
+      << log().last().toStdString();
   EXPECT_EQ(progressBar()->value(), 0);
   QApplication::processEvents();
   EXPECT_EQ(progressBar()->value(), 0) << "reports still queued do not move the bar again";
@@ -138,7 +148,9 @@ TEST_F(Usability, StatusLineSaysHowAReadEndedAndWhenTheDeviceIsSilent) {
       waitFor([&] { return status() == "Waiting for the device (no answer for 2 s)"; }, 10000))
       << status().toStdString();
 
-  // Pressed again, the read completes, and the image is refused for its version.
+  // Cancelled and pressed again, the read completes, and the image is refused for its version.
+  click(names::kCancelTransferButton);
+  ASSERT_TRUE(waitForLog("Read cut short after page 6 of 16."));
   dialogs.expectMessage("Uncompatible configuration version:\nDevice: v1.31\nConfigurator: v1.32");
   click(names::kReadConfigButton);
   ASSERT_TRUE(
@@ -344,6 +356,7 @@ TEST_F(Usability, SaveAddsTheSuffixAndAsksBeforeReplacingAFile) {
 
 // The range message, unchanged, and then its page in front with the focus in its box.
 TEST_F(Usability, RangeErrorShowsItsPageAndFocusesItsBox) {
+  openPort(startSim());  // Write config needs a port
   mainWindow().show();
   control<QTabWidget>("telemetryTabs")->setCurrentIndex(1);
   type("Tele_holdoff", "251");
@@ -383,6 +396,7 @@ TEST_F(Usability, OpenDialogsTakeOnlyExistingFilesAndShowTheirColumnsWhole) {
   EXPECT_EQ(mode, QFileDialog::ExistingFile);
   EXPECT_GE(size.width(), 820);
 
+  openPort(startSim());
   dialogs.expectFile(names::kFirmwareDialog, std::nullopt);
   click(names::kUploadFirmwareButton);
   EXPECT_TRUE(dialogs.fileRequests.back().mustExist);
@@ -408,6 +422,7 @@ TEST_F(Usability, LogContextMenuSavesAndClearsTheLog) {
 // ---- Live checks -------------------------------------------------------------------
 
 TEST_F(Usability, BoxesTheirRulesRefuseAreMarkedAsTyped) {
+  openPort(startSim());  // Write config needs a port
   auto refused = [&](const char* name) { return edit(name)->property("refused").toBool(); };
   for (const settings::Setting& s : settings::allSettings()) {
     auto* box =
@@ -531,12 +546,15 @@ TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite
 
 // The device answers every page as stored but keeps one byte changed, past the
 // image sum's reach, so that the read back is good and only the verify sees it.
-TEST_F(Usability, AWriteTheDeviceStoresWronglyFailsItsVerify) {
+TEST_F(Usability, AWriteTheDeviceStoresWronglyFailsItsVerifyInAWarningBox) {
   sim::SimOptions options;
   options.misstoreOffset = 2010;
   startSim(options);
   openPort(*sim_);
   verifyAfterWrite()->setChecked(true);
+  dialogs.expectMessage(
+      "Verify failed: 1 bytes differ from what was sent, the first at offset 2010.",
+      "Verify after write");
   click(names::kWriteConfigButton);
   EXPECT_TRUE(
       waitForLog("Verify failed: 1 bytes differ from what was sent, the first at offset 2010."))
@@ -544,6 +562,8 @@ TEST_F(Usability, AWriteTheDeviceStoresWronglyFailsItsVerify) {
   EXPECT_TRUE(waitFor([&] { return status() == "Writing configuration: verify failed"; }))
       << status().toStdString();
   EXPECT_EQ(logCount("Verify: the device holds exactly what was sent."), 0);
+  ASSERT_TRUE(waitFor([&] { return dialogs.done(); }));
+  EXPECT_EQ(dialogs.messages.back().icon, UserDialogs::Icon::Warning);
   verifyAfterWrite()->setChecked(false);
 }
 
@@ -588,7 +608,9 @@ TEST_F(Usability, AComparisonCutShortIsNotTakenForTheNextRead) {
   openPort(sim);
   trigger(names::kCompareWithDeviceAction);
   ASSERT_TRUE(waitFor([&] { return sim.frameCount() >= 1; }));
+  dialogs.expectChoice("A configuration read is running (page 1 of 16). Stop it?", "Stop reading");
   click(names::kClosePortButton);
+  EXPECT_EQ(log().last(), "Read cut short after page 0 of 16.");
   openPort(sim);
   type("Callsign", "SP1ABC");
   discardEdits();
