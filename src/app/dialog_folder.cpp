@@ -6,7 +6,16 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "program_settings.h"
+
 namespace zorbel::app {
+
+namespace {
+
+// Followed by the dialog's name.
+const QString kLastFolderKey = QStringLiteral("folders/");
+
+}  // namespace
 
 bool runsFromBuildTree(const QString& programFolder) {
   const QString tree = QDir(QStringLiteral(ZORBEL_BUILD_TREE)).canonicalPath();
@@ -17,7 +26,7 @@ bool runsFromBuildTree(const QString& programFolder) {
 QString dialogFolder(const QString& subfolder, const QString& programFolder) {
   if (runsFromBuildTree(programFolder)) {
     const QString beside = QDir(programFolder).filePath(subfolder);
-    return QFileInfo(beside).isDir() ? beside : QDir::homePath();
+    return QDir().mkpath(beside) ? beside : QDir::homePath();
   }
   // An installed program's folder is not the user's: the user's data folder
   // stands in for it, made on first use.
@@ -28,6 +37,16 @@ QString dialogFolder(const QString& subfolder, const QString& programFolder) {
 
 QString dialogFolder(const QString& subfolder) {
   return dialogFolder(subfolder, QCoreApplication::applicationDirPath());
+}
+
+QString startFolder(const QString& dialog, const QString& subfolder) {
+  const QString last = programSettings().value(kLastFolderKey + dialog).toString();
+  if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+  return subfolder.isEmpty() ? QDir::homePath() : dialogFolder(subfolder);
+}
+
+void rememberFolder(const QString& dialog, const QString& chosen) {
+  programSettings().setValue(kLastFolderKey + dialog, QFileInfo(chosen).absolutePath());
 }
 
 }  // namespace zorbel::app

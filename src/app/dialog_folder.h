@@ -4,12 +4,18 @@
 
 namespace zorbel::app {
 
-// The folder a file dialog starts in. Run from its build tree, the program's
-// own folder followed by `subfolder`, or the user's home folder when that does
-// not exist. Installed, ${XDG_DATA_HOME:-~/.local/share}/zorbel-configurator/
-// followed by `subfolder`, made on first use.
+// The folder a file dialog first starts in, made on first use. Run from its
+// build tree, the program's own folder followed by `subfolder`; installed,
+// ${XDG_DATA_HOME:-~/.local/share}/zorbel-configurator/ followed by
+// `subfolder`. The home folder when it cannot be made.
 QString dialogFolder(const QString& subfolder);
 QString dialogFolder(const QString& subfolder, const QString& programFolder);
 bool runsFromBuildTree(const QString& programFolder);
+
+// The folder the dialog named `dialog` starts in: where its last file was
+// chosen (kept between runs) while that folder is there, else dialogFolder(),
+// or with no `subfolder` the home folder.
+QString startFolder(const QString& dialog, const QString& subfolder);
+void rememberFolder(const QString& dialog, const QString& chosen);
 
 }  // namespace zorbel::app

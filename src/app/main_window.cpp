@@ -27,7 +27,9 @@
 #include "keyboard_access.h"
 #include "latin1.h"
 #include "link_adapter.h"
+#include "log_view.h"
 #include "object_names.h"
+#include "page_scroll.h"
 #include "port_combo_box.h"
 #include "program_settings.h"
 #include "settings/catalog.h"
@@ -58,9 +60,7 @@ QPushButton* commandButton(const char* name, const QString& caption) {
 }  // namespace
 
 MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint),
+    : QMainWindow(parent),
       dialogs_(dialogs),
       binder_(model_),
       firmware_(std::make_unique<update::FirmwarePages>()) {
@@ -91,24 +91,13 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
       [](std::string_view page) { return page != settings::pages::kFilterWindow; });
   buildSettingsPages(settingsTabs_, binder_);
   settingsTabs_->setCurrentIndex(0);
-  layout->addWidget(settingsTabs_, 1);
+  // The pages keep their height; the log takes what the window has besides.
+  settingsTabs_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  layout->addWidget(settingsTabs_);
 
-  logView_ = new QPlainTextEdit;
+  logView_ = new LogView(kLogLines);
   logView_->setObjectName(names::kLogView);
-  logView_->setAccessibleName("Log");
-  logView_->setReadOnly(true);
-  logView_->setMaximumBlockCount(kLogLines);
-  logView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  logView_->setFixedHeight(logView_->fontMetrics().lineSpacing() * 4 + 2 * logView_->frameWidth() +
-                           8);
-  logView_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  for (auto [name, caption] : {std::pair{names::kSaveLogAction, "Save log\u2026"},
-                               std::pair{names::kClearLogAction, "Clear"}}) {
-    auto* action = new QAction(QString::fromUtf8(caption), logView_);
-    action->setObjectName(name);
-    logView_->addAction(action);
-  }
-  layout->addWidget(logView_);
+  layout->addWidget(logView_, 1);
 
   // The bottom edge: what the link is doing, and the transfer's progress.
   statusLine_ = new QLabel;
@@ -160,11 +149,11 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   setUpEdits();
   setUpHelp();
 
-  // Fixed single border: the smallest size that shows every page whole, at
-  // least the designed client area below the menu bar.
+  // It starts at the smallest size that shows every page whole, at least the
+  // designed client area below the menu bar; it may be made smaller, down to
+  // a size that fits a small screen at a large scale (see page_scroll.h).
   const QSize designed(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
-  setFixedSize(minimumSizeHint().expandedTo(designed));
-  if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  setUpMemory(measureAndLetShrink(*this, *logView_, designed));
   setStatus("No port open");
 }
 
@@ -223,8 +212,9 @@ QString MainWindow::portName() const {
 void MainWindow::rememberPort() {
   const link::PortInfo port = link::describePort(link::SystemView::current(),
                                                  link::DeviceLink::devicePath(toBytes(portName())));
-  if (!port.byId.empty())
-    programSettings().setValue(kLastPortKey, QString::fromLocal8Bit(port.byId));
+  // An adapter by its by-id name, which stays when it is plugged in elsewhere.
+  programSettings().setValue(kLastPortKey,
+                             port.byId.empty() ? portName() : QString::fromLocal8Bit(port.byId));
 }
 
 void MainWindow::selectPort(const QString& port) {
@@ -280,6 +270,8 @@ void MainWindow::setUpKeyboardAccess() {
     for (int j = 0; j < (inner != nullptr ? inner->count() : 1); ++j) {
       QWidget* leaf = inner != nullptr ? inner->widget(j) : page;
       leaf->resize(kClientArea.width(), kClientArea.height() / 2);
+      for (auto* area : leaf->findChildren<PageScrollArea*>())
+        area->widget()->resize(area->widget()->minimumSizeHint());
       assignMnemonics(leaf, inner == telemetryTabs ? telemetryTaken : taken);
       orderTabsByRows(leaf);
     }

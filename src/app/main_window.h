@@ -6,7 +6,8 @@
 // Construction is in main_window.cpp, the commands in main_window_commands.cpp,
 // the link's reports in main_window_progress.cpp, reading the device back in
 // main_window_readback.cpp, the APRS aids in main_window_aprs.cpp and the
-// search and keyboard aids in main_window_find.cpp.
+// search and keyboard aids in main_window_find.cpp, what it keeps between runs
+// in main_window_memory.cpp.
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
@@ -51,6 +52,8 @@ namespace zorbel::app {
 struct ComparedSetting;
 class KeptSettings;
 class LinkAdapter;
+class LogView;
+class RecentFiles;
 class SettingsHistory;
 class PortComboBox;
 
@@ -82,7 +85,7 @@ class MainWindow : public QMainWindow {
   QString portName() const;
   // Shows `port` in the port box: its item when the list has one, else as typed text.
   void selectPort(const QString& port);
-  // Keeps the open port's /dev/serial/by-id name for the next start.
+  // Keeps the open port for the next start: an adapter by its /dev/serial/by-id name.
   void rememberPort();
 
   // The commands, each run on the GUI thread.
@@ -182,6 +185,11 @@ class MainWindow : public QMainWindow {
   void keptOnDevice(const settings::SettingsModel& state);
   void writeFinished();
   void reportFileRead(const QString& path, const cfgfile::ImportReport& report);
+  void readConfigFile(const QString& path);
+  // main_window_memory.cpp: what the window keeps between runs
+  void setUpMemory(QSize defaultSize);
+  void rememberLayout();
+  void openRecentFile(const QString& path);
   // main_window_backups.cpp: backups before a write and of every read
   void addBackupActions(QMenu* device);
   void startWrite();
@@ -221,7 +229,7 @@ class MainWindow : public QMainWindow {
   // Widgets the commands use directly; the settings controls are reached by name.
   PortComboBox* portBox_ = nullptr;
   QTabWidget* settingsTabs_ = nullptr;
-  QPlainTextEdit* logView_ = nullptr;
+  LogView* logView_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QMenu* remoteUpdateMenu_ = nullptr;
   QLabel* statusLine_ = nullptr;
@@ -264,6 +272,7 @@ class MainWindow : public QMainWindow {
   std::optional<settings::Image> writeAfterBackup_;
   // The transfer command that runs, from its start to its last link transfer's end.
   TransferGuard guard_;
+  RecentFiles* recentFiles_ = nullptr;
 };
 
 }  // namespace zorbel::app

@@ -13,6 +13,7 @@
 #include "history_dialog.h"
 #include "latin1.h"
 #include "link_adapter.h"
+#include "log_view.h"
 #include "main_window.h"
 #include "object_names.h"
 #include "program_settings.h"
@@ -92,7 +93,7 @@ QString MainWindow::keepBackup(const settings::Image& image) {
 // written is said in the log, and the read goes on.
 void MainWindow::keepReadBackup(const settings::Image& image) {
   const QString failure = keepBackup(image);
-  if (!failure.isEmpty()) logView_->appendPlainText("No backup: " + failure);
+  if (!failure.isEmpty()) logView_->appendLine("No backup: " + failure);
 }
 
 // The settings that differ between the window and `other`, as the compare dialog lists them.

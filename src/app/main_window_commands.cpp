@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollArea>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <algorithm>
@@ -25,6 +26,7 @@
 #include "latin1.h"
 #include "link/device_finder.h"
 #include "link_adapter.h"
+#include "log_view.h"
 #include "main_window.h"
 #include "object_names.h"
 #include "settings/catalog.h"
@@ -202,14 +204,16 @@ void MainWindow::readFromFile() {
   if (!mayDiscardEdits("Read from file", "Read from file replaces them with the file's settings."))
     return;
   const auto path = chooseFile(names::kConfigOpenDialog, false, "config", kConfigFilter);
-  if (!path) return;
+  if (path) readConfigFile(*path);
+}
+
+void MainWindow::readConfigFile(const QString& path) {
   // A name that does not exist would set every setting to its default.
-  if (!QFileInfo::exists(*path)) {
-    showError("Unable to read from " + *path, "No such file or directory");
+  if (!QFileInfo::exists(path)) {
+    showError("Unable to read from " + path, "No such file or directory");
     return;
   }
-  const Result<cfgfile::ImportReport> imported =
-      cfgfile::importConfigFile(model_, localPath(*path));
+  const Result<cfgfile::ImportReport> imported = cfgfile::importConfigFile(model_, localPath(path));
   if (!imported) {
     showError(fromBytes(imported.error().message), QString::fromLocal8Bit(imported.error().reason));
     return;
@@ -218,7 +222,7 @@ void MainWindow::readFromFile() {
   if (!versionMessage.empty()) information(kInformationTitle, fromBytes(versionMessage));
   // A text its field would cut is shown whole and marked; Write config refuses it.
   binder_.toWidgets();
-  reportFileRead(*path, imported.value());
+  reportFileRead(path, imported.value());
 }
 
 void MainWindow::buildRemoteUpdateFile() {
@@ -247,11 +251,12 @@ void MainWindow::saveLog() {
   FileDialogRequest request;
   request.name = names::kLogSaveDialog;
   request.save = true;
-  request.folder = QDir::homePath();
+  request.folder = startFolder(request.name, {});
   request.filter = "Log files (*.log)|*.log";
   request.fileName = "zorbel.log";
   auto path = dialogs_.chooseFile(request, this);
   if (!path) return;
+  rememberFolder(request.name, *path);
   if (QFileInfo(*path).suffix().isEmpty()) *path += ".log";
   if (QFileInfo(*path).isFile() &&
       !dialogs_.question(
@@ -259,8 +264,7 @@ void MainWindow::saveLog() {
           this)) {
     return;
   }
-  QString text = logView_->toPlainText();
-  if (!text.isEmpty()) text += '\n';
+  const QString text = logView_->savedText();
   if (const Result<void> written = writeFile(localPath(*path), toBytes(text)); !written) {
     showError("Unable to write to " + *path, QString::fromLocal8Bit(written.error().reason));
   }
@@ -304,6 +308,10 @@ void MainWindow::showControl(QWidget* control) {
       tabs->setCurrentWidget(w);
     }
   }
+  // On a page smaller than its controls, scrolled into view.
+  for (QWidget* w = control; w != nullptr; w = w->parentWidget()) {
+    if (auto* area = qobject_cast<QScrollArea*>(w)) area->ensureWidgetVisible(control);
+  }
   if (control->isVisibleTo(this)) control->setFocus(Qt::OtherFocusReason);
   if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
 }
@@ -314,13 +322,16 @@ std::optional<QString> MainWindow::chooseFile(const QString& dialog, bool save,
   FileDialogRequest request;
   request.name = dialog;
   request.save = save;
-  request.folder = dialogFolder(subfolder);
+  request.folder = startFolder(dialog, subfolder);
   request.filter = filter;
   request.mustExist = !save;
   const auto last = lastFileName_.find(dialog);
   request.fileName = last != lastFileName_.end() ? last->second : preset;
   auto path = dialogs_.chooseFile(request, this);
-  if (path) lastFileName_[dialog] = QFileInfo(*path).fileName();
+  if (path) {
+    lastFileName_[dialog] = QFileInfo(*path).fileName();
+    rememberFolder(dialog, *path);
+  }
   return path;
 }
 

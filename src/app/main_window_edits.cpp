@@ -16,8 +16,10 @@
 #include "common/terminal_text.h"
 #include "kept_settings.h"
 #include "latin1.h"
+#include "log_view.h"
 #include "main_window.h"
 #include "object_names.h"
+#include "recent_files.h"
 #include "settings/catalog.h"
 #include "settings/setting_name.h"
 #include "settings_history.h"
@@ -139,6 +141,7 @@ void MainWindow::amendStep() {
 
 void MainWindow::keptInFile(const QString& path) {
   kept_->keptInFile(model_, path);
+  if (recentFiles_ != nullptr) recentFiles_->add(path);
   updateTitle();
 }
 
@@ -189,9 +192,8 @@ void MainWindow::reportFileRead(const QString& path, const cfgfile::ImportReport
   recordStep("Read from file");
   keptInFile(path);
   const QString name = printableName(path);
-  logView_->appendPlainText("Configuration read from " + name + ".");
-  for (const cfgfile::ValueNote& note : report.notes)
-    logView_->appendPlainText(printableNote(note));
+  logView_->appendLine("Configuration read from " + name + ".");
+  for (const cfgfile::ValueNote& note : report.notes) logView_->appendLine(printableNote(note));
   const auto unread = report.notes.size();
   setStatus("Configuration read from " + name +
             (unread == 0   ? QString()

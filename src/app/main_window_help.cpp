@@ -2,10 +2,12 @@
 // WWW tab, the Remote update menu and its warning about the development key.
 #include <QLabel>
 #include <QMenuBar>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "help_menu.h"
 #include "help_object_names.h"
+#include "log_view.h"
 #include "main_window.h"
 #include "network_variant.h"
 #include "object_names.h"
@@ -33,9 +35,11 @@ void MainWindow::setUpHelp() {
     settingsTabs_->setTabVisible(settingsTabs_->indexOf(webServerPage), on);
     remoteUpdateMenu_->menuAction()->setVisible(on);
     procedure->setVisible(on);
-    // Every tab caption stays in view: a window of fixed size grows for the tab.
-    if (on && minimumSize() == maximumSize() && minimumSizeHint().width() > width())
-      setFixedWidth(minimumSizeHint().width());
+    // Every tab caption stays in view: a window on the screen grows for the
+    // tab where it can (at start-up, its first size makes room for it).
+    const int missing = settingsTabs_->tabBar()->sizeHint().width() - settingsTabs_->width();
+    if (on && isVisible() && !isMaximized() && !isFullScreen() && missing > 0)
+      resize(width() + missing, height());
   });
 }
 

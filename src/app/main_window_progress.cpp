@@ -8,6 +8,7 @@
 
 #include "latin1.h"
 #include "link_adapter.h"
+#include "log_view.h"
 #include "main_window.h"
 
 namespace zorbel::app {
@@ -64,7 +65,7 @@ QString endText(link::TransferEnd end) {
 
 // ---- The link's reports, queued onto the GUI thread in the worker's order ----
 
-void MainWindow::appendLog(const std::string& line) { logView_->appendPlainText(fromBytes(line)); }
+void MainWindow::appendLog(const std::string& line) { logView_->appendLine(fromBytes(line)); }
 
 void MainWindow::showProgress(link::TransferKind kind, std::uint32_t done, std::uint32_t total) {
   // Reports still queued from a port that was closed no longer move the bar.
@@ -190,6 +191,7 @@ void MainWindow::stopBySignal() {
                     .toStdString());
     }
   }
+  rememberLayout();  // the program ends after this
   link_->device().stopAndJoin();
 }
 
@@ -199,6 +201,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  rememberLayout();
   // The worker reports to this window: it must be gone before the window is.
   link_->device().stopAndJoin();
   QMainWindow::closeEvent(event);

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "page_scroll.h"
+
 namespace zorbel::app {
 
 QGridLayout* gridOn(QWidget* parent) {
@@ -38,7 +40,7 @@ QWidget* addPage(QTabWidget* tabs, const char* name, const QString& caption) {
   auto* page = new QWidget;
   page->setObjectName(name);
   tabs->addTab(page, caption);
-  return page;
+  return scrollingContent(page);
 }
 
 void alignColumns(QGridLayout* grid, int firstColumn, int lastColumn) {

@@ -22,6 +22,7 @@ QGroupBox* group(const QString& title);
 QLabel* note(const QString& text);
 
 // A new empty page at the end of `tabs`, with `name` as its object name.
+// Returns the widget inside the page's scroll area, which takes its controls.
 QWidget* addPage(QTabWidget* tabs, const char* name, const QString& caption);
 
 // The edit boxes of each column of a table as wide as the column's widest.

@@ -7,6 +7,10 @@
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef ZORBEL_TEST_SCALE_FACTOR
+  // Large fonts: every window drawn half as large again, as the desktop's 150 % setting does.
+  qputenv("QT_SCALE_FACTOR", ZORBEL_TEST_SCALE_FACTOR);
+#endif
   // The program's own settings ("Verify after write") go to a folder of the tests' own.
   const QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));

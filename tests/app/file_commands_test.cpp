@@ -191,8 +191,8 @@ TEST_F(FileCommands, RemoteUpdateFileIsBuiltOnlyFromAValidConfiguration) {
 }
 
 // Dialogs start in the program's own folder + "config", "firmware" or
-// "remote", looked up on every use; without it, in the home folder.
-TEST_F(FileCommands, DialogsStartInTheProgramsSubfolderOrTheHomeFolder) {
+// "remote", made on first use.
+TEST_F(FileCommands, DialogsStartInTheProgramsSubfolderMadeOnFirstUse) {
   const QDir program(QCoreApplication::applicationDirPath());
   for (const char* sub : {"config", "firmware", "remote"}) program.rmdir(sub);
   openPort(startSim());
@@ -200,9 +200,10 @@ TEST_F(FileCommands, DialogsStartInTheProgramsSubfolderOrTheHomeFolder) {
   trigger(names::kReadFromFileAction);
   dialogs.expectFile(names::kFirmwareDialog, std::nullopt);
   click(names::kUploadFirmwareButton);
-  for (const auto& request : dialogs.fileRequests) EXPECT_EQ(request.folder, QDir::homePath());
+  EXPECT_EQ(dialogs.fileRequests.at(0).folder, program.filePath("config"));
+  EXPECT_EQ(dialogs.fileRequests.at(1).folder, program.filePath("firmware"));
+  EXPECT_TRUE(QFileInfo(program.filePath("firmware")).isDir());
 
-  ASSERT_TRUE(program.mkpath("config") && program.mkpath("firmware") && program.mkpath("remote"));
   dialogs.expectFile(names::kConfigSaveDialog, std::nullopt);
   trigger(names::kSaveToFileAction);
   dialogs.expectFile(names::kFirmwareDialog, std::nullopt);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "object_names.h"
+#include "program_settings.h"
 #include "program_windows.h"
 #include "scripted_dialogs.h"
 #include "simulator.h"
@@ -27,6 +28,11 @@ QByteArray firmwareBytes(int size, int seed);
 
 class WindowTest : public ::testing::Test {
  protected:
+  // Each test starts as a first run: nothing kept from an earlier window.
+  const bool firstRun_ = [] {
+    programSettings().clear();
+    return true;
+  }();
   // Declared first, so it outlives the windows and then reports unmet expectations.
   ScriptedDialogs dialogs;
   std::unique_ptr<ProgramWindows> windows = std::make_unique<ProgramWindows>(dialogs);

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,7 @@
 #include "compare_dialog.h"
 #include "link/simulator_link.h"
 #include "link_adapter.h"
+#include "log_view.h"
 #include "settings/catalog.h"
 #include "settings/codec.h"
 #include "simulator.h"
@@ -406,8 +408,9 @@ TEST_F(Usability, LogContextMenuSavesAndClearsTheLog) {
   logView()->appendPlainText("Eeprom page sent [0].");
   logView()->appendPlainText("Page receive ack.");
   QStringList captions;
-  for (QAction* a : logView()->actions()) captions << a->text();
-  EXPECT_EQ(captions, QStringList({QString::fromUtf8("Save log\u2026"), "Clear"}));
+  for (QAction* a : logView()->actions()) captions << a->text().remove('&');
+  EXPECT_EQ(captions, QStringList({"Copy", "Select all", QString::fromUtf8("Save log\u2026"),
+                                   "Clear", "", "Show time stamps"}));
   EXPECT_EQ(logView()->contextMenuPolicy(), Qt::ActionsContextMenu);
 
   dialogs.expectFile(names::kLogSaveDialog, dir.filePath("session"));
@@ -417,6 +420,27 @@ TEST_F(Usability, LogContextMenuSavesAndClearsTheLog) {
   EXPECT_EQ(saved.readAll(), "Eeprom page sent [0].\nPage receive ack.\n");
   trigger(names::kClearLogAction);
   EXPECT_TRUE(logView()->toPlainText().isEmpty());
+}
+
+// The log keeps its last 10 000 lines, each with the time it came in a margin
+// of its own: the lines' texts are what the link reported.
+TEST_F(Usability, LogKeepsItsLastLinesEachWithItsTime) {
+  auto* log = qobject_cast<LogView*>(logView());
+  ASSERT_NE(log, nullptr);
+  for (int i = 1; i <= kLogLines + 5; ++i)
+    log->appendLine(QString("Eeprom page sent [%1].").arg(i));
+  const QStringList lines = log->toPlainText().split('\n');
+  ASSERT_EQ(lines.size(), kLogLines);
+  EXPECT_EQ(lines.front(), "Eeprom page sent [6].");
+  EXPECT_EQ(lines.back(), QString("Eeprom page sent [%1].").arg(kLogLines + 5));
+
+  const QRegularExpression stamped(R"(^\d\d:\d\d:\d\d Eeprom page sent \[6\]\.\n)");
+  EXPECT_TRUE(stamped.match(log->savedText()).hasMatch())
+      << log->savedText().left(40).toStdString();
+  trigger(kLogTimesAction);  // off, and so for the next run too
+  EXPECT_TRUE(log->savedText().startsWith("Eeprom page sent [6].\n"));
+  windows = std::make_unique<ProgramWindows>(dialogs);
+  EXPECT_FALSE(qobject_cast<LogView*>(logView())->showsTimes());
 }
 
 // ---- Live checks -------------------------------------------------------------------
