@@ -48,8 +48,9 @@ struct Error {
 template <class T = void>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : state_(std::move(value)) {}      // NOLINT(google-explicit-constructor)
-  Result(Error error) : state_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+  // Implicit, so that a function returns its value or its Error as it is.
+  Result(T value) : state_(std::move(value)) {}
+  Result(Error error) : state_(std::move(error)) {}
 
   bool ok() const { return std::holds_alternative<T>(state_); }
   explicit operator bool() const { return ok(); }
@@ -75,7 +76,7 @@ template <>
 class [[nodiscard]] Result<void> {
  public:
   Result() = default;
-  Result(Error error) : error_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+  Result(Error error) : error_(std::move(error)) {}
 
   bool ok() const { return !error_.has_value(); }
   explicit operator bool() const { return ok(); }
