@@ -89,37 +89,11 @@ void Simulator::Impl::onFrame(const std::uint8_t* f, const std::uint8_t* page,
 
   std::vector<std::uint8_t> answer;
   if (type == 0x40 && sumOk) {
-    std::lock_guard lock(mutex);
-    const std::size_t end = (std::size_t{number} + 1) * kPage;
-    if (firmware.size() < end) firmware.resize(end, 0);
-    std::copy_n(page, kPage, firmware.begin() + std::size_t{number} * kPage);
-    firmwareDirty = true;
-    answer = frame(0x41, number, 0);
-    log("firmware page %u", number);
+    answer = storeFirmwarePage(number, page);
   } else if (type == 0x80 && sumOk && number < settings::kPageCount) {
-    std::lock_guard lock(mutex);
-    const std::size_t at = std::size_t{number} * kPage;
-    std::copy_n(page, kPage, eeprom.begin() + static_cast<std::ptrdiff_t>(at));
-    const auto wrong = static_cast<std::size_t>(options.misstoreOffset);
-    if (options.misstoreOffset >= 0 && wrong - at < kPage) eeprom[wrong] ^= 0x01;
-    eepromDirty = true;
-    answer = frame(0x81, number, 0);
-    log("configuration page %u", number);
+    answer = storeConfigurationPage(number, page);
   } else if (type == 0x90 && number < settings::kPageCount) {
-    const unsigned nth = ++pagesAnswered;
-    std::uint16_t answered = number;
-    if (nth == options.wrongPageAnswer) answered = options.wrongPageNumber;
-    std::uint8_t data[kPage];
-    {
-      std::lock_guard lock(mutex);
-      const std::uint16_t from = answered < settings::kPageCount ? answered : number;
-      std::copy_n(eeprom.begin() + std::size_t{from} * kPage, kPage, data);
-    }
-    answer = frame(0x91, answered, sumOf(data));
-    if (nth == options.badHeaderPage) answer[7] ^= 0x5A;
-    if (nth == options.corruptPage) data[kPage / 2] ^= 0x01;
-    answer.insert(answer.end(), data, data + kPage);
-    log("read request %u, answered with page %u", number, answered);
+    answer = answerReadRequest(number);
   } else {
     log(page && !sumOk ? "page %u refused: bad page sum" : "frame for page %u not answered",
         number);
@@ -127,6 +101,47 @@ void Simulator::Impl::onFrame(const std::uint8_t* f, const std::uint8_t* page,
   if (options.flood != SimOptions::Flood::None) flooding = true;
   if (answer.empty() || count == options.dropAnswerTo) return;
   queueAnswer(answer, when);
+}
+
+std::vector<std::uint8_t> Simulator::Impl::storeFirmwarePage(std::uint16_t number,
+                                                             const std::uint8_t* page) {
+  std::lock_guard lock(mutex);
+  const std::size_t end = (std::size_t{number} + 1) * kPage;
+  if (firmware.size() < end) firmware.resize(end, 0);
+  std::copy_n(page, kPage, firmware.begin() + std::size_t{number} * kPage);
+  firmwareDirty = true;
+  log("firmware page %u", number);
+  return frame(0x41, number, 0);
+}
+
+std::vector<std::uint8_t> Simulator::Impl::storeConfigurationPage(std::uint16_t number,
+                                                                  const std::uint8_t* page) {
+  std::lock_guard lock(mutex);
+  const std::size_t at = std::size_t{number} * kPage;
+  std::copy_n(page, kPage, eeprom.begin() + static_cast<std::ptrdiff_t>(at));
+  const auto wrong = static_cast<std::size_t>(options.misstoreOffset);
+  if (options.misstoreOffset >= 0 && wrong - at < kPage) eeprom[wrong] ^= 0x01;
+  eepromDirty = true;
+  log("configuration page %u", number);
+  return frame(0x81, number, 0);
+}
+
+std::vector<std::uint8_t> Simulator::Impl::answerReadRequest(std::uint16_t number) {
+  const unsigned nth = ++pagesAnswered;
+  std::uint16_t answered = number;
+  if (nth == options.wrongPageAnswer) answered = options.wrongPageNumber;
+  std::uint8_t data[kPage];
+  {
+    std::lock_guard lock(mutex);
+    const std::uint16_t from = answered < settings::kPageCount ? answered : number;
+    std::copy_n(eeprom.begin() + std::size_t{from} * kPage, kPage, data);
+  }
+  std::vector<std::uint8_t> answer = frame(0x91, answered, sumOf(data));
+  if (nth == options.badHeaderPage) answer[7] ^= 0x5A;
+  if (nth == options.corruptPage) data[kPage / 2] ^= 0x01;
+  answer.insert(answer.end(), data, data + kPage);
+  log("read request %u, answered with page %u", number, answered);
+  return answer;
 }
 
 // Keeps a flood's bytes queued; the line's pace (if any) spaces them.

@@ -66,88 +66,106 @@ void Simulator::Impl::serve() {
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     byteTime = std::chrono::nanoseconds(10'000'000'000LL / options.baud);
   }
-  std::uint8_t buffer[4096];
   // Changed files are written once the line has been quiet for a while.
   Clock::time_point flushAt = Clock::time_point::max();
   while (master >= 0) {
-    auto now = Clock::now();
+    const auto now = Clock::now();
     topUpFlood(now);
-
-    // Answer bytes that are due go out together.
-    std::size_t due = 0;
-    while (due < tx.size() && tx[due].due <= now && due < sizeof buffer) {
-      buffer[due] = tx[due].byte;
-      ++due;
-    }
-    bool blocked = false;
-    if (due > 0) {
-      const ssize_t n = ::write(master, buffer, due);
-      if (n > 0) {
-        note(txLateNs, txLateMaxNs, txWrites, now - tx[static_cast<std::size_t>(n) - 1].due);
-        tx.erase(tx.begin(), tx.begin() + n);
-        sent += static_cast<std::uint64_t>(n);
-      }
-      blocked = n < static_cast<ssize_t>(due);
-    }
+    const bool blocked = sendDueAnswers(now);
 
     // Bytes wholly received by now reach the device, which acts once a frame is complete.
     const Clock::time_point frameDue = nextFrameDue(now);
     if (frameDue <= now) {
-      note(rxLateNs, rxLateMaxNs, rxFrames, now - frameDue);
-      while (!rx.empty() && rx.front().due <= now) {
-        incoming.push_back(rx.front().byte);
-        rx.pop_front();
-      }
-      // The device answers from when the frame was through, not from when
-      // this thread got round to it: its own lateness is not the link's.
-      parse(frameDue);
-      if (master < 0) break;
+      actOnFrame(now, frameDue);
       continue;  // answers may be due at once
     }
 
-    Clock::time_point wakeAt = flushAt;
-    if (!tx.empty())
-      wakeAt = std::min(wakeAt, blocked ? now + std::chrono::milliseconds(1) : tx.front().due);
-    else if (flooding)
-      wakeAt = now;  // an unpaced flood was all written: top it up at once
-    wakeAt = std::min(wakeAt, frameDue);
-    timespec timeout{};
-    timespec* timeoutPtr = nullptr;
-    if (wakeAt != Clock::time_point::max()) {
-      const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
-          std::max(wakeAt - now, Clock::duration{}));
-      timeout = {static_cast<time_t>(wait.count() / 1'000'000'000),
-                 static_cast<long>(wait.count() % 1'000'000'000)};
-      timeoutPtr = &timeout;
-    }
     idle.store(rx.empty() && tx.empty() && frameDue == Clock::time_point::max());
-    pollfd fds[2] = {{master, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0},
-                     {stopFd, POLLIN, 0}};
-    const int ready = ::ppoll(fds, 2, timeoutPtr, nullptr);
-    if (ready < 0 && errno != EINTR) break;
-    if (fds[1].revents & POLLIN) break;
-    if (fds[0].revents & POLLIN) {
-      const ssize_t n = ::read(master, buffer, sizeof buffer);
-      if (n > 0) {
-        now = Clock::now();
-        idle.store(false);  // before the count, so idle() after bytesReceived() is never stale
-        received += static_cast<std::uint64_t>(n);
-        for (ssize_t i = 0; i < n; ++i) {
-          // A byte is on the wire from when it was handed over, or from when the byte before it
-          // was through.
-          rxLast = byteTime.count() ? std::max(now, rxLast) + byteTime : now;
-          rx.push_back({buffer[i], rxLast});
-        }
-        // The memory files are written once the line has been quiet for a while after
-        // the last byte is through the paced line (and so handled), not after it came in.
-        flushAt = std::max(now, rxLast) + kIdleFlush;
-      }
+    const LineEvent event = waitForLine(now, wakeTime(now, flushAt, blocked, frameDue), blocked);
+    if (event == LineEvent::Stop) break;
+    if (event == LineEvent::Readable) {
+      receive(flushAt);
     } else if (Clock::now() >= flushAt) {
       flush();
       flushAt = Clock::time_point::max();
     }
   }
   flush();
+}
+
+bool Simulator::Impl::sendDueAnswers(Clock::time_point now) {
+  std::uint8_t buffer[4096];
+  std::size_t due = 0;
+  while (due < tx.size() && tx[due].due <= now && due < sizeof buffer) {
+    buffer[due] = tx[due].byte;
+    ++due;
+  }
+  if (due == 0) return false;
+  const ssize_t n = ::write(master, buffer, due);
+  if (n > 0) {
+    note(txLateNs, txLateMaxNs, txWrites, now - tx[static_cast<std::size_t>(n) - 1].due);
+    tx.erase(tx.begin(), tx.begin() + n);
+    sent += static_cast<std::uint64_t>(n);
+  }
+  return n < static_cast<ssize_t>(due);
+}
+
+void Simulator::Impl::actOnFrame(Clock::time_point now, Clock::time_point frameDue) {
+  note(rxLateNs, rxLateMaxNs, rxFrames, now - frameDue);
+  while (!rx.empty() && rx.front().due <= now) {
+    incoming.push_back(rx.front().byte);
+    rx.pop_front();
+  }
+  // The device answers from when the frame was through, not from when
+  // this thread got round to it: its own lateness is not the link's.
+  parse(frameDue);
+}
+
+Clock::time_point Simulator::Impl::wakeTime(Clock::time_point now, Clock::time_point flushAt,
+                                            bool blocked, Clock::time_point frameDue) const {
+  Clock::time_point wakeAt = flushAt;
+  if (!tx.empty())
+    wakeAt = std::min(wakeAt, blocked ? now + std::chrono::milliseconds(1) : tx.front().due);
+  else if (flooding)
+    wakeAt = now;  // an unpaced flood was all written: top it up at once
+  return std::min(wakeAt, frameDue);
+}
+
+Simulator::Impl::LineEvent Simulator::Impl::waitForLine(Clock::time_point now,
+                                                        Clock::time_point wakeAt, bool blocked) {
+  timespec timeout{};
+  timespec* timeoutPtr = nullptr;
+  if (wakeAt != Clock::time_point::max()) {
+    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::max(wakeAt - now, Clock::duration{}));
+    timeout = {static_cast<time_t>(wait.count() / 1'000'000'000),
+               static_cast<long>(wait.count() % 1'000'000'000)};
+    timeoutPtr = &timeout;
+  }
+  pollfd fds[2] = {{master, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0},
+                   {stopFd, POLLIN, 0}};
+  const int ready = ::ppoll(fds, 2, timeoutPtr, nullptr);
+  if (ready < 0 && errno != EINTR) return LineEvent::Stop;
+  if (fds[1].revents & POLLIN) return LineEvent::Stop;
+  return fds[0].revents & POLLIN ? LineEvent::Readable : LineEvent::Other;
+}
+
+void Simulator::Impl::receive(Clock::time_point& flushAt) {
+  std::uint8_t buffer[4096];
+  const ssize_t n = ::read(master, buffer, sizeof buffer);
+  if (n <= 0) return;
+  const auto now = Clock::now();
+  idle.store(false);  // before the count, so idle() after bytesReceived() is never stale
+  received += static_cast<std::uint64_t>(n);
+  for (ssize_t i = 0; i < n; ++i) {
+    // A byte is on the wire from when it was handed over, or from when the byte before it
+    // was through.
+    rxLast = byteTime.count() ? std::max(now, rxLast) + byteTime : now;
+    rx.push_back({buffer[i], rxLast});
+  }
+  // The memory files are written once the line has been quiet for a while after
+  // the last byte is through the paced line (and so handled), not after it came in.
+  flushAt = std::max(now, rxLast) + kIdleFlush;
 }
 
 Simulator::Simulator(SimOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}

@@ -76,6 +76,10 @@ struct Simulator::Impl {
 
   // One accepted frame, with its page when it has one.
   void onFrame(const std::uint8_t* f, const std::uint8_t* page, Clock::time_point when);
+  // The answers to a good firmware page, a good configuration page and a read request.
+  std::vector<std::uint8_t> storeFirmwarePage(std::uint16_t number, const std::uint8_t* page);
+  std::vector<std::uint8_t> storeConfigurationPage(std::uint16_t number, const std::uint8_t* page);
+  std::vector<std::uint8_t> answerReadRequest(std::uint16_t number);
 
   // Keeps a flood's bytes queued; the line's pace (if any) spaces them.
   void topUpFlood(Clock::time_point now);
@@ -91,6 +95,18 @@ struct Simulator::Impl {
   // --- the serving loop and the files (simulator.cpp)
 
   void serve();
+  // Writes the answer bytes that are due, together; true when the line took fewer.
+  bool sendDueAnswers(Clock::time_point now);
+  // Hands the bytes received by now to the device, whose next frame was through at `frameDue`.
+  void actOnFrame(Clock::time_point now, Clock::time_point frameDue);
+  // When the loop must look again: an answer byte or a frame due, a flood to top up, a flush.
+  Clock::time_point wakeTime(Clock::time_point now, Clock::time_point flushAt, bool blocked,
+                             Clock::time_point frameDue) const;
+  enum class LineEvent { Readable, Stop, Other };
+  // Waits for bytes from the link, room on the line (when `blocked`), a stop or `wakeAt`.
+  LineEvent waitForLine(Clock::time_point now, Clock::time_point wakeAt, bool blocked);
+  // Takes what the link sent onto the paced line; moves `flushAt` past its last byte.
+  void receive(Clock::time_point& flushAt);
   // Writes the memory files that changed.
   void flush();
   static void note(std::atomic<std::int64_t>& sum, std::atomic<std::int64_t>& max,
