@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <optional>
 
 #include "ctl.h"
 
@@ -115,12 +116,28 @@ bool parseTimeout(const std::string& value, double& seconds) {
   return true;
 }
 
-}  // namespace
+// Applies an option that takes a value; kExitOk to go on, else the status to exit with.
+int applyValueOption(Context& ctx, const std::string& arg, const std::string& value) {
+  if (arg == "--set") return applySet(ctx, value);
+  if (arg == "--image") return applyImage(ctx, value);
+  if (arg == "--config") return applyConfig(ctx, value);
+  if (arg == "--position") return applyPosition(ctx, value);
+  if (arg == "--timeout") {
+    if (!parseTimeout(value, ctx.options.timeoutSeconds))
+      return usage("--timeout takes a number of seconds, at least 0.01 and at most 3600");
+  } else if (arg == "--trace") {
+    ctx.options.traceFile = value;
+  } else if (arg == "--backup-dir") {
+    ctx.options.backupDir = value;
+  } else {
+    return usage("unknown option " + arg);
+  }
+  return kExitOk;
+}
 
-int main(int argc, char** argv) {
-  reopenClosedStandardStreams();
-  Context ctx;
-  int i = 1;
+// Applies the options in order and leaves `i` at the command: nothing to go on,
+// or the status to exit with.
+std::optional<int> applyOptions(Context& ctx, int argc, char** argv, int& i) {
   for (; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -141,32 +158,12 @@ int main(int argc, char** argv) {
                             arg == "--backup-dir";
     if (!takesValue) return usage("unknown option " + arg);
     if (i + 1 >= argc) return usage("option " + arg + " needs a value");
-    const std::string value = argv[++i];
-    int status = kExitOk;
-    if (arg == "--set") {
-      status = applySet(ctx, value);
-    } else if (arg == "--image") {
-      status = applyImage(ctx, value);
-    } else if (arg == "--config") {
-      status = applyConfig(ctx, value);
-    } else if (arg == "--position") {
-      status = applyPosition(ctx, value);
-    } else if (arg == "--timeout") {
-      if (!parseTimeout(value, ctx.options.timeoutSeconds))
-        return usage("--timeout takes a number of seconds, at least 0.01 and at most 3600");
-    } else if (arg == "--trace") {
-      ctx.options.traceFile = value;
-    } else if (arg == "--backup-dir") {
-      ctx.options.backupDir = value;
-    } else {
-      return usage("unknown option " + arg);
-    }
-    if (status != kExitOk) return status;
+    if (const int status = applyValueOption(ctx, arg, argv[++i]); status != kExitOk) return status;
   }
-  if (i >= argc) return usage("no command given");
+  return std::nullopt;
+}
 
-  const std::string command = argv[i++];
-  const Args args(argv + i, argv + argc);
+int runCommand(Context& ctx, const std::string& command, const Args& args) {
   struct Command {
     int (*run)(Context&, const Args&);
     std::size_t arity;  // kAnyArity: as many as given
@@ -186,4 +183,16 @@ int main(int argc, char** argv) {
   if (it->second.arity != kAnyArity && args.size() != it->second.arity)
     return usage(command + " takes " + std::to_string(it->second.arity) + " argument(s)");
   return it->second.run(ctx, args);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  reopenClosedStandardStreams();
+  Context ctx;
+  int i = 1;
+  if (const std::optional<int> status = applyOptions(ctx, argc, argv, i)) return *status;
+  if (i >= argc) return usage("no command given");
+  const std::string command = argv[i++];
+  return runCommand(ctx, command, Args(argv + i, argv + argc));
 }
