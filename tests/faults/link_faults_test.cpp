@@ -5,7 +5,7 @@
 // right bytes on the device.
 #include <thread>
 
-#include "support/fault_support.h"
+#include "support/link_fault_fixture.h"
 #include "update/firmware.h"
 
 namespace zorbel::faults {
@@ -16,52 +16,7 @@ using link::TransferEnd;
 using link::TransferKind;
 using namespace std::chrono_literals;
 
-class LinkFaults : public SimulatorTest {
- protected:
-  void openLink() {
-    if (!link) link = std::make_unique<link::DeviceLink>(rec.callbacks());
-    const auto result = link->open(sim->slavePath());
-    ASSERT_TRUE(result.ok()) << result.error().reason;
-  }
-
-  // The clean transfers that must work after any fault: a write of a new
-  // image, read back, and a firmware upload; all end up on the device.
-  void cleanTransfersComplete(const std::string& fault) {
-    rec.clear();
-    const settings::Image image = encoded("DK9CLN");
-    link->writeConfiguration(image);
-    ASSERT_TRUE(rec.waitForCount("Send finished.", 1)) << fault << ": the clean write hung";
-    EXPECT_EQ(rec.lines(), writeSequence()) << fault;
-    EXPECT_EQ(sim->eeprom(), image) << fault;
-
-    rec.clear();
-    link->readConfiguration();
-    ASSERT_TRUE(rec.waitFor([&] { return !rec.images().empty(); }))
-        << fault << ": the clean read hung";
-    EXPECT_EQ(rec.images().front(), image) << fault;
-
-    rec.clear();
-    const Bytes firmware = pattern(700, 3);
-    ASSERT_TRUE(link->uploadFirmware(firmware));
-    ASSERT_TRUE(rec.waitForCount("Send finished.", 1)) << fault << ": the clean upload hung";
-    EXPECT_EQ(rec.lines(), firmwareSequence(6)) << fault;
-    EXPECT_TRUE(holdsUpload(*sim, firmware)) << fault;
-  }
-
-  // Closing after a fault releases the port within about a read time-out.
-  void closeReleasesThePort(const std::string& fault) {
-    const auto start = Clock::now();
-    link->close();
-    ASSERT_TRUE(rec.waitForState(PortState::Closed)) << fault << ": close hung";
-    char ms[32];
-    std::snprintf(ms, sizeof ms, "%.1f", msSince(start));
-    outcome(fault, std::string("port released ") + ms + " ms after close");
-  }
-
-  // Declared so that the link goes first, then the simulator, then the recorder.
-  Recorder rec;
-  std::unique_ptr<link::DeviceLink> link;  // stopped before the simulator goes
-};
+using LinkFaults = LinkFaultTest;
 
 // --- noise
 
@@ -303,48 +258,6 @@ TEST_F(LinkFaults, AHangUpMidUploadIsReportedOnceAndANewPortWorks) {
   startSim();
   openLink();
   cleanTransfersComplete("after the hang-up");
-}
-
-TEST_F(LinkFaults, APortHeldByAnotherProgramIsRefusedUntilItLetsGo) {
-  sim::SimOptions options;
-  options.dropAnswerTo = 1;  // the other program's read gets no answer and holds on
-  startSim(options);
-  const settings::Image stored = encoded("OK6BSY");
-  sim->setEeprom(stored);
-  TempDir dir;
-  ProgramRun other;
-  std::jthread otherProgram([&] {
-    other = zorbelctl({"--timeout", "1.5", "read", sim->slavePath()}, dir);
-  });
-  ASSERT_TRUE(eventually([&] { return sim->frameCount() >= 1; })) << "the other program never sent";
-
-  link = std::make_unique<link::DeviceLink>(rec.callbacks());
-  const auto busy = link->open(sim->slavePath());
-  EXPECT_FALSE(busy.ok());
-  EXPECT_EQ(busy.error().message,
-            "Serial port open error. Try to reconnect the device and reset application.");
-  EXPECT_NE(busy.error().reason.find("busy"), std::string::npos) << busy.error().reason;
-  // The port doctor names the program that holds it.
-  EXPECT_NE(busy.error().hint.find(" is open in zorbelctl (pid "), std::string::npos)
-      << busy.error().hint;
-  ASSERT_EQ(rec.lines().size(), 1u);
-  EXPECT_EQ(rec.lines().front().rfind("Serial port open error: " + sim->slavePath(), 0), 0u);
-  EXPECT_FALSE(link->workerRunning());
-  // A request made meanwhile waits for a port.
-  link->readConfiguration();
-
-  otherProgram.join();
-  EXPECT_EQ(other.status, 5) << other.err;
-  rec.clear();
-  openLink();
-  ASSERT_TRUE(rec.waitForEnds(1));
-  EXPECT_EQ(rec.lines(), readSequence());
-  ASSERT_EQ(rec.images().size(), 1u);
-  EXPECT_EQ(rec.images().front(), stored);
-  outcome("port opened by another program",
-          "\"Serial port open error. ...\" with \"" + busy.error().reason +
-              "\"; the read posted meanwhile goes out once the port is free");
-  cleanTransfersComplete("port held by another program");
 }
 
 // --- transfers started again while they run (at the line's real speed)

@@ -158,6 +158,7 @@ inline ProgramRun runProgram(const std::vector<std::string>& argv, const TempDir
   return test::runProgram(argv, options);
 }
 
+#ifdef ZORBELCTL_PATH
 // The link's faults are shown on the transfers alone: no backup read goes
 // before a write (the simulator starts blank, which a backup read refuses), and
 // zorbelctl_backup_test.cpp shows the backups.
@@ -167,6 +168,7 @@ inline ProgramRun zorbelctl(const std::vector<std::string>& args, const TempDir&
   argv.insert(argv.end(), args.begin(), args.end());
   return runProgram(argv, dir, std::chrono::seconds(20), shellPrefix);
 }
+#endif
 
 inline std::string joined(const std::vector<std::string>& lines) {
   std::string text;
