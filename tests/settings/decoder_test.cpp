@@ -143,7 +143,9 @@ TEST(Decode, RandomValidSettingsRoundTrip) {
           case Rule::LongitudeShape:
             v = "12345.67W";
             break;
-          default:
+          case Rule::None:
+          case Rule::NotEmpty:
+          case Rule::Printable:
             if (s.encoding == Encoding::WordNumber) {
               v = std::to_string(pick(-32768, 32767));
               break;

@@ -197,8 +197,7 @@ TEST_F(Encode, FirstInvalidSettingInEncoderOrderWins) {
 TEST_F(Encode, TheErrorNamesTheSettingThatStoppedIt) {
   // Four boxes share this message: the error says which one it was.
   EXPECT_TRUE(model.setText("Ipaddr2", "256"));
-  Image image{};
-  const auto refused = encodeSettings(model, image, kNow);
+  const auto refused = encode();
   ASSERT_FALSE(refused.ok());
   EXPECT_EQ(refused.error().setting, settingIndex("Ipaddr2"));
 }

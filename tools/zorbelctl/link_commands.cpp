@@ -66,9 +66,13 @@ std::string backupReadFailure(TransferEnd end) {
       return "Eeprom page data checksum error.";
     case TransferEnd::PageNumberError:
       return "Eeprom page number error.";
-    default:
-      return "Eeprom read checksum error.";
+    case TransferEnd::Finished:
+    case TransferEnd::ImageChecksumError:
+    case TransferEnd::NoAnswer:
+    case TransferEnd::Cancelled:
+      break;
   }
+  return "Eeprom read checksum error.";
 }
 
 class Session {
