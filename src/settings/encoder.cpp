@@ -42,38 +42,11 @@ class Encoder {
       case Rule::NotEmpty:
         if (text.empty()) return fail(s);
         return store(s, text);
-      case Rule::Range: {
-        const Result<std::int32_t> v = integer(text);
-        if (!v) return v.error();
-        storeNumber(s, v.value());
-        if (v.value() < s.low || v.value() > s.high) return fail(s);
-        return {};
-      }
-      case Rule::RangeThenStore: {
-        const Result<std::int32_t> v = integer(text);
-        if (!v) return v.error();
-        if (v.value() < s.low || v.value() > s.high) return fail(s);
-        storeNumber(s, v.value());
-        return {};
-      }
-      case Rule::ZeroOrRange: {
-        const Result<std::int32_t> v = integer(text);
-        if (!v) return v.error();
-        storeNumber(s, v.value());
-        if (v.value() != 0 && (v.value() < s.low || v.value() > s.high)) return fail(s);
-        return {};
-      }
-      case Rule::PortOrEmpty: {
-        if (text.empty()) {
-          putWord(s.offset, 0);
-          return {};
-        }
-        const Result<std::int32_t> v = integer(text);
-        if (!v) return v.error();
-        storeNumber(s, v.value());
-        if (v.value() < 0 || v.value() > 65535) return fail(s);
-        return {};
-      }
+      case Rule::Range:
+      case Rule::RangeThenStore:
+      case Rule::ZeroOrRange:
+      case Rule::PortOrEmpty:
+        return encodeNumber(s, text);
       case Rule::GuardedSsid:
         if (!s.partner.empty() && model_.text(s.partner).empty()) {
           putByte(s.offset, '0');
@@ -97,6 +70,25 @@ class Encoder {
         if (!shapes::position(text, 3, 'E', 'W')) return fail(s);
         return store(s, text);
     }
+    return {};
+  }
+
+  // An edit whose rule checks a number: RangeThenStore stores it only when it
+  // passes, the others store it before the check.
+  Result<void> encodeNumber(const Setting& s, const std::string& text) {
+    if (s.rule == Rule::PortOrEmpty && text.empty()) {
+      putWord(s.offset, 0);
+      return {};
+    }
+    const Result<std::int32_t> v = integer(text);
+    if (!v) return v.error();
+    const std::int32_t n = v.value();
+    bool inRange = n >= s.low && n <= s.high;
+    if (s.rule == Rule::ZeroOrRange) inRange = inRange || n == 0;
+    if (s.rule == Rule::PortOrEmpty) inRange = n >= 0 && n <= 65535;
+    if (s.rule == Rule::RangeThenStore && !inRange) return fail(s);
+    storeNumber(s, n);
+    if (!inRange) return fail(s);
     return {};
   }
 
