@@ -34,9 +34,13 @@ QLatin1Char widthSample(settings::Encoding encoding) {
     case E::StationCallsign:
     case E::UpperText:
       return QLatin1Char('N');
-    default:
+    case E::None:
+    case E::ItemIndex:
+    case E::FlagByte:
+    case E::Text:
       return QLatin1Char('n');
   }
+  return QLatin1Char('n');
 }
 
 QLineEdit* makeEdit(const settings::Setting& s) {

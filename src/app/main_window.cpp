@@ -66,14 +66,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
       firmware_(std::make_unique<update::FirmwarePages>()) {
   setObjectName(names::kMainWindow);
 
-  GuiLinkHandlers handlers;
-  handlers.log = [this](const std::string& line) { appendLog(line); };
-  handlers.progress = [this](auto kind, auto done, auto total) { showProgress(kind, done, total); };
-  handlers.status = [this](auto state, const std::string& text) { showPortState(state, text); };
-  handlers.imageReceived = [this](const auto& hand) { decodeReceivedImage(hand); };
-  handlers.transferEnded = [this](auto kind, auto end) { showTransferEnd(kind, end); };
-  link_ = new LinkAdapter(std::move(handlers), this);
-  link_->device().setAnswerTimeout(std::chrono::seconds(kAnswerTimeoutSeconds));
+  setUpLink();
 
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);
@@ -99,20 +92,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   logView_->setObjectName(names::kLogView);
   layout->addWidget(logView_, 1);
 
-  // The bottom edge: what the link is doing, and the transfer's progress.
-  statusLine_ = new QLabel;
-  statusLine_->setObjectName(names::kStatusLine);
-  // It quotes the device (its version text): never taken for markup.
-  statusLine_->setTextFormat(Qt::PlainText);
-  progressBar_ = new QProgressBar;
-  progressBar_->setObjectName(names::kProgressBar);
-  progressBar_->setRange(0, 100);
-  progressBar_->setValue(0);
-  progressBar_->setTextVisible(false);
-  auto* bottom = new QHBoxLayout;
-  bottom->addWidget(statusLine_, 1);
-  bottom->addWidget(progressBar_, 1);
-  layout->addLayout(bottom);
+  layout->addLayout(buildStatusRow());
   setCentralWidget(central);
   clock_.start();
   silenceTimer_ = new QTimer(this);
@@ -134,17 +114,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   // the clock edits disabled because Uploadpctime starts checked.
   binder_.toWidgets();
 
-  // Hidden from start-up on; nothing shows them again. Their settings are
-  // still encoded, and a read still sets the module selectors.
-  for (const char* caption : {names::kTelemoduleCaption, names::kBitsmoduleCaption})
-    findChild<QWidget*>(caption)->hide();
-  for (const settings::SettingName selector :
-       {"Telemodule_enable"_setting, "Bitsmodule_enable"_setting})
-    binder_.widget(selector)->hide();
-  auto* telemetryTabs = findChild<QTabWidget*>(names::kTelemetryTabs);
-  telemetryTabs->setTabVisible(
-      telemetryTabs->indexOf(findChild<QWidget*>(settings::pages::kQuodraOutputs)), false);
-  telemetryTabs->setCurrentIndex(0);
+  hideRetiredModules();
   setWindowTitle(QString("ZORBEL Configurator %1").arg(kProgramVersion));
   setUpEdits();
   setUpHelp();
@@ -155,6 +125,48 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   const QSize designed(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
   setUpMemory(measureAndLetShrink(*this, *logView_, designed));
   setStatus("No port open");
+}
+
+void MainWindow::setUpLink() {
+  GuiLinkHandlers handlers;
+  handlers.log = [this](const std::string& line) { appendLog(line); };
+  handlers.progress = [this](auto kind, auto done, auto total) { showProgress(kind, done, total); };
+  handlers.status = [this](auto state, const std::string& text) { showPortState(state, text); };
+  handlers.imageReceived = [this](const auto& hand) { decodeReceivedImage(hand); };
+  handlers.transferEnded = [this](auto kind, auto end) { showTransferEnd(kind, end); };
+  link_ = new LinkAdapter(std::move(handlers), this);
+  link_->device().setAnswerTimeout(std::chrono::seconds(kAnswerTimeoutSeconds));
+}
+
+// The bottom edge: what the link is doing, and the transfer's progress.
+QHBoxLayout* MainWindow::buildStatusRow() {
+  statusLine_ = new QLabel;
+  statusLine_->setObjectName(names::kStatusLine);
+  // It quotes the device (its version text): never taken for markup.
+  statusLine_->setTextFormat(Qt::PlainText);
+  progressBar_ = new QProgressBar;
+  progressBar_->setObjectName(names::kProgressBar);
+  progressBar_->setRange(0, 100);
+  progressBar_->setValue(0);
+  progressBar_->setTextVisible(false);
+  auto* row = new QHBoxLayout;
+  row->addWidget(statusLine_, 1);
+  row->addWidget(progressBar_, 1);
+  return row;
+}
+
+// Hidden from start-up on; nothing shows them again. Their settings are
+// still encoded, and a read still sets the module selectors.
+void MainWindow::hideRetiredModules() {
+  for (const char* caption : {names::kTelemoduleCaption, names::kBitsmoduleCaption})
+    findChild<QWidget*>(caption)->hide();
+  for (const settings::SettingName selector :
+       {"Telemodule_enable"_setting, "Bitsmodule_enable"_setting})
+    binder_.widget(selector)->hide();
+  auto* telemetryTabs = findChild<QTabWidget*>(names::kTelemetryTabs);
+  telemetryTabs->setTabVisible(
+      telemetryTabs->indexOf(findChild<QWidget*>(settings::pages::kQuodraOutputs)), false);
+  telemetryTabs->setCurrentIndex(0);
 }
 
 // The worker reports into this window's members: it stops before they go.

@@ -9,6 +9,7 @@
 // search and keyboard aids in main_window_find.cpp, what it keeps between runs
 // in main_window_memory.cpp.
 #include <QElapsedTimer>
+#include <QHBoxLayout>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
@@ -124,7 +125,10 @@ class MainWindow : public QMainWindow {
 
  private:
   // main_window.cpp: construction
+  void setUpLink();
   QWidget* buildConnectionGroup();
+  QHBoxLayout* buildStatusRow();
+  void hideRetiredModules();
   void buildMenus();
   void connectCommands();
   void setUpKeyboardAccess();

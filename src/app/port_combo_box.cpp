@@ -64,7 +64,7 @@ void PortComboBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void PortComboBox::refresh() {
-  const QString text = currentText();
+  const QString typed = currentText();
   const int selected = currentIndex();
   const QString selectedPort = selected >= 0 ? itemData(selected).toString() : QString();
   const std::vector<link::PortInfo> found = link::DeviceLink::offeredPorts();
@@ -77,10 +77,10 @@ void PortComboBox::refresh() {
     const QString state = QString::fromLocal8Bit(info.state());
     // The simulator's link says what it is, a port that will not open why not;
     // every item names its device, what it is and its state in its tooltip.
-    QString text = port == simulator ? port + kSimulatorMark : port;
-    if (info.access != link::PortAccess::Ready) text += " [" + state + "]";
+    QString shown = port == simulator ? port + kSimulatorMark : port;
+    if (info.access != link::PortAccess::Ready) shown += " [" + state + "]";
     ports << port;
-    texts << text;
+    texts << shown;
     const QString what = QString::fromLocal8Bit(info.description());
     tooltips << portDescription(port) + (what.isEmpty() ? QString() : "\n" + what) + "\n" + state;
   }
@@ -96,7 +96,7 @@ void PortComboBox::refresh() {
   // The list is wide enough for the longest name.
   view()->setMinimumWidth(widest + view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
   setCurrentIndex(selected >= 0 ? findData(selectedPort) : -1);
-  setEditText(text);
+  setEditText(typed);
 }
 
 QStringList PortComboBox::items() const {
