@@ -48,7 +48,7 @@ using link::TransferEnd;
 using link::TransferKind;
 
 struct Event {
-  enum Kind { Log, End, HandOver, Lost, Signal } kind = Log;
+  enum class Kind { Log, End, HandOver, Lost, Signal } kind = Kind::Log;
   std::string line{};
   TransferKind transfer{};
   TransferEnd end{};
@@ -95,15 +95,17 @@ class Session {
     onImage_ = onImage;
     TraceFile trace;
     link::LinkCallbacks callbacks;
-    callbacks.log = [this](const std::string& line) { push({.kind = Event::Log, .line = line}); };
+    callbacks.log = [this](const std::string& line) {
+      push({.kind = Event::Kind::Log, .line = line});
+    };
     callbacks.transferEnded = [this](TransferKind k, TransferEnd e) {
-      push({.kind = Event::End, .transfer = k, .end = e});
+      push({.kind = Event::Kind::End, .transfer = k, .end = e});
     };
     callbacks.imageReceived = [this](std::shared_ptr<link::ImageHandOver> hand) {
-      push({.kind = Event::HandOver, .hand = std::move(hand)});
+      push({.kind = Event::Kind::HandOver, .hand = std::move(hand)});
     };
     callbacks.status = [this](link::PortState state, const std::string&) {
-      if (state == link::PortState::Lost) push({.kind = Event::Lost});
+      if (state == link::PortState::Lost) push({.kind = Event::Kind::Lost});
     };
     // Progress is what keeps a command alive: an accepted ack or page.
     callbacks.progress = [this](TransferKind, std::uint32_t, std::uint32_t) { madeProgress(); };
@@ -146,7 +148,7 @@ class Session {
     SignalCatcher signals([this, &output](int sig) {
       signal_.store(sig);
       output.abandon();  // first: the main thread may be waiting to write
-      push({.kind = Event::Signal, .signal = sig});
+      push({.kind = Event::Kind::Signal, .signal = sig});
     });
     int status = runOn(port, kind, start, callbacks, trace);
     // The port is closed: a reader that holds the output back holds no port.
@@ -196,7 +198,7 @@ class Session {
 
   void push(Event event) {
     std::unique_lock lock(mutex_);
-    if (event.kind == Event::Signal) {
+    if (event.kind == Event::Kind::Signal) {
       events_.push_front(std::move(event));  // never queued behind log lines
     } else {
       if (events_.size() >= kQueueLimit && !closing_) {
@@ -263,23 +265,23 @@ class Session {
   // The exit status once the command is over, else -1.
   int handle(DeviceLink& device, TransferKind kind, Event& event) {
     switch (event.kind) {
-      case Event::Log:
+      case Event::Kind::Log:
         // Lines may quote the device; it never writes to the terminal itself.
         *logOut_ << escapedForTerminal(event.line) << std::endl;
         return -1;
-      case Event::Lost:
+      case Event::Kind::Lost:
         if (backingUp_) return notBackedUp("Serial port lost.", ErrorKind::CannotRead);
         return exitStatus(ErrorKind::CannotRead);  // the link has logged why
-      case Event::Signal:
+      case Event::Kind::Signal:
         return 128 + event.signal;
-      case Event::HandOver: {
+      case Event::Kind::HandOver: {
         if (backingUp_) return backedUp(device, *event.hand);
         const int status = onImage_(event.hand->image());
         std::cout.flush();
         event.hand->done();
         return status;
       }
-      case Event::End:
+      case Event::Kind::End:
         switch (event.end) {
           case TransferEnd::Finished:
             // A read ends with its hand-over.
