@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Builds the core and the link under AddressSanitizer with UndefinedBehaviorSanitizer
-# and runs their tests, then the link's tests and the fault suite's link cases
-# under ThreadSanitizer.
+# Builds the core, the link and the window under AddressSanitizer with
+# UndefinedBehaviorSanitizer and runs every test, the window's on the offscreen
+# platform; then the link's tests and the fault suite's link cases under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ -f build-asan/build.ninja ] || cmake --preset asan
 cmake --build --preset asan
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j2
 
 [ -f build-tsan/build.ninja ] || cmake --preset tsan

@@ -204,6 +204,14 @@ long residentKb() {
   return -1;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer keeps freed blocks in a quarantine of up to 256 MB and
+// shadows every byte: resident memory then says little about the window's own.
+constexpr bool kMemoryMeasured = false;
+#else
+constexpr bool kMemoryMeasured = true;
+#endif
+
 TEST_F(LineFaults, AHeaderFloodKeepsMemoryBoundedAndTheReadTimesOut) {
   sim::SimOptions options;
   options.flood = sim::SimOptions::Flood::BadHeaders;  // unthrottled, a rejected frame each 8 bytes
@@ -221,14 +229,16 @@ TEST_F(LineFaults, AHeaderFloodKeepsMemoryBoundedAndTheReadTimesOut) {
   const bool ended = waitFor(
       [&] {
         peak = std::max(peak, residentKb());
-        return peak - before > kBoundKb ||
+        return (kMemoryMeasured && peak - before > kBoundKb) ||
                status() ==
                    QString("Reading configuration: no answer for %1 s").arg(kAnswerTimeoutSeconds);
       },
       60000);
   std::printf("[ figure   ] header flood: resident %ld kB before, peak %ld kB, after %lld ms\n",
               before, peak, static_cast<long long>(timer.elapsed()));
-  EXPECT_LE(peak - before, kBoundKb);
+  if (kMemoryMeasured) {
+    EXPECT_LE(peak - before, kBoundKb);
+  }
   ASSERT_TRUE(ended) << status().toStdString();
   EXPECT_EQ(logCount("No answer from the device."), 1);
   EXPECT_GT(sim.bytesSent(), 1'000'000u) << "the device flooded the line";
