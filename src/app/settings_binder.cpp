@@ -28,8 +28,7 @@ void SettingsBinder::createControls(const std::function<bool(std::string_view)>&
 }
 
 QWidget* SettingsBinder::widget(std::string_view name) const {
-  const auto i = settings::findSetting(name);
-  return i ? widgets_[*i] : nullptr;
+  return widgets_[settings::settingIndex(name)];
 }
 
 // Every change of the widget, by the user or by a program, reaches the model

@@ -5,12 +5,13 @@
 // the device's version, a hint) as fields of their own, so nobody reads them
 // back out of a message. The core never chooses a message box title or an exit
 // status; the windows and zorbelctl map an Error's kind to those.
-#include <cassert>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
 #include <variant>
+
+#include "common/programming_error.h"
 
 namespace zorbel {
 
@@ -55,16 +56,18 @@ class [[nodiscard]] Result {
   bool ok() const { return std::holds_alternative<T>(state_); }
   explicit operator bool() const { return ok(); }
 
+  // Asking a failure for its value, or a success for its error, is a fault in
+  // the caller: it ends the program in every build rather than read on.
   T& value() {
-    assert(ok());
+    if (!ok()) programmingError("the value of a failed result: " + error().message);
     return std::get<T>(state_);
   }
   const T& value() const {
-    assert(ok());
+    if (!ok()) programmingError("the value of a failed result: " + error().message);
     return std::get<T>(state_);
   }
   const Error& error() const {
-    assert(!ok());
+    if (ok()) programmingError("the error of a result that succeeded");
     return std::get<Error>(state_);
   }
 
@@ -81,7 +84,7 @@ class [[nodiscard]] Result<void> {
   bool ok() const { return !error_.has_value(); }
   explicit operator bool() const { return ok(); }
   const Error& error() const {
-    assert(!ok());
+    if (ok()) programmingError("the error of a result that succeeded");
     return *error_;
   }
 

@@ -115,3 +115,9 @@ TEST(ModelDeathTest, ReadingByANameNoSettingHasEndsTheProgramNamingIt) {
   EXPECT_DEATH((void)m.text("NoSuchControl"),
                "programming error: no setting is named \"NoSuchControl\"");
 }
+
+TEST(ModelDeathTest, TheValueOfAFailedLookupEndsTheProgramInEveryBuild) {
+  // Release builds drop asserts; a caller that skips ok() must not read on.
+  EXPECT_DEATH((void)SettingsModel::find("txdelay").value(),
+               "programming error: the value of a failed result: unknown setting txdelay");
+}
