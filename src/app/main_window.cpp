@@ -68,32 +68,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
 
   setUpLink();
 
-  auto* central = new QWidget;
-  auto* layout = new QVBoxLayout(central);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->setSpacing(4);
-  layout->addWidget(buildConnectionGroup());
-
-  settingsTabs_ = new QTabWidget;
-  settingsTabs_->setObjectName(names::kSettingsTabs);
-  settingsTabs_->setAccessibleName("Settings");
-  // Every tab caption stays in view: the window is made wide enough for them.
-  settingsTabs_->setUsesScrollButtons(false);
-  // Every settings control but the filter window's is made from its declaration here.
-  binder_.createControls(
-      [](std::string_view page) { return page != settings::pages::kFilterWindow; });
-  buildSettingsPages(settingsTabs_, binder_);
-  settingsTabs_->setCurrentIndex(0);
-  // The pages keep their height; the log takes what the window has besides.
-  settingsTabs_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-  layout->addWidget(settingsTabs_);
-
-  logView_ = new LogView(kLogLines);
-  logView_->setObjectName(names::kLogView);
-  layout->addWidget(logView_, 1);
-
-  layout->addLayout(buildStatusRow());
-  setCentralWidget(central);
+  setCentralWidget(buildCentralWidget());
   clock_.start();
   silenceTimer_ = new QTimer(this);
   silenceTimer_->setInterval(250);
@@ -125,6 +100,37 @@ MainWindow::MainWindow(UserDialogs& dialogs, QWidget* parent)
   const QSize designed(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
   setUpMemory(measureAndLetShrink(*this, *logView_, designed));
   setStatus("No port open");
+}
+
+// The connection row, the settings tabs, the log and the status row, top to
+// bottom.
+QWidget* MainWindow::buildCentralWidget() {
+  auto* central = new QWidget;
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(4);
+  layout->addWidget(buildConnectionGroup());
+
+  settingsTabs_ = new QTabWidget;
+  settingsTabs_->setObjectName(names::kSettingsTabs);
+  settingsTabs_->setAccessibleName("Settings");
+  // Every tab caption stays in view: the window is made wide enough for them.
+  settingsTabs_->setUsesScrollButtons(false);
+  // Every settings control but the filter window's is made from its declaration here.
+  binder_.createControls(
+      [](std::string_view page) { return page != settings::pages::kFilterWindow; });
+  buildSettingsPages(settingsTabs_, binder_);
+  settingsTabs_->setCurrentIndex(0);
+  // The pages keep their height; the log takes what the window has besides.
+  settingsTabs_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  layout->addWidget(settingsTabs_);
+
+  logView_ = new LogView(kLogLines);
+  logView_->setObjectName(names::kLogView);
+  layout->addWidget(logView_, 1);
+
+  layout->addLayout(buildStatusRow());
+  return central;
 }
 
 void MainWindow::setUpLink() {

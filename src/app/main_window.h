@@ -126,6 +126,7 @@ class MainWindow : public QMainWindow {
  private:
   // main_window.cpp: construction
   void setUpLink();
+  QWidget* buildCentralWidget();
   QWidget* buildConnectionGroup();
   QHBoxLayout* buildStatusRow();
   void hideRetiredModules();

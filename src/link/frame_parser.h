@@ -49,6 +49,11 @@ class FrameParser {
   std::uint16_t expectedSum() const { return expectedSum_; }
 
  private:
+  // The page after a page data header, once all of it has come.
+  void takePageData(ReceiveRing& ring, FrameEvents& events);
+  // A whole frame at the front of the ring, its start byte found.
+  void takeFrame(ReceiveRing& ring, FrameEvents& events);
+
   settings::Image& received_;
   Mode mode_ = Mode::FrameHunt;
   Page staging_{};

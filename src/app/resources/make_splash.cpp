@@ -13,15 +13,11 @@
 
 namespace {
 
-QImage draw(const QString& name) {
-  QImage image(254, 254, QImage::Format_RGB888);
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-
+void drawSkyAndGround(QPainter& p) {
   QLinearGradient sky(0, 0, 0, 254);
   sky.setColorAt(0, QColor(8, 24, 48));
   sky.setColorAt(1, QColor(24, 62, 104));
-  p.fillRect(image.rect(), sky);
+  p.fillRect(QRect(0, 0, 254, 254), sky);
 
   // A few stars.
   p.setPen(Qt::NoPen);
@@ -33,9 +29,11 @@ QImage draw(const QString& name) {
   // Ground.
   p.setBrush(QColor(16, 40, 30));
   p.drawRect(0, 196, 254, 58);
+}
 
-  // The lattice mast.
-  const QPointF top(127, 52), left(103, 196), right(151, 196);
+// The lattice mast, its lamp at `top`, and waves leaving it on both sides.
+void drawMastAndWaves(QPainter& p, const QPointF& top) {
+  const QPointF left(103, 196), right(151, 196);
   QPen steel(QColor(240, 140, 40), 3);
   p.setPen(steel);
   p.drawLine(top, left);
@@ -54,7 +52,6 @@ QImage draw(const QString& name) {
   p.setPen(Qt::NoPen);
   p.drawEllipse(top, 5, 5);
 
-  // Waves leaving the top of the mast on both sides.
   p.setBrush(Qt::NoBrush);
   for (int i = 1; i <= 3; ++i) {
     const double r = 14.0 * i + 4;
@@ -64,6 +61,14 @@ QImage draw(const QString& name) {
     p.drawArc(box, -40 * 16, 80 * 16);
     p.drawArc(box, 140 * 16, 80 * 16);
   }
+}
+
+QImage draw(const QString& name) {
+  QImage image(254, 254, QImage::Format_RGB888);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  drawSkyAndGround(p);
+  drawMastAndWaves(p, QPointF(127, 52));
 
   // The name.
   QFont font("DejaVu Sans", 26, QFont::Bold);
