@@ -16,6 +16,7 @@
 #include "common/whole_file.h"
 #include "settings/codec.h"
 #include "settings/model.h"
+#include "settings/setting_name.h"
 
 namespace zorbel::backup {
 
@@ -85,10 +86,10 @@ std::string defaultFolder() {
 std::string stationName(const settings::Image& image) {
   settings::SettingsModel model(0);
   if (!settings::decodeSettings(image, model)) return "unknown";
-  std::string call = model.text("Callsign");
+  std::string call = model.text("Callsign"_setting);
   while (!call.empty() && call.back() == ' ') call.pop_back();
   if (call.empty()) return "unknown";
-  if (const std::string ssid = model.text("Ssid"); ssid != "0") call += "-" + ssid;
+  if (const std::string ssid = model.text("Ssid"_setting); ssid != "0") call += "-" + ssid;
   for (char& c : call)
     if (!isStationCharacter(c)) c = '_';
   return call.substr(0, kStationLimit);

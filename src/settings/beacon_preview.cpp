@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "integer_text.h"
+#include "setting_name.h"
 #include "value_shapes.h"
 
 namespace zorbel::settings {
@@ -73,19 +74,22 @@ std::string expandSpecialStrings(const std::string& text, const std::string& lat
 }
 
 std::optional<BeaconPacket> beaconPacket(const SettingsModel& model, int number, std::time_t now) {
-  const std::string b = "Beacon" + std::to_string(number);
+  const auto beacon = [number](SettingFamily family) { return family.at(number); };
   BeaconPacket out;
   out.number = number;
-  out.rfMinutes = parseInteger(model.text(b + "_txrate_rf")).value_or(0);
-  out.isMinutes = parseInteger(model.text(b + "_txrate_aprsis")).value_or(0);
+  out.rfMinutes = parseInteger(model.text(beacon("Beacon#_txrate_rf"_family))).value_or(0);
+  out.isMinutes = parseInteger(model.text(beacon("Beacon#_txrate_aprsis"_family))).value_or(0);
   if (out.rfMinutes == 0 && out.isMinutes == 0) return std::nullopt;
 
-  const std::string text = expandSpecialStrings(model.text(b + "_msg"), model.text("Latitude"),
-                                                model.text("Longitude"), now);
-  out.packet = callsign(model.text("Callsign")) + ssidSuffix(model.text("Ssid")) + ">" +
-               callsign(model.text(b + "_dest_string")) + ssidSuffix(model.text(b + "_dest_ssid"));
-  const std::string path = callsign(model.text(b + "_path_string"));
-  if (!path.empty()) out.packet += "," + path + ssidSuffix(model.text(b + "_path_ssid"));
+  const std::string text =
+      expandSpecialStrings(model.text(beacon("Beacon#_msg"_family)), model.text("Latitude"_setting),
+                           model.text("Longitude"_setting), now);
+  out.packet = callsign(model.text("Callsign"_setting)) + ssidSuffix(model.text("Ssid"_setting)) +
+               ">" + callsign(model.text(beacon("Beacon#_dest_string"_family))) +
+               ssidSuffix(model.text(beacon("Beacon#_dest_ssid"_family)));
+  const std::string path = callsign(model.text(beacon("Beacon#_path_string"_family)));
+  if (!path.empty())
+    out.packet += "," + path + ssidSuffix(model.text(beacon("Beacon#_path_ssid"_family)));
   out.packet += ":" + text;
   out.textLength = text.size();
 

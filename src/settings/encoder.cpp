@@ -6,6 +6,7 @@
 #include "codec.h"
 #include "field_capacity.h"
 #include "integer_text.h"
+#include "setting_name.h"
 #include "value_shapes.h"
 
 namespace zorbel::settings {
@@ -215,7 +216,7 @@ Result<void> encodeSettings(const SettingsModel& model, Image& image, std::time_
 }
 
 Result<void> encodeWithPcClock(SettingsModel& model, Image& image, std::time_t now) {
-  if (model.checked("Uploadpctime")) model.fillRtcFromPcClock(now);
+  if (model.checked("Uploadpctime"_setting)) model.fillRtcFromPcClock(now);
   return encodeSettings(model, image, now);
 }
 

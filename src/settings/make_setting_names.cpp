@@ -1,5 +1,5 @@
 // Writes the names of all declared settings, sorted, as the C++ table that
-// setting_name.h checks the front ends' names against. Run by the build: it
+// setting_name.h checks the program's own names against. Run by the build: it
 // rewrites the table only when a name came, went or changed, so a change to
 // a declaration that keeps every name recompiles nothing.
 #include <algorithm>

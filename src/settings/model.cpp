@@ -1,12 +1,14 @@
 #include "model.h"
 
 #include "catalog.h"
+#include "setting_name.h"
 #include "telemetry_defaults.h"
 
 namespace zorbel::settings {
 
 namespace {
-constexpr const char* kClockEdits[] = {"Rtcyear", "Rtcmonth", "Rtcday", "Rtchour", "Rtcmin"};
+constexpr SettingName kClockEdits[] = {"Rtcyear"_setting, "Rtcmonth"_setting, "Rtcday"_setting,
+                                       "Rtchour"_setting, "Rtcmin"_setting};
 }  // namespace
 
 bool isItem(const Setting& setting, int index) {
@@ -84,44 +86,43 @@ void SettingsModel::setCheckedAt(std::size_t i, bool checked) { states_.at(i).ch
 
 Result<void> SettingsModel::click(std::string_view name, bool checked) {
   if (Result<void> set = setChecked(name, checked); !set) return set;
-  if (name == "Uploadpctime" || name == "Ntp_enable") enableClockEditsUnlessPcTime();
+  if (name == "Uploadpctime"_setting.view() || name == "Ntp_enable"_setting.view())
+    enableClockEditsUnlessPcTime();
   return {};
 }
 
 void SettingsModel::fillRtcFromPcClock(std::time_t now) {
   std::tm utc{};
   gmtime_r(&now, &utc);
-  own("Rtcyear").text = std::to_string(utc.tm_year + 1900);
-  own("Rtcmonth").text = std::to_string(utc.tm_mon + 1);
-  own("Rtcday").text = std::to_string(utc.tm_mday);
-  own("Rtchour").text = std::to_string(utc.tm_hour);
-  own("Rtcmin").text = std::to_string(utc.tm_min);
+  own("Rtcyear"_setting).text = std::to_string(utc.tm_year + 1900);
+  own("Rtcmonth"_setting).text = std::to_string(utc.tm_mon + 1);
+  own("Rtcday"_setting).text = std::to_string(utc.tm_mday);
+  own("Rtchour"_setting).text = std::to_string(utc.tm_hour);
+  own("Rtcmin"_setting).text = std::to_string(utc.tm_min);
 }
 
 void SettingsModel::enableClockEditsUnlessPcTime() {
   // Looks only at Uploadpctime, also when Ntp_enable was the box clicked.
-  const bool enable = !checked("Uploadpctime");
-  for (const char* edit : kClockEdits) own(edit).enabled = enable;
+  const bool enable = !checked("Uploadpctime"_setting);
+  for (const SettingName edit : kClockEdits) own(edit).enabled = enable;
 }
 
 void SettingsModel::analogChannelDefaults(int channel) {
-  const std::string a = "Teleanalog" + std::to_string(channel);
-  const int source = index(a + "_source");
+  const int source = index("Teleanalog#_source"_family.at(channel));
   if (source < 0) return;
   const AnalogDefaults d = analogDefaults(channel, source);
-  own(a + "_name").text = d.name;
-  own(a + "_units").text = d.units;
-  own(a + "_coefa").text = d.coefA;
-  own(a + "_coefb").text = d.coefB;
-  own(a + "_coefc").text = d.coefC;
+  own("Teleanalog#_name"_family.at(channel)).text = d.name;
+  own("Teleanalog#_units"_family.at(channel)).text = d.units;
+  own("Teleanalog#_coefa"_family.at(channel)).text = d.coefA;
+  own("Teleanalog#_coefb"_family.at(channel)).text = d.coefB;
+  own("Teleanalog#_coefc"_family.at(channel)).text = d.coefC;
 }
 
 void SettingsModel::digitalChannelDefaults(int channel) {
-  const std::string d = "Teledigital" + std::to_string(channel);
-  if (index(d + "_source") != 0) return;
-  own(d + "_name").text = digitalDefaultName(channel);
-  own(d + "_units").text = digitalDefaultLabel(channel);
-  own(d + "_inverted").index = 0;
+  if (index("Teledigital#_source"_family.at(channel)) != 0) return;
+  own("Teledigital#_name"_family.at(channel)).text = digitalDefaultName(channel);
+  own("Teledigital#_units"_family.at(channel)).text = digitalDefaultLabel(channel);
+  own("Teledigital#_inverted"_family.at(channel)).index = 0;
 }
 
 bool SettingsModel::operator==(const SettingsModel& other) const {

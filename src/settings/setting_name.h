@@ -11,8 +11,8 @@
 //
 // The declared names come from settings/declared_names.h, which the build
 // makes from the declarations themselves (make_setting_names.cpp), so the two
-// never disagree. A front end's target links zorbel_setting_names for it; the
-// core names its own few settings by text, checked as it looks them up.
+// never disagree. A target links zorbel_setting_names for it: the core past
+// the declarations (zorbel_settings) and the front ends.
 #include <algorithm>
 #include <cstddef>
 #include <string>
