@@ -1,6 +1,7 @@
 #include "model.h"
 
 #include "catalog.h"
+#include "common/programming_error.h"
 #include "setting_name.h"
 #include "telemetry_defaults.h"
 
@@ -74,15 +75,20 @@ Result<void> SettingsModel::setChecked(std::string_view name, bool checked) {
   return {};
 }
 
+ControlState& SettingsModel::stateAt(std::size_t i) {
+  if (i >= states_.size()) programmingError("no setting at position " + std::to_string(i));
+  return states_[i];
+}
+
 void SettingsModel::setTextAt(std::size_t i, std::string text) {
-  states_.at(i).text = std::move(text);
+  stateAt(i).text = std::move(text);
 }
 
 void SettingsModel::setIndexAt(std::size_t i, int index) {
-  states_.at(i).index = isItem(allSettings()[i], index) ? index : -1;
+  stateAt(i).index = isItem(allSettings()[i], index) ? index : -1;
 }
 
-void SettingsModel::setCheckedAt(std::size_t i, bool checked) { states_.at(i).checked = checked; }
+void SettingsModel::setCheckedAt(std::size_t i, bool checked) { stateAt(i).checked = checked; }
 
 Result<void> SettingsModel::click(std::string_view name, bool checked) {
   if (Result<void> set = setChecked(name, checked); !set) return set;

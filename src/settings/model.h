@@ -71,6 +71,9 @@ class SettingsModel {
  private:
   // The state of a control the model itself names.
   ControlState& own(std::string_view name);
+  // The state at position `i` of allSettings(); a position past them is a
+  // programming error.
+  ControlState& stateAt(std::size_t i);
   std::vector<ControlState> states_;
 };
 
