@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "aprs_object_names.h"
+#include "settings/page_names.h"
 #include "window_fixture.h"
 
 namespace zorbel::app::test_support {
@@ -34,7 +35,7 @@ TEST_F(Aprs, WarningsBeforeAWriteLeadToTheSettingAndCanBeDismissed) {
     d.findChild<QPushButton*>(names::preWriteSettingButton("telnet_password"))->click();
   });
   trigger(buildRemote);
-  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "telnetPage");
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kTelnet);
   EXPECT_EQ(mainWindow().focusWidget(), edit("telnet_password"));
   EXPECT_TRUE(dialogs.fileRequests.empty());
 

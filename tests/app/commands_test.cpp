@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "link_adapter.h"
+#include "settings/page_names.h"
 #include "window_fixture.h"
 
 namespace zorbel::app::test_support {
@@ -86,7 +87,7 @@ TEST_F(Commands, RangeErrorShowsOnlyItsMessage) {
   EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Information);
   EXPECT_TRUE(logView()->toPlainText().isEmpty());
   // The window stays on its page.
-  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "radioPage");
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kRadio);
 }
 
 TEST_F(Commands, TextThatIsNotAnIntegerGoesToTheGeneralErrorBox) {
@@ -127,7 +128,7 @@ TEST_F(Commands, WriteConfigTakesThePcClockOnlyWhenUploadpctimeIsChecked) {
 TEST_F(Commands, FilterWindowKeepsItsEntriesAndWriteConfigEncodesThem) {
   openPort(startSim());  // Write config needs a port
   dialogs.messages.clear();
-  dialogs.expectWindow("filterWindow", [](QDialog& w) {
+  dialogs.expectWindow(settings::pages::kFilterWindow, [](QDialog& w) {
     EXPECT_TRUE(w.isVisible());
     auto* call = w.findChild<QLineEdit*>("Packet2rf_filter_callsign01");
     call->setFocus();
@@ -141,7 +142,7 @@ TEST_F(Commands, FilterWindowKeepsItsEntriesAndWriteConfigEncodesThem) {
   });
   click(names::kFilterSetupButton);
   EXPECT_FALSE(windows->filterWindow->isVisible());
-  dialogs.expectWindow("filterWindow", [](QDialog& w) {
+  dialogs.expectWindow(settings::pages::kFilterWindow, [](QDialog& w) {
     EXPECT_EQ(w.findChild<QLineEdit*>("Packet2rf_filter_callsign01")->text(), "sq*");
     EXPECT_EQ(w.findChild<QLineEdit*>("Packet2rf_filter_ssid01")->text(), "7");
     EXPECT_EQ(w.findChild<QComboBox*>("Packet2rf_filter_type01")->currentText(), "Deny all");

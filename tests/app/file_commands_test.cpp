@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <string_view>
 
+#include "settings/page_names.h"
 #include "support/env_guard.h"
 #include "window_fixture.h"
 
@@ -114,7 +115,7 @@ TEST_F(FileCommands, ATextItsFieldWouldCutIsMarkedAndRefused) {
       click(command);
     else
       trigger(command);  // no file dialog, no read follows
-    EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "telnetPage");
+    EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kTelnet);
     EXPECT_EQ(mainWindow().focusWidget(), edit("telnet_password"));
   }
   EXPECT_NE(status(), "Write config starts when a port is open");

@@ -7,6 +7,7 @@
 
 #include "keyboard_access.h"
 #include "settings/catalog.h"
+#include "settings/page_names.h"
 #include "window_fixture.h"
 
 namespace zorbel::app::test_support {
@@ -40,10 +41,10 @@ TEST_F(FindAndKeys, SearchFindsASettingByCaptionWordOrKeyAndGoesToIt) {
     ASSERT_EQ(QApplication::focusWidget()->accessibleName(), "Search settings");
     typeKeys(words);
   };
-  settingsTabs()->setCurrentWidget(control<QWidget>("beaconsPage"));
+  settingsTabs()->setCurrentWidget(control<QWidget>(settings::pages::kBeacons));
   search("delay");
   press(Qt::Key_Return);  // the first match
-  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "radioPage");
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kRadio);
   EXPECT_EQ(QApplication::focusWidget(), edit("Txdelay"));
   EXPECT_NE(edit("Txdelay")->parentWidget()->findChild<QFrame*>("searchHighlight"), nullptr);
 
@@ -56,7 +57,7 @@ TEST_F(FindAndKeys, SearchFindsASettingByCaptionWordOrKeyAndGoesToIt) {
   press(Qt::Key_Down);
   press(Qt::Key_Down);
   press(Qt::Key_Return);
-  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "telnetPage");
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kTelnet);
   EXPECT_EQ(QApplication::focusWidget(), edit("telnet_password"));
 
   // A filter entry by its key: its page, then its window with the focus on it.
@@ -65,7 +66,7 @@ TEST_F(FindAndKeys, SearchFindsASettingByCaptionWordOrKeyAndGoesToIt) {
   search("packet2rf_filter_callsign05");
   press(Qt::Key_Return);
   EXPECT_TRUE(dialogs.done());
-  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "igatePage");
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kIgate);
   EXPECT_EQ(focused, windows->filterWindow->findChild<QLineEdit*>("Packet2rf_filter_callsign05"));
 }
 
@@ -74,7 +75,7 @@ TEST_F(FindAndKeys, SearchFindsASettingByCaptionWordOrKeyAndGoesToIt) {
 TEST_F(FindAndKeys, AnAddressIsTypedAcrossItsFourBoxes) {
   showWindow();
   press(Qt::Key_K, Qt::AltModifier);  // the one tab letter no page or menu uses
-  ASSERT_EQ(settingsTabs()->currentWidget()->objectName(), "networkPage");
+  ASSERT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kNetwork);
   edit("Ipaddr0")->setFocus();
   press(Qt::Key_A, Qt::ControlModifier);
   typeKeys("10.0.0.5");

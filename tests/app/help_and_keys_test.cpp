@@ -12,6 +12,7 @@
 
 #include "help_object_names.h"
 #include "program_settings.h"
+#include "settings/page_names.h"
 #include "window_fixture.h"
 
 namespace zorbel::app::test_support {
@@ -63,7 +64,8 @@ TEST_F(HelpAndKeys, EachTabWithAFreeLetterHasItsAltLetter) {
       EXPECT_EQ(letters.count(letter), 1) << caption.toStdString();
       if (!tabs->isTabVisible(i)) continue;
       // From another page, with the focus where a user left it.
-      if (tabs == inner) settingsTabs()->setCurrentWidget(control<QWidget>("telemetryPage"));
+      if (tabs == inner)
+        settingsTabs()->setCurrentWidget(control<QWidget>(settings::pages::kTelemetry));
       tabs->setCurrentIndex(i == 0 ? 1 : 0);
       QWidget* box = tabs->currentWidget()->findChild<QLineEdit*>();
       (box != nullptr ? box : tabs)->setFocus();
@@ -135,7 +137,7 @@ TEST_F(HelpAndKeys, HelpMenuF1AboutAndTheProblemReport) {
 // a build with the development key then says so before it asks for files.
 TEST_F(HelpAndKeys, NetworkVariantShowsItsTabAndMenuAndTheBuildWarnsOfTheKey) {
   const auto shown = [&] {
-    const int www = settingsTabs()->indexOf(control<QWidget>("webServerPage"));
+    const int www = settingsTabs()->indexOf(control<QWidget>(settings::pages::kWebServer));
     return std::tuple(settingsTabs()->isTabVisible(www),
                       remoteUpdateMenu()->menuAction()->isVisible(),
                       control<QAction>(names::kHelpRemoteUpdateAction)->isVisible());

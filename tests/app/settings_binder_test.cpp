@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/catalog.h"
+#include "settings/page_names.h"
 #include "settings_binder.h"
 
 namespace zorbel::app {
@@ -24,7 +25,7 @@ struct Edit {
 TEST(SettingsBinder, WidgetChangesReachTheModelAndShowingAModelIsNoEdit) {
   settings::SettingsModel model;
   SettingsBinder binder(model);
-  binder.createControls([](std::string_view page) { return page == "radioPage"; });
+  binder.createControls([](std::string_view page) { return page == settings::pages::kRadio; });
   QWidget page;
   for (const settings::Setting& s : settings::allSettings()) {
     if (QWidget* w = binder.widget(s.name)) w->setParent(&page);

@@ -14,6 +14,7 @@
 #include "latin1.h"
 #include "link/device_link.h"
 #include "settings/catalog.h"
+#include "settings/page_names.h"
 #include "splash_screen.h"
 #include "window_fixture.h"
 
@@ -48,27 +49,29 @@ TEST_F(StartUp, CaptionTitleAndHiddenParts) {
   EXPECT_TRUE(mainWindow().windowFlags() & Qt::WindowMinimizeButtonHint);
 
   QTabWidget* pages = settingsTabs();
-  EXPECT_EQ(pages->currentWidget()->objectName(), "radioPage");
+  EXPECT_EQ(pages->currentWidget()->objectName(), settings::pages::kRadio);
   EXPECT_EQ(tabCaptions(pages, false),
             QStringList({"radioPage=Radio", "digipeaterPage=Digipeater", "beaconsPage=Beacons",
                          "networkPage=Network", "aprsIsPage=APRS-IS", "igatePage=I-Gate",
                          "weatherPage=Weather", "clockPage=RTC/NTP time", "webServerPage=WWW",
                          "telnetPage=Telnet", "telemetryPage=Telemetry reports",
                          "wundergroundPage=WUnderground"}));
-  EXPECT_FALSE(
-      pages->isTabVisible(pages->indexOf(mainWindow().findChild<QWidget*>("webServerPage"))));
+  EXPECT_FALSE(pages->isTabVisible(
+      pages->indexOf(mainWindow().findChild<QWidget*>(settings::pages::kWebServer))));
   auto* inner = control<QTabWidget>("telemetryTabs");
   EXPECT_EQ(
       tabCaptions(inner, true),
       QStringList({"telemetryReportPage=Report settings", "analogChannelsPage=Analog channels",
                    "digitalChannels1to4Page=Digital channels 1-4",
                    "digitalChannels5to8Page=Digital channels 5-8"}));
-  EXPECT_EQ(inner->tabText(inner->indexOf(mainWindow().findChild<QWidget*>("quodraOutputsPage")))
+  EXPECT_EQ(inner
+                ->tabText(inner->indexOf(
+                    mainWindow().findChild<QWidget*>(settings::pages::kQuodraOutputs)))
                 .remove('&'),
             "Quodra outputs");
 
   // The module selectors stay hidden even on their own page.
-  pages->setCurrentWidget(mainWindow().findChild<QWidget*>("telemetryPage"));
+  pages->setCurrentWidget(mainWindow().findChild<QWidget*>(settings::pages::kTelemetry));
   for (const char* name :
        {"telemoduleCaption", "Telemodule_enable", "bitsmoduleCaption", "Bitsmodule_enable"}) {
     EXPECT_FALSE(control<QWidget>(name)->isVisible()) << name;
@@ -209,7 +212,7 @@ TEST_F(StartUp, EveryPageShowsItsControlsWholeWithoutOverlap) {
   for (int i = 0; i < pages->count(); ++i) {
     if (!pages->isTabVisible(i)) continue;
     pages->setCurrentIndex(i);
-    if (pages->widget(i)->objectName() != "telemetryPage") {
+    if (pages->widget(i)->objectName() != settings::pages::kTelemetry) {
       placed += checkPage(pages->widget(i));
       continue;
     }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "recent_files.h"
+#include "settings/page_names.h"
 #include "window_fixture.h"
 
 namespace zorbel::app::test_support {
@@ -33,14 +34,14 @@ TEST_F(Remembered, SizeTabChoicesAndFoldersComeBackNextRun) {
   EXPECT_GT(mainWindow().minimumSize().width(), 0);
   mainWindow().resize(mainWindow().minimumSize() + QSize(20, 30));
   const QSize chosen = mainWindow().size();
-  settingsTabs()->setCurrentWidget(control<QWidget>("telnetPage"));
+  settingsTabs()->setCurrentWidget(control<QWidget>(settings::pages::kTelnet));
   control<QAction>(names::kVerifyAfterWriteAction)->setChecked(true);
   dialogs.expectFile(names::kConfigSaveDialog, path("station.cfg"));
   trigger(names::kSaveToFileAction);
 
   restart();
   EXPECT_EQ(mainWindow().size(), chosen);
-  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "telnetPage");
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kTelnet);
   EXPECT_TRUE(control<QAction>(names::kVerifyAfterWriteAction)->isChecked());
   dialogs.expectFile(names::kConfigOpenDialog, std::nullopt);
   trigger(names::kReadFromFileAction);

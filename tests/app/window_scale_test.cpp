@@ -4,6 +4,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include "settings/page_names.h"
 #include "window_fixture.h"
 
 namespace zorbel::app::test_support {
@@ -25,7 +26,7 @@ TEST_F(ScaledWindow, SmallestSizeFitsA1366By768ScreenAt150Percent) {
   // Made that small, every button of the connection group still shows whole,
   // and the tallest page scrolls.
   window.resize(least);
-  settingsTabs()->setCurrentWidget(control<QWidget>("beaconsPage"));
+  settingsTabs()->setCurrentWidget(control<QWidget>(settings::pages::kBeacons));
   QApplication::processEvents();
   ASSERT_EQ(window.size(), least);
   for (const char* name :
@@ -36,7 +37,7 @@ TEST_F(ScaledWindow, SmallestSizeFitsA1366By768ScreenAt150Percent) {
     EXPECT_TRUE(window.rect().contains(placed)) << name;
     EXPECT_GE(button->width(), button->minimumSizeHint().width()) << name;
   }
-  auto* page = control<QWidget>("beaconsPage")->findChild<QScrollArea*>();
+  auto* page = control<QWidget>(settings::pages::kBeacons)->findChild<QScrollArea*>();
   EXPECT_GT(page->verticalScrollBar()->maximum(), 0);
   EXPECT_GE(logView()->height(), logView()->fontMetrics().lineSpacing() * 2);
 }

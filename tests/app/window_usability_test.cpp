@@ -22,6 +22,7 @@
 #include "log_view.h"
 #include "settings/catalog.h"
 #include "settings/codec.h"
+#include "settings/page_names.h"
 #include "simulator.h"
 #include "support/env_guard.h"
 #include "window_fixture.h"
@@ -75,10 +76,10 @@ TEST_F(Usability, ScreenshotsShowTheLayoutOfAddressesWeatherAndChannels) {
     return n;
   };
   for (const char* caption : {"IP Address:", "IP Mask:", "Gateway:", "DNS:"}) {
-    EXPECT_EQ(captions("networkPage", caption), 1) << caption;
+    EXPECT_EQ(captions(settings::pages::kNetwork, caption), 1) << caption;
   }
-  EXPECT_EQ(captions("weatherPage", "Weather report:"), 1);
-  settingsTabs()->setCurrentWidget(control<QWidget>("weatherPage"));
+  EXPECT_EQ(captions(settings::pages::kWeather, "Weather report:"), 1);
+  settingsTabs()->setCurrentWidget(control<QWidget>(settings::pages::kWeather));
   QApplication::processEvents();
   int left = -1;
   const int middle = edit("Weather_dest_string")->geometry().center().y();
@@ -243,14 +244,14 @@ TEST_F(Usability, TabFollowsTheRowsAndEveryControlHasANameAndItsOwnMnemonic) {
   mainWindow().show();
   EXPECT_EQ(nextByTab(edit("Callsign")), edit("Ssid"));
   EXPECT_EQ(nextByTab(edit("Ssid")), edit("Txdelay")) << "the row goes on in the right-hand column";
-  settingsTabs()->setCurrentWidget(control<QWidget>("networkPage"));
+  settingsTabs()->setCurrentWidget(control<QWidget>(settings::pages::kNetwork));
   EXPECT_EQ(nextByTab(edit("Ipaddr3")), edit("Ipmask0"));
 
   QWidgetList pages;
   for (int i = 0; i < settingsTabs()->count(); ++i) pages << settingsTabs()->widget(i);
   auto* inner = control<QTabWidget>("telemetryTabs");
   for (int i = 0; i < inner->count(); ++i) pages << inner->widget(i);
-  pages.removeOne(control<QWidget>("telemetryPage"));
+  pages.removeOne(control<QWidget>(settings::pages::kTelemetry));
   int named = 0;
   int mnemonics = 0;
   for (QWidget* page : pages) {
@@ -364,9 +365,9 @@ TEST_F(Usability, RangeErrorShowsItsPageAndFocusesItsBox) {
   type("Tele_holdoff", "251");
   dialogs.expectMessage("First telemetry data packet delay range error (0 - 250).", "Information");
   click(names::kWriteConfigButton);
-  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "telemetryPage");
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kTelemetry);
   EXPECT_EQ(control<QTabWidget>("telemetryTabs")->currentWidget()->objectName(),
-            "telemetryReportPage");
+            settings::pages::kTelemetryReport);
   EXPECT_EQ(mainWindow().focusWidget(), edit("Tele_holdoff"));
 
   type("Tele_holdoff", "60");
@@ -374,7 +375,7 @@ TEST_F(Usability, RangeErrorShowsItsPageAndFocusesItsBox) {
   type("Ipgate1", "256");  // the gateway comes after the mask
   dialogs.expectMessage("IP Mask - range error (0 - 255).", "Information");
   click(names::kWriteConfigButton);
-  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "networkPage");
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kNetwork);
   EXPECT_EQ(mainWindow().focusWidget(), edit("Ipmask2"));
 }
 
@@ -556,7 +557,7 @@ TEST_F(Usability, CompareListsWhatTheDeviceHoldsOtherwiseAndVerifyChecksTheWrite
   ASSERT_EQ(rows.size(), 2);
   EXPECT_EQ(rows[0], "Radio \u203a Callsign|NOCALL|SP1ABC");
   EXPECT_TRUE(rows[1].startsWith("Beacons \u203a 3 Path|")) << rows[1].toStdString();
-  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), "beaconsPage");
+  EXPECT_EQ(settingsTabs()->currentWidget()->objectName(), settings::pages::kBeacons);
   EXPECT_EQ(mainWindow().focusWidget(), edit("Beacon3_path_string"));
   EXPECT_EQ(text("Callsign"), "NOCALL") << "a comparison changes no control";
 
