@@ -4,8 +4,7 @@
 #include <QWidget>
 
 #include "page_builder.h"
-#include "settings/catalog.h"
-#include "settings/page_names.h"
+#include "radio_page_controls.h"
 #include "settings_binder.h"
 
 namespace zorbel::app {
@@ -16,11 +15,8 @@ namespace {
 TEST(PageBuilderDeathTest, ASettingWithoutAControlInThisWindowEndsTheProgramNamingIt) {
   settings::SettingsModel model;
   SettingsBinder binder(model);
-  binder.createControls([](std::string_view page) { return page == settings::pages::kRadio; });
   QWidget page;
-  for (const settings::Setting& s : settings::allSettings()) {
-    if (QWidget* w = binder.widget(s.name)) w->setParent(&page);
-  }
+  makeRadioPageControls(binder, page);
   auto* grid = new QGridLayout(&page);
   PageBuilder builder(binder);
   EXPECT_DEATH(builder.form(grid, 0, {{"Txdelay"_setting, "Packet2rf_filter_type01"_setting}}),

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "radio_page_controls.h"
 #include "settings/catalog.h"
-#include "settings/page_names.h"
 #include "settings_binder.h"
 
 namespace zorbel::app {
@@ -25,11 +25,8 @@ struct Edit {
 TEST(SettingsBinder, WidgetChangesReachTheModelAndShowingAModelIsNoEdit) {
   settings::SettingsModel model;
   SettingsBinder binder(model);
-  binder.createControls([](std::string_view page) { return page == settings::pages::kRadio; });
   QWidget page;
-  for (const settings::Setting& s : settings::allSettings()) {
-    if (QWidget* w = binder.widget(s.name)) w->setParent(&page);
-  }
+  makeRadioPageControls(binder, page);
   std::vector<Edit> edits;
   int shown = 0;
   QObject::connect(&binder, &SettingsBinder::settingEdited,
